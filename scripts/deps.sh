@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running, testing and benchmarking need.
+# Safe to run again: apt-get skips what is already present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config ninja-build
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
+  libsqlite3-dev zlib1g-dev
+  libx11-dev libxtst-dev libxi-dev libxres-dev libxfixes-dev
+  xdg-utils fonts-dejavu-core
+  libbenchmark-dev
+  mueller7-dict
+  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

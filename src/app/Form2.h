@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/HiddenState.h"
+#include "dictionary/DictionaryReader.h"
+
+#include <QTimer>
+#include <QWidget>
+
+namespace zarvik {
+
+class Platform;
+class Settings;
+class PanelControl;
+
+// The main form: never hidden, parked off-screen; it holds the hidden state and the timers
+// of the pop-up machinery, runs the start-up and doubles as the pop-up strip.
+class Form2 final : public QWidget {
+    Q_OBJECT
+public:
+    Form2(Platform& platform, Settings& settings, const QString& programDir);
+    ~Form2() override;
+
+    HiddenState& state() { return m_state; }
+    DictionaryReader& Data1() { return m_data1; }
+    QString programDir() const { return m_programDir; }
+
+    // The start-up sequence (load handler).
+    void Form_Load();
+    // Every activation gives the form its 4000 x 300 twips.
+    void Form_Activate();
+
+    // The panel the click watcher closes on an outside click; none until it exists.
+    void setPanel(PanelControl* panel) { m_panel = panel; }
+    PanelControl* panel() const { return m_panel; }
+
+    QTimer Timer1; // 10 ms, click watcher
+    QTimer Timer2; // double-click window
+    QTimer Timer3; // 50 ms, captured-word lookup
+    QTimer Timer4; // 3000 ms, hides the pop-up
+
+private:
+    Platform& m_platform;
+    Settings& m_settings;
+    QString m_programDir;
+    HiddenState m_state;
+    DictionaryReader m_data1;
+    PanelControl* m_panel = nullptr;
+};
+
+// The entry procedure: shows the main form modeless, which runs its load handler and then
+// its activate handler.
+void Main(Form2& form);
+
+} // namespace zarvik

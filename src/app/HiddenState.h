@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QString>
+#include <functional>
+
+namespace zarvik {
+
+// The hidden text fields through which the pop-up machinery and the panel hand state to
+// one another. They keep the text form ("1" on, "" or "0" off) because several handlers
+// compare them as text. clk2 is reached only through its setter, so that every change of
+// its text runs the change handler of the click watcher.
+class HiddenState final {
+public:
+    HiddenState() = default;
+    HiddenState(const HiddenState&) = delete;
+    HiddenState& operator=(const HiddenState&) = delete;
+
+    const QString& clk2() const { return m_clk2; }
+    void setClk2(const QString& value)
+    {
+        if (value == m_clk2)
+            return;
+        m_clk2 = value;
+        if (m_clk2Changed)
+            m_clk2Changed();
+    }
+    void setClk2ChangeHandler(std::function<void()> handler) { m_clk2Changed = std::move(handler); }
+
+    QString clk;
+    QString Label3 = QStringLiteral("0");
+    QString mx = QStringLiteral("Label1");
+    QString my = QStringLiteral("Label2");
+    QString curapp = QStringLiteral("Label4");
+    QString clktrans;
+    QString oldwave = QStringLiteral("oldwave");
+    QString oldbuffer;
+    QString word = QStringLiteral("Label3");
+    QString wd = QStringLiteral("Label3");
+    QString Label1 = QStringLiteral("Label1");
+    QString Label2 = QStringLiteral("Label1");
+    // The foreground window that curapp was last looked up for.
+    WindowId cachedForeground = 0;
+
+private:
+    QString m_clk2;
+    std::function<void()> m_clk2Changed;
+};
+
+} // namespace zarvik

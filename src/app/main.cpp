@@ -1,0 +1,31 @@
+#include "app/Form2.h"
+#include "platform/PlatformFactory.h"
+#include "settings/Settings.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char* argv[])
+{
+    QString error;
+    if (!zarvik::displayReachable(&error)) {
+        std::fprintf(stderr, "zarvik: %s; start it inside an X session, or try it with: xvfb-run -a ./zarvik\n",
+                     qPrintable(error));
+        return 2;
+    }
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Zarvik5"));
+    // A resident program: closing a window never ends it, only the exit command does.
+    app.setQuitOnLastWindowClosed(false);
+
+    auto platform = zarvik::createPlatform(&error);
+    if (!platform) {
+        std::fprintf(stderr, "zarvik: %s\n", qPrintable(error));
+        return 2;
+    }
+    zarvik::Settings settings;
+    zarvik::Form2 form(*platform, settings, QCoreApplication::applicationDirPath());
+    zarvik::Main(form);
+    return app.exec();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QtGlobal>
+
+namespace zarvik {
+
+// An X window id (or whatever the platform uses); 0 means "no window".
+using WindowId = quint64;
+
+// Everything the program needs from the desktop, behind one narrow interface so that the
+// logic runs against a fake in tests. Every query must be cheap: the click watcher calls
+// several of them every 10 ms, so an implementation answers from state it keeps up to date
+// from events rather than asking the display server each time.
+class Platform {
+public:
+    Platform() = default;
+    virtual ~Platform() = default;
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    // The window that has the user's attention now, 0 when there is none.
+    virtual WindowId foregroundWindow() = 0;
+    // Executable file name (no folder) of the process that owns the window, "" when unknown.
+    virtual QString windowExeName(WindowId window) = 0;
+    // The left mouse button is held down at this moment.
+    virtual bool leftButtonDown() = 0;
+    // The Caps Lock key itself is held down at this moment (not the lock state).
+    virtual bool capsLockDown() = 0;
+    // Pointer position in screen pixels.
+    virtual QPoint cursorPos() = 0;
+    // The desktop's double-click time in milliseconds.
+    virtual int doubleClickTime() = 0;
+    // Sends Ctrl+Insert to the window that has the keyboard focus; does not wait for it.
+    virtual void sendCopyKeystroke() = 0;
+    // Current clipboard text, "" when the clipboard holds no text. Never blocks.
+    virtual QString clipboardText() = 0;
+    // Puts text on the clipboard (the program becomes its owner); clipboardText() returns it
+    // from now on.
+    virtual void writeClipboardText(const QString& text) = 0;
+    // Registry-like string store: a missing value reads as "".
+    virtual QString readRegString(const QString& subkey, const QString& valueName) = 0;
+    // Registry-like string store: failures leave the store as it was, silently.
+    virtual void writeRegString(const QString& subkey, const QString& valueName, const QString& value) = 0;
+    // The machine believes it is online.
+    virtual bool internetConnected() = 0;
+    // Opens a file or an address with its default handler; the outcome is not reported.
+    virtual void openDocument(const QString& pathOrUrl) = 0;
+    // Monotonic clock in seconds (unaffected by midnight or clock changes).
+    virtual double clockSeconds() = 0;
+    // Dispatches pending window events once (used inside waits).
+    virtual void processEvents() = 0;
+    // Size of the whole screen in pixels.
+    virtual QSize screenSize() = 0;
+};
+
+} // namespace zarvik

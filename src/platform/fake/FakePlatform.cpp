@@ -1,0 +1,75 @@
+#include "platform/fake/FakePlatform.h"
+
+namespace zarvik {
+
+namespace {
+QString registryKey(const QString& subkey, const QString& valueName)
+{
+    return subkey + QChar(0) + valueName;
+}
+} // namespace
+
+void FakePlatform::writeClipboardText(const QString& text)
+{
+    m_clipboardWrites.append(text);
+    m_log.append(QStringLiteral("clipboard-write:") + text);
+    m_clipboard = text;
+}
+
+void FakePlatform::setRegistryValue(const QString& subkey, const QString& valueName, const QString& value)
+{
+    m_registry[registryKey(subkey, valueName)] = value;
+}
+
+QString FakePlatform::windowExeName(WindowId window)
+{
+    ++m_exeLookups;
+    return m_exeNames.value(window);
+}
+
+QPoint FakePlatform::cursorPos()
+{
+    m_log.append(QStringLiteral("cursor"));
+    return m_pointer;
+}
+
+void FakePlatform::sendCopyKeystroke()
+{
+    ++m_sentKeys;
+    m_log.append(QStringLiteral("keys:^{Insert}"));
+    if (m_onCopy)
+        m_onCopy();
+}
+
+QString FakePlatform::clipboardText()
+{
+    return m_clipboard;
+}
+
+QString FakePlatform::readRegString(const QString& subkey, const QString& valueName)
+{
+    m_log.append(QStringLiteral("reg-read"));
+    return m_registry.value(registryKey(subkey, valueName));
+}
+
+void FakePlatform::writeRegString(const QString& subkey, const QString& valueName, const QString& value)
+{
+    m_registryWrites.append({subkey, valueName, value});
+    m_log.append(QStringLiteral("reg-write:") + value);
+    m_registry[registryKey(subkey, valueName)] = value;
+}
+
+void FakePlatform::openDocument(const QString& pathOrUrl)
+{
+    m_opened.append(pathOrUrl);
+}
+
+void FakePlatform::processEvents()
+{
+    ++m_dispatches;
+    m_clock += m_secondsPerDispatch;
+    if (m_onDispatch)
+        m_onDispatch();
+}
+
+} // namespace zarvik

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QHash>
+#include <QStringList>
+#include <functional>
+
+namespace zarvik {
+
+// Platform for logic tests. Scripting is done through the set*/advance* calls, and every
+// output is recorded so that a test can assert what the logic did to the desktop.
+class FakePlatform final : public Platform {
+public:
+    FakePlatform() = default;
+
+    // --- scripting ---
+    void setForegroundWindow(WindowId window) { m_foreground = window; }
+    void setWindowExeName(WindowId window, const QString& name) { m_exeNames[window] = name; }
+    void setLeftButtonDown(bool down) { m_leftDown = down; }
+    void setCapsLockDown(bool down) { m_capsDown = down; }
+    void setPointer(QPoint pixels) { m_pointer = pixels; }
+    void setDoubleClickTime(int ms) { m_doubleClickTime = ms; }
+    // Changes the clipboard as another program would (not recorded as a write of ours).
+    void setClipboardText(const QString& text) { m_clipboard = text; }
+    void setInternetConnected(bool online) { m_online = online; }
+    void setScreenSize(QSize pixels) { m_screen = pixels; }
+    void advanceClock(double seconds) { m_clock += seconds; }
+    // Seconds that each processEvents() call lets pass (so waits end in tests).
+    void setSecondsPerEventDispatch(double seconds) { m_secondsPerDispatch = seconds; }
+    // Runs inside sendCopyKeystroke(), e.g. to put the "selection" on the clipboard.
+    void onCopyKeystroke(std::function<void()> action) { m_onCopy = std::move(action); }
+    // Runs inside every processEvents(), e.g. to fire another timer during a wait.
+    void onProcessEvents(std::function<void()> action) { m_onDispatch = std::move(action); }
+    void setRegistryValue(const QString& subkey, const QString& valueName, const QString& value);
+
+    // --- recording ---
+    struct RegistryWrite {
+        QString subkey, valueName, value;
+    };
+    int sentKeys() const { return m_sentKeys; }
+    const QStringList& clipboardWrites() const { return m_clipboardWrites; }
+    const QList<RegistryWrite>& registryWrites() const { return m_registryWrites; }
+    const QStringList& openedDocuments() const { return m_opened; }
+    int eventDispatches() const { return m_dispatches; }
+    // Ordered log of the outputs and reads that matter for ordering checks.
+    const QStringList& log() const { return m_log; }
+    void clearLog() { m_log.clear(); }
+
+    // --- Platform ---
+    WindowId foregroundWindow() override { return m_foreground; }
+    QString windowExeName(WindowId window) override;
+    bool leftButtonDown() override { return m_leftDown; }
+    bool capsLockDown() override { return m_capsDown; }
+    QPoint cursorPos() override;
+    int doubleClickTime() override { return m_doubleClickTime; }
+    void sendCopyKeystroke() override;
+    QString clipboardText() override;
+    void writeClipboardText(const QString& text) override;
+    QString readRegString(const QString& subkey, const QString& valueName) override;
+    void writeRegString(const QString& subkey, const QString& valueName, const QString& value) override;
+    bool internetConnected() override { return m_online; }
+    void openDocument(const QString& pathOrUrl) override;
+    double clockSeconds() override { return m_clock; }
+    void processEvents() override;
+    QSize screenSize() override { return m_screen; }
+
+    int exeNameLookups() const { return m_exeLookups; }
+
+private:
+    WindowId m_foreground = 0;
+    QHash<WindowId, QString> m_exeNames;
+    bool m_leftDown = false;
+    bool m_capsDown = false;
+    QPoint m_pointer{100, 100};
+    int m_doubleClickTime = 400;
+    QString m_clipboard;
+    bool m_online = false;
+    QSize m_screen{1024, 768};
+    double m_clock = 1000.0;
+    double m_secondsPerDispatch = 0.01;
+    std::function<void()> m_onCopy;
+    std::function<void()> m_onDispatch;
+    QHash<QString, QString> m_registry;
+    int m_sentKeys = 0;
+    QStringList m_clipboardWrites;
+    QList<RegistryWrite> m_registryWrites;
+    QStringList m_opened;
+    QStringList m_log;
+    int m_dispatches = 0;
+    int m_exeLookups = 0;
+};
+
+} // namespace zarvik

@@ -1,0 +1,186 @@
+#include "settings/Settings.h"
+
+#include <QSettings>
+#include <array>
+#include <cmath>
+
+namespace zarvik {
+
+namespace {
+
+struct KeyInfo {
+    Key key;
+    const char* name;
+    const char* defaultText;
+};
+
+// Defaults are those the readers pass; numeric defaults are their decimal text, so an absent
+// key reads exactly like a stored one. PanelPos has no fixed default (half the screen height).
+constexpr std::array<KeyInfo, 14> kKeys{{
+    {Key::skinname, "skinname", nullptr},
+    {Key::ShowSplash, "ShowSplash", "1"},
+    {Key::Apps, "Apps", ""},
+    {Key::ShowPanel, "ShowPanel", "1"},
+    {Key::hide5sec, "hide5sec", "1"},
+    {Key::lastfocus, "lastfocus", "1"},
+    {Key::bigpanel, "bigpanel", "0"},
+    {Key::Buffer, "Buffer", "1"},
+    {Key::OnClick, "OnClick", "1"},
+    {Key::twoclk, "2clk", "True"},
+    {Key::threeclk, "3clk", "False"},
+    {Key::findword, "findword", "1"},
+    {Key::questions, "questions", "1"},
+    {Key::PanelPos, "PanelPos", ""},
+}};
+
+const KeyInfo& info(Key key)
+{
+    return kKeys[static_cast<size_t>(key)];
+}
+
+QString group()
+{
+    return QStringLiteral("Options/");
+}
+
+} // namespace
+
+std::optional<double> settingsNumber(const QString& text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+Settings::Settings()
+    : m_store(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Zarvik5"),
+                                          QStringLiteral("Zarvik5")))
+{
+}
+
+Settings::Settings(const QString& iniPath) : m_store(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+
+Settings::~Settings() = default;
+
+QString Settings::keyName(Key key)
+{
+    return QString::fromLatin1(info(key).name);
+}
+
+QString Settings::defaultText(Key key)
+{
+    if (key == Key::skinname)
+        return kBuiltInSkin;
+    return QString::fromUtf8(info(key).defaultText);
+}
+
+QString Settings::fileName() const
+{
+    return m_store->fileName();
+}
+
+QString Settings::text(Key key) const
+{
+    return text(key, defaultText(key));
+}
+
+QString Settings::text(Key key, const QString& defaultValue) const
+{
+    const QVariant value = m_store->value(group() + keyName(key));
+    if (!value.isValid())
+        return defaultValue;
+    // A hand-edited value with a comma comes back as a list; join it back into its text.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+bool Settings::numberIs(Key key, double n) const
+{
+    std::optional<double> value = settingsNumber(text(key));
+    if (!value)
+        value = settingsNumber(defaultText(key));
+    return value && *value == n;
+}
+
+bool Settings::boolean(Key key) const
+{
+    const auto read = [](const QString& t) -> std::optional<bool> {
+        const QString s = t.trimmed();
+        if (s.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (s.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return false;
+        if (const auto n = settingsNumber(s))
+            return *n != 0;
+        return std::nullopt;
+    };
+    if (const auto value = read(text(key)))
+        return *value;
+    return read(defaultText(key)).value_or(false);
+}
+
+bool Settings::capsLockMode() const
+{
+    return text(Key::threeclk) == QLatin1String("True");
+}
+
+std::optional<float> Settings::panelPos() const
+{
+    const QString t = text(Key::PanelPos);
+    if (t.isEmpty())
+        return std::nullopt;
+    const auto value = settingsNumber(t);
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    return static_cast<float>(*value);
+}
+
+void Settings::write(Key key, const QString& value)
+{
+    m_store->setValue(group() + keyName(key), value);
+    // Written through at once (atomically, by QSettings' save-file) so that a crash or the
+    // immediate exit of the tray menu never loses a setting.
+    m_store->sync();
+}
+
+void Settings::writeFlag(Key key, bool on)
+{
+    write(key, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void Settings::writeOption(Key key, bool on)
+{
+    write(key, on ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+void Settings::writePanelPos(float twips)
+{
+    write(Key::PanelPos, QString::number(static_cast<double>(twips), 'g', 7));
+}
+
+QStringList Settings::appsEntries(const QString& apps)
+{
+    QStringList entries;
+    QString rest = apps;
+    for (int i = 0; i < 51; ++i) {
+        const qsizetype cut = rest.indexOf(QLatin1Char(';'));
+        if (cut < 0)
+            break;
+        entries.append(rest.left(cut));
+        rest = rest.mid(cut + 1);
+    }
+    return entries;
+}
+
+QString Settings::appsText(const QStringList& entries)
+{
+    QString text;
+    for (const QString& entry : entries)
+        text += entry + QLatin1Char(';');
+    return text;
+}
+
+} // namespace zarvik

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace zarvik {
+
+// The keys of the "Options" section, in the order in which the options dialog writes them.
+enum class Key {
+    skinname,
+    ShowSplash,
+    Apps,
+    ShowPanel,
+    hide5sec,
+    lastfocus,
+    bigpanel,
+    Buffer,
+    OnClick,
+    twoclk,   // "2clk"
+    threeclk, // "3clk"
+    findword,
+    questions,
+    PanelPos,
+};
+
+// The name of the built-in skin.
+inline const QString kBuiltInSkin = QStringLiteral("(по умолчанию)");
+
+// The per-user settings store of application "Zarvik5", section "Options": every key, its
+// default and its reading rule live here. Nothing is cached by callers: every handler reads
+// what it needs at the moment it needs it, so a change reaches everyone at their next read.
+class Settings final {
+public:
+    // The store at its usual per-user place.
+    Settings();
+    // The store kept in the given INI file (tests, portable use).
+    explicit Settings(const QString& iniPath);
+    ~Settings();
+    Settings(const Settings&) = delete;
+    Settings& operator=(const Settings&) = delete;
+
+    static QString keyName(Key key);
+    // The default that the readers pass, as text.
+    static QString defaultText(Key key);
+    QString fileName() const;
+
+    // The stored text, or the key's default when the key is absent.
+    QString text(Key key) const;
+    // The stored text, or the given default when the key is absent.
+    QString text(Key key, const QString& defaultValue) const;
+    // Check-box reading: the value as a number compared with n. A value that is not a number
+    // reads as the key's default, so a hand-edited store can never switch a feature to an
+    // unexpected state or stop the program.
+    bool numberIs(Key key, double n) const;
+    // Option-flag reading of the options dialog: "True"/"False" in any letter case or a
+    // number (non-zero is on); anything else reads as the key's default.
+    bool boolean(Key key) const;
+    // Caps Lock mode of the click watcher: on only for the exact text "True".
+    bool capsLockMode() const;
+    // PanelPos as a single-precision number of twips; nullopt when absent or not a number.
+    std::optional<float> panelPos() const;
+
+    void write(Key key, const QString& value);
+    void writeFlag(Key key, bool on);       // "1" / "0"
+    void writeOption(Key key, bool on);     // "True" / "False"
+    void writePanelPos(float twips);
+
+    // The Apps list as the options dialog shows it: each piece before a ";", at most 51.
+    static QStringList appsEntries(const QString& apps);
+    // The Apps list as the options dialog stores it: every name followed by ";".
+    static QString appsText(const QStringList& entries);
+
+private:
+    std::unique_ptr<QSettings> m_store;
+};
+
+// A value that reads as a number the way the settings readers understand numbers.
+std::optional<double> settingsNumber(const QString& text);
+
+} // namespace zarvik

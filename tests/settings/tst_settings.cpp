@@ -1,0 +1,205 @@
+#include "settings/Settings.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zarvik;
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_path = m_dir.filePath(QStringLiteral("Zarvik5.ini"));
+        QFile::remove(m_path);
+    }
+
+    void absentKeysReadTheirDefaults_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("skinname") << int(Key::skinname) << QStringLiteral("(по умолчанию)");
+        QTest::newRow("ShowSplash") << int(Key::ShowSplash) << QStringLiteral("1");
+        QTest::newRow("Apps") << int(Key::Apps) << QString();
+        QTest::newRow("ShowPanel") << int(Key::ShowPanel) << QStringLiteral("1");
+        QTest::newRow("hide5sec") << int(Key::hide5sec) << QStringLiteral("1");
+        QTest::newRow("lastfocus") << int(Key::lastfocus) << QStringLiteral("1");
+        QTest::newRow("bigpanel") << int(Key::bigpanel) << QStringLiteral("0");
+        QTest::newRow("Buffer") << int(Key::Buffer) << QStringLiteral("1");
+        QTest::newRow("OnClick") << int(Key::OnClick) << QStringLiteral("1");
+        QTest::newRow("3clk") << int(Key::threeclk) << QStringLiteral("False");
+        QTest::newRow("findword") << int(Key::findword) << QStringLiteral("1");
+        QTest::newRow("questions") << int(Key::questions) << QStringLiteral("1");
+    }
+    void absentKeysReadTheirDefaults()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, expected);
+        Settings settings(m_path);
+        QCOMPARE(settings.text(Key(key)), expected);
+        QVERIFY(!QFile::exists(m_path)); // reading never creates the store
+    }
+
+    void checkBoxFlagsCompareAsNumbers_data()
+    {
+        QTest::addColumn<QString>("stored"); // "<absent>" for no key
+        QTest::addColumn<bool>("isOne");
+        QTest::addColumn<bool>("isZero");
+        QTest::newRow("absent reads as default 1") << QStringLiteral("<absent>") << true << false;
+        QTest::newRow("1") << QStringLiteral("1") << true << false;
+        QTest::newRow("0") << QStringLiteral("0") << false << true;
+        QTest::newRow("1.0 is the number 1") << QStringLiteral("1.0") << true << false;
+        QTest::newRow("padded 1") << QStringLiteral(" 1 ") << true << false;
+        QTest::newRow("2 is neither") << QStringLiteral("2") << false << false;
+        QTest::newRow("empty is not a number: default") << QString() << true << false;
+        QTest::newRow("text is not a number: default") << QStringLiteral("yes") << true << false;
+    }
+    void checkBoxFlagsCompareAsNumbers()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, isOne);
+        QFETCH(bool, isZero);
+        Settings settings(m_path);
+        if (stored != QLatin1String("<absent>"))
+            settings.write(Key::Buffer, stored);
+        QCOMPARE(settings.numberIs(Key::Buffer, 1), isOne);
+        QCOMPARE(settings.numberIs(Key::Buffer, 0), isZero);
+    }
+
+    void capsLockModeOnlyForExactTrue_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("absent") << QStringLiteral("<absent>") << false;
+        QTest::newRow("True") << QStringLiteral("True") << true;
+        QTest::newRow("true") << QStringLiteral("true") << false;
+        QTest::newRow("TRUE") << QStringLiteral("TRUE") << false;
+        QTest::newRow("1") << QStringLiteral("1") << false;
+        QTest::newRow("False") << QStringLiteral("False") << false;
+    }
+    void capsLockModeOnlyForExactTrue()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, on);
+        Settings settings(m_path);
+        if (stored != QLatin1String("<absent>"))
+            settings.write(Key::threeclk, stored);
+        QCOMPARE(settings.capsLockMode(), on);
+    }
+
+    void optionFlagsReadAsBooleans_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("twoclk");
+        QTest::newRow("absent: default on") << QStringLiteral("<absent>") << true;
+        QTest::newRow("True") << QStringLiteral("True") << true;
+        QTest::newRow("false") << QStringLiteral("false") << false;
+        QTest::newRow("0") << QStringLiteral("0") << false;
+        QTest::newRow("-1") << QStringLiteral("-1") << true;
+        QTest::newRow("garbage: default") << QStringLiteral("maybe") << true;
+    }
+    void optionFlagsReadAsBooleans()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, twoclk);
+        Settings settings(m_path);
+        if (stored != QLatin1String("<absent>"))
+            settings.write(Key::twoclk, stored);
+        QCOMPARE(settings.boolean(Key::twoclk), twoclk);
+    }
+
+    void panelPosReadsSingleOrNothing_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<float>("value");
+        QTest::newRow("absent") << QStringLiteral("<absent>") << false << 0.0f;
+        QTest::newRow("whole") << QStringLiteral("7200") << true << 7200.0f;
+        QTest::newRow("fraction") << QStringLiteral("7200.5") << true << 7200.5f;
+        QTest::newRow("negative") << QStringLiteral("-15") << true << -15.0f;
+        QTest::newRow("not a number") << QStringLiteral("top") << false << 0.0f;
+        QTest::newRow("empty") << QString() << false << 0.0f;
+        QTest::newRow("infinite") << QStringLiteral("inf") << false << 0.0f;
+    }
+    void panelPosReadsSingleOrNothing()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, present);
+        QFETCH(float, value);
+        Settings settings(m_path);
+        if (stored != QLatin1String("<absent>"))
+            settings.write(Key::PanelPos, stored);
+        const auto pos = settings.panelPos();
+        QCOMPARE(pos.has_value(), present);
+        if (present)
+            QCOMPARE(*pos, value);
+    }
+
+    void writesSurviveAnotherStoreAndKeepCyrillic()
+    {
+        {
+            Settings settings(m_path);
+            settings.write(Key::skinname, QStringLiteral("Синий, тёмный"));
+            settings.writeFlag(Key::bigpanel, true);
+            settings.writeOption(Key::threeclk, true);
+            settings.writePanelPos(7215.0f);
+        }
+        Settings again(m_path);
+        QCOMPARE(again.text(Key::skinname), QStringLiteral("Синий, тёмный"));
+        QCOMPARE(again.text(Key::bigpanel), QStringLiteral("1"));
+        QCOMPARE(again.text(Key::threeclk), QStringLiteral("True"));
+        QCOMPARE(again.text(Key::PanelPos), QStringLiteral("7215"));
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray ini = file.readAll();
+        QVERIFY(ini.contains("[Options]"));
+        QVERIFY(ini.contains("3clk=True"));
+    }
+
+    void writeLeavesNoTemporaryFiles()
+    {
+        Settings settings(m_path);
+        for (int i = 0; i < 20; ++i)
+            settings.writePanelPos(float(i));
+        const QStringList files = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(files, QStringList{QStringLiteral("Zarvik5.ini")});
+    }
+
+    void appsEntriesCutAtSemicolons_data()
+    {
+        QTest::addColumn<QString>("apps");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("empty") << QString() << QStringList{};
+        QTest::newRow("two") << QStringLiteral("notepad.exe;Word.EXE;")
+                             << QStringList{QStringLiteral("notepad.exe"), QStringLiteral("Word.EXE")};
+        QTest::newRow("no trailing separator loses the last")
+            << QStringLiteral("a.exe;b.exe") << QStringList{QStringLiteral("a.exe")};
+        QTest::newRow("empty piece kept") << QStringLiteral(";a;") << QStringList{QString(), QStringLiteral("a")};
+    }
+    void appsEntriesCutAtSemicolons()
+    {
+        QFETCH(QString, apps);
+        QFETCH(QStringList, entries);
+        QCOMPARE(Settings::appsEntries(apps), entries);
+        if (apps.isEmpty() || apps.endsWith(QLatin1Char(';')))
+            QCOMPARE(Settings::appsText(entries), apps);
+    }
+
+    void appsEntriesStopAtFiftyOne()
+    {
+        QString apps;
+        for (int i = 0; i < 60; ++i)
+            apps += QStringLiteral("p%1;").arg(i);
+        const QStringList entries = Settings::appsEntries(apps);
+        QCOMPARE(entries.size(), 51);
+        QCOMPARE(entries.last(), QStringLiteral("p50"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
