@@ -134,6 +134,17 @@ private slots:
             QCOMPARE(PanelMask::image().pixelIndex(pixel) == 1, inside);
     }
 
+    void maskStripEndCutsEachRow()
+    {
+        // The last outside column of rows 1 to 24.
+        const int cut[] = {16, 11, 8, 7, 5, 4, 3, 2, 2, 1, 1, 1, 1, 1, 1, 2, 2, 3, 4, 5, 7, 8, 11, 16};
+        const QRegion region = PanelMask::region();
+        for (int row = 1; row <= 24; ++row) {
+            QVERIFY2(!region.contains(QPoint(cut[row - 1], row)), qPrintable(QString::number(row)));
+            QVERIFY2(region.contains(QPoint(cut[row - 1] + 1, row)), qPrintable(QString::number(row)));
+        }
+    }
+
     void maskStripEndIsSymmetric()
     {
         // The rounded end is a semicircle: row r and row 25 - r cut the same columns.
