@@ -1,0 +1,315 @@
+#include "panel/Form3.h"
+
+#include "app/HiddenState.h"
+#include "app/Units.h"
+#include "panel/IncrementalSearch.h"
+#include "panel/PanelGeometry.h"
+#include "panel/PanelMask.h"
+#include "panel/PictureBox.h"
+#include "panel/ResultList.h"
+#include "panel/SearchInput.h"
+#include "panel/TwipsLayout.h"
+#include "platform/Platform.h"
+#include "settings/Settings.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+
+namespace zarvik {
+
+using namespace PanelGeometry;
+
+Form3::Form3(Platform& platform, Settings& settings, HiddenState& state, const QString& programDir,
+             QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_platform(platform), m_settings(settings), m_state(state), m_programDir(programDir)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QString());
+
+    // Children are stacked in creation order: the strip's mouse areas lie under the handle,
+    // the input line and the list, as the transparent labels of the design do.
+    Picture1 = new PictureBox(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    setTwipsGeometry(Picture1, 0, 0, 6015, 4605);
+
+    Label4 = new MouseArea(Picture1);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    setTwipsGeometry(Label4, 240, 0, 5775, 405);
+
+    Picture2 = new PictureBox(Picture1);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    setTwipsGeometry(Picture2, 0, 0, 255, 405);
+
+    Label3 = new MouseArea(Picture2);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    setTwipsGeometry(Label3, 0, 0, 315, 435);
+
+    Text1 = new SearchInput(Picture1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    setTwipsGeometry(Text1, 1440, 60, 4245, 285);
+
+    List1 = new ResultList(Picture1);
+    List1->setObjectName(QStringLiteral("List1"));
+    setTwipsGeometry(List1, 1440, 420, 4245, 255);
+
+    Picture3 = new PictureBox(this);
+    Picture3->setObjectName(QStringLiteral("Picture3"));
+    setTwipsGeometry(Picture3, 2130, 4770, 285, 345);
+    Picture3->hide();
+    Picture4 = new PictureBox(this);
+    Picture4->setObjectName(QStringLiteral("Picture4"));
+    setTwipsGeometry(Picture4, 2460, 4770, 315, 345);
+    Picture4->hide();
+
+    // The system's pointing hand has its hot spot at the fingertip, like the drawn cursor.
+    Picture2->setCursor(Qt::PointingHandCursor);
+    Label4->setCursor(Qt::PointingHandCursor);
+
+    // The input line keeps the keyboard: the list and the background hand it on.
+    List1->setFocusPolicy(Qt::ClickFocus);
+    List1->setFocusProxy(Text1);
+    Picture1->setFocusPolicy(Qt::ClickFocus);
+    Picture1->setFocusProxy(Text1);
+    // A press on the list or the background is a press on the panel too: without this the
+    // click watcher would take it for a click elsewhere and close the panel under the user.
+    List1->viewport()->installEventFilter(this);
+    Picture1->installEventFilter(this);
+
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+    connect(Text1, &SearchInput::escapePressed, this, [this] { closingSequence(); });
+    connect(Text1, &SearchInput::pressed, this, [this] { m_state.Label3 = QStringLiteral("1"); });
+    wireLabel(Label3);
+    wireLabel(Label4);
+
+    Timer1.setInterval(100);
+    Timer2.setInterval(7000);
+    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(&Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
+    // Enabled in the design: it ticks once 100 ms after the form is created.
+    Timer1.start();
+
+    Form_Load();
+}
+
+Form3::~Form3() = default;
+
+void Form3::wireLabel(MouseArea* label)
+{
+    // Positions come from the screen position and the panel's own top, so that a drag stays
+    // exact even when the window server reports the window's last move late.
+    const auto yWithin = [this](QPoint global) { return pixelsToTwips(global.y()) - m_top; };
+    connect(label, &MouseArea::pressed, this, [this, yWithin](Qt::MouseButton button, QPointF, QPoint global) {
+        Label_MouseDown(button, yWithin(global), global);
+    });
+    connect(label, &MouseArea::moved, this, [this, yWithin](QPointF, QPoint global) { Label_MouseMove(yWithin(global)); });
+    connect(label, &MouseArea::released, this, [this](Qt::MouseButton, QPointF) { Label_MouseUp(); });
+}
+
+void Form3::Form_Load()
+{
+    // 1. The outline; the window is narrower and shorter than the mask, which does not matter.
+    setMask(PanelMask::region());
+    // 2. Parked, topmost by its window flags, until the activation places it.
+    m_left = pixelsToTwips(-10000);
+    m_top = pixelsToTwips(-10000);
+    m_height = 0;
+    move(-10000, -10000);
+    resize(kWidthPixels, 0);
+    // 3. The panel's own connection to the dictionary.
+    m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
+    // 4. One empty line.
+    List1->setLines({QString()});
+    m_listHeight = listHeight(1);
+    setTwipsGeometry(List1, 1440, 420, 4245, m_listHeight);
+    // 5. Only the strip shows.
+    setHeightTwips(kStripHeight);
+}
+
+void Form3::Form_Activate()
+{
+    const int w = screenWidth();
+    if (m_left != openLeft(w))
+        setLeft(closedLeft(w, extra()));
+    const int h = screenHeight();
+    const QString stored = m_settings.text(Key::PanelPos, QString::number(h / 2.0, 'g', 7));
+    const TopPlacement placement = activationTop(stored, h);
+    if (placement.store)
+        m_settings.writePanelPos(static_cast<float>(placement.top));
+    setTop(placement.top);
+}
+
+void Form3::Text1_Change()
+{
+    if (autoHideOn())
+        Timer2.start();
+    const IncrementalSearch::Decision decision = IncrementalSearch::decide(Text1->text());
+    if (decision.action == IncrementalSearch::Action::ClearInput) {
+        // Runs this step again, for the empty text.
+        Text1->setText(QString());
+        return;
+    }
+    List1->setLines(IncrementalSearch::lines(decision, *m_lister));
+    const int lines = List1->count();
+    m_listHeight = listHeight(lines);
+    setTwipsGeometry(List1, 1440, 420, 4245, m_listHeight);
+    setHeightTwips(formHeight(lines, Text1->text().isEmpty()));
+}
+
+void Form3::Timer1_Timer()
+{
+    Timer1.stop();
+}
+
+void Form3::Timer2_Timer()
+{
+    closingSequence();
+}
+
+void Form3::Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixels)
+{
+    m_state.Label3 = QStringLiteral("1");
+    if (autoHideOn())
+        Timer2.stop();
+    if (button == Qt::LeftButton) {
+        m_drag = true;
+        m_grab = y;
+        // Restarted, so that the 100 ms are measured from this press.
+        Timer1.start();
+        return;
+    }
+    if (m_menuHook)
+        m_menuHook(globalPixels);
+}
+
+void Form3::Label_MouseMove(double y)
+{
+    if (m_drag)
+        setTop(m_top + y - m_grab);
+}
+
+void Form3::Label_MouseUp()
+{
+    m_settings.writePanelPos(static_cast<float>(m_top));
+    m_drag = false;
+    if (autoHideOn())
+        Timer2.start();
+    if (!Timer1.isActive())
+        return; // a drag or a long press
+    if (isClosedPosition()) {
+        openingSequence();
+        if (autoHideOn())
+            Timer2.start();
+        else
+            Timer2.stop();
+    } else {
+        closingSequence();
+    }
+}
+
+void Form3::openingSequence()
+{
+    ++m_sliding;
+    const int e = extra();
+    const int from = m_left;
+    for (int position : slidePositions(from, -1)) {
+        setLeft(position);
+        pause(kSlidePauseSeconds);
+    }
+    setLeft(from - 5500 + e);
+    Picture2->setPicture(Picture4->picture());
+    --m_sliding;
+}
+
+void Form3::closingSequence()
+{
+    ++m_sliding;
+    Text1->setText(QString());
+    const int e = extra();
+    // Steps from wherever the panel is: on a closed panel it slides further out and back.
+    for (int i = 0; i < kSlideSteps; ++i) {
+        setLeft(m_left + kSlideStep);
+        pause(kSlidePauseSeconds);
+    }
+    Timer2.stop();
+    Picture2->setPicture(Picture3->picture());
+    setLeft(closedLeft(screenWidth(), e));
+    --m_sliding;
+}
+
+bool Form3::isClosedPosition() const
+{
+    return m_left == closedLeft(screenWidth(), extra());
+}
+
+bool Form3::event(QEvent* event)
+{
+    // X delivers the activation some time after the press or the focus request that caused
+    // it, often in the middle of a slide; placing the panel then would snap it back to the
+    // closed position halfway out, so the placement waits until no slide runs.
+    if (event->type() == QEvent::WindowActivate && m_sliding == 0)
+        Form_Activate();
+    return QWidget::event(event);
+}
+
+void Form3::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Showing a form activates it; the placement must not wait for the window manager.
+    if (!event->spontaneous() && m_sliding == 0)
+        Form_Activate();
+}
+
+bool Form3::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress)
+        m_state.Label3 = QStringLiteral("1");
+    return QWidget::eventFilter(watched, event);
+}
+
+int Form3::screenWidth() const
+{
+    return pixelsToTwips(m_platform.screenSize().width());
+}
+
+int Form3::screenHeight() const
+{
+    return pixelsToTwips(m_platform.screenSize().height());
+}
+
+int Form3::extra() const
+{
+    return extraStrip(m_settings.numberIs(Key::bigpanel, 1));
+}
+
+bool Form3::autoHideOn() const
+{
+    return m_settings.numberIs(Key::hide5sec, 1);
+}
+
+void Form3::setLeft(int twips)
+{
+    m_left = twips;
+    move(twipsToPixels(m_left), twipsToPixels(m_top));
+}
+
+void Form3::setTop(double twips)
+{
+    m_top = twips;
+    move(twipsToPixels(m_left), twipsToPixels(m_top));
+}
+
+void Form3::setHeightTwips(int twips)
+{
+    m_height = twips;
+    resize(kWidthPixels, twipsToPixels(m_height));
+}
+
+void Form3::pause(double seconds)
+{
+    const double start = m_platform.clockSeconds();
+    while (m_platform.clockSeconds() - start < seconds)
+        m_platform.processEvents();
+}
+
+} // namespace zarvik

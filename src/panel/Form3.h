@@ -1,0 +1,110 @@
+#pragma once
+
+#include "dictionary/DictionaryReader.h"
+#include "panel/PanelControl.h"
+#include "panel/PrefixLister.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+namespace zarvik {
+
+class HiddenState;
+class MouseArea;
+class PictureBox;
+class Platform;
+class ResultList;
+class SearchInput;
+class Settings;
+
+// The dictionary panel: a shaped, frameless, topmost window at the right screen edge with an
+// input line and a result list. It slides open and closed, is dragged vertically by its
+// handle or strip, and hides itself after seven idle seconds.
+class Form3 final : public QWidget, public PanelControl {
+    Q_OBJECT
+public:
+    // `state` is the main form's hidden state: the panel raises its click flag Label3.
+    Form3(Platform& platform, Settings& settings, HiddenState& state, const QString& programDir,
+          QWidget* parent = nullptr);
+    ~Form3() override;
+
+    // Controls, as the form lays them out.
+    PictureBox* Picture1 = nullptr; // background, holds the strip and the body
+    PictureBox* Picture2 = nullptr; // the handle as shown
+    MouseArea* Label3 = nullptr;    // takes the mouse on the handle
+    MouseArea* Label4 = nullptr;    // takes the mouse on the strip
+    SearchInput* Text1 = nullptr;
+    ResultList* List1 = nullptr;
+    PictureBox* Picture3 = nullptr; // holder: handle of the closed panel
+    PictureBox* Picture4 = nullptr; // holder: handle of the open panel
+    QTimer Timer1;                  // 100 ms: a press shorter than this is a click
+    QTimer Timer2;                  // 7000 ms: auto-hide
+
+    DictionaryReader& Data1() { return m_data1; }
+    // Lists from another source than the panel's own reader (tests, other dictionaries).
+    void setLister(PrefixLister& lister) { m_lister = &lister; }
+    // Run by a press of any other button than the left on the handle or strip: pops up the
+    // tray menu at the given screen pixel.
+    void setMenuHook(std::function<void(QPoint)> hook) { m_menuHook = std::move(hook); }
+
+    // Geometry in twips (the width is fixed at 383 pixels).
+    int leftTwips() const override { return m_left; }
+    double topTwips() const { return m_top; }
+    int heightTwips() const { return m_height; }
+    int listHeightTwips() const { return m_listHeight; }
+    bool dragging() const { return m_drag; }
+    // The left edge is exactly where the closed panel stands (`bigpanel` read now).
+    bool isClosedPosition() const;
+
+    // Handlers.
+    void Form_Load();
+    void Form_Activate();
+    void Text1_Change();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    // y is twips within the handle or strip (which both start at the form's top).
+    void Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixels);
+    void Label_MouseMove(double y);
+    void Label_MouseUp();
+
+    // The slides of the panel.
+    void openingSequence();
+    void closingSequence() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int screenWidth() const;
+    int screenHeight() const;
+    int extra() const;
+    bool autoHideOn() const;
+    void setLeft(int twips);
+    void setTop(double twips);
+    void setHeightTwips(int twips);
+    void pause(double seconds);
+    void wireLabel(MouseArea* label);
+
+    Platform& m_platform;
+    Settings& m_settings;
+    HiddenState& m_state;
+    QString m_programDir;
+    DictionaryReader m_data1;
+    ReaderPrefixLister m_readerLister{m_data1};
+    PrefixLister* m_lister = &m_readerLister;
+    std::function<void(QPoint)> m_menuHook;
+
+    int m_left = 0;
+    double m_top = 0;
+    int m_height = 0;
+    int m_listHeight = 0;
+    bool m_drag = false;
+    double m_grab = 0;
+    // A slide is running: activation placement waits (see event()).
+    int m_sliding = 0;
+};
+
+} // namespace zarvik

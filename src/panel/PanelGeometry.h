@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace zarvik {
+
+// Where the dictionary panel stands and how tall it is. All values are twips; W and H are the
+// whole screen's width and height, read anew by the callers every time.
+namespace PanelGeometry {
+
+// The panel's width is fixed in pixels; everything else is twips.
+inline constexpr int kWidthPixels = 383;
+// Height of the panel with an empty input: the strip alone.
+inline constexpr int kStripHeight = 380;
+// A slide moves the panel four times by this much before the final position is set.
+inline constexpr int kSlideStep = 1000;
+inline constexpr int kSlideSteps = 4;
+inline constexpr double kSlidePauseSeconds = 0.03;
+
+// The extra part of the strip that stays on screen with the large panel.
+int extraStrip(bool bigpanel);
+// Left edge of the closed panel: only the handle (and with E the strip up to the body) shows.
+int closedLeft(int screenWidth, int extra);
+// Left edge of the open panel.
+int openLeft(int screenWidth);
+// The four intermediate left edges of a slide from `from`; direction -1 opens, +1 closes.
+std::array<int, kSlideSteps> slidePositions(int from, int direction);
+
+// Height of the result list for the given number of lines (at least one).
+int listHeight(int lines);
+// Height of the panel: the list plus the strip above it, or the bare strip when the list
+// holds its single empty line.
+int formHeight(int lines, bool inputEmpty);
+
+// The top edge that the activation puts the panel at, given the stored PanelPos text (the
+// reader passes H / 2 as its default, so an absent key arrives as that text).
+struct TopPlacement {
+    double top;
+    // The stored value was unusable and H / 2 must be written back.
+    bool store;
+};
+TopPlacement activationTop(const QString& storedPanelPos, int screenHeight);
+
+} // namespace PanelGeometry
+} // namespace zarvik

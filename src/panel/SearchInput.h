@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace zarvik {
+
+// The input line of the panel and of the dictionary window. It refuses | [ ] and the double
+// quote at the keyboard, reports Escape and a press of the mouse. Pasted text is not
+// filtered: it reaches the dictionary as typed and the reader binds it as a value, so such a
+// query can find nothing but never fails.
+class SearchInput final : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit SearchInput(QWidget* parent = nullptr);
+
+signals:
+    void escapePressed();
+    void pressed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The tool tip that both input lines carry.
+QString inputToolTip();
+// The tool tip that both result lists carry.
+QString listToolTip();
+
+} // namespace zarvik

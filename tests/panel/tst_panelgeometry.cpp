@@ -1,0 +1,169 @@
+#include "panel/PanelGeometry.h"
+#include "panel/PanelMask.h"
+
+#include <QTest>
+
+using namespace zarvik;
+
+class TestPanelGeometry : public QObject {
+    Q_OBJECT
+private slots:
+    void positions_data()
+    {
+        QTest::addColumn<int>("screenWidth");
+        QTest::addColumn<bool>("bigpanel");
+        QTest::addColumn<int>("closed");
+        QTest::addColumn<int>("open");
+        // 1024 and 1280 pixels wide screens: 15360 and 19200 twips.
+        QTest::newRow("small panel, 1024") << 15360 << false << 15110 << 9610;
+        QTest::newRow("big panel, 1024") << 15360 << true << 14010 << 9610;
+        QTest::newRow("small panel, 1280") << 19200 << false << 18950 << 13450;
+        QTest::newRow("big panel, 1280") << 19200 << true << 17850 << 13450;
+    }
+    void positions()
+    {
+        QFETCH(int, screenWidth);
+        QFETCH(bool, bigpanel);
+        QFETCH(int, closed);
+        QFETCH(int, open);
+        const int e = PanelGeometry::extraStrip(bigpanel);
+        QCOMPARE(PanelGeometry::closedLeft(screenWidth, e), closed);
+        QCOMPARE(PanelGeometry::openLeft(screenWidth), open);
+        // The open position is the closed one moved 5500 - E to the left.
+        QCOMPARE(PanelGeometry::openLeft(screenWidth), closed - 5500 + e);
+    }
+
+    void slideSteps_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QList<int>>("steps");
+        QTest::newRow("opening") << 15110 << -1 << QList<int>{14110, 13110, 12110, 11110};
+        QTest::newRow("closing") << 9610 << 1 << QList<int>{10610, 11610, 12610, 13610};
+    }
+    void slideSteps()
+    {
+        QFETCH(int, from);
+        QFETCH(int, direction);
+        QFETCH(QList<int>, steps);
+        const auto positions = PanelGeometry::slidePositions(from, direction);
+        QCOMPARE(QList<int>(positions.begin(), positions.end()), steps);
+    }
+
+    void heights_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("inputEmpty");
+        QTest::addColumn<int>("list");
+        QTest::addColumn<int>("form");
+        QTest::newRow("empty input: strip only") << 1 << true << 255 << 380;
+        QTest::newRow("one line") << 1 << false << 255 << 770;
+        QTest::newRow("three lines") << 3 << false << 671 << 1186;
+        QTest::newRow("ten lines") << 10 << false << 2127 << 2642;
+        // Only the single empty line of an empty input shrinks the panel to its strip.
+        QTest::newRow("empty input but two lines") << 2 << true << 463 << 978;
+    }
+    void heights()
+    {
+        QFETCH(int, lines);
+        QFETCH(bool, inputEmpty);
+        QFETCH(int, list);
+        QFETCH(int, form);
+        QCOMPARE(PanelGeometry::listHeight(lines), list);
+        QCOMPARE(PanelGeometry::formHeight(lines, inputEmpty), form);
+    }
+
+    void activationTop_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("screenHeight");
+        QTest::addColumn<double>("top");
+        QTest::addColumn<bool>("store");
+        // 768 pixels: 11520 twips, half 5760.
+        QTest::newRow("absent key reads the default H/2") << QStringLiteral("5760") << 11520 << 5760.0 << false;
+        QTest::newRow("in range") << QStringLiteral("3000") << 11520 << 3000.0 << false;
+        QTest::newRow("zero is in range") << QStringLiteral("0") << 11520 << 0.0 << false;
+        QTest::newRow("H itself is in range") << QStringLiteral("11520") << 11520 << 11520.0 << false;
+        QTest::newRow("below the screen") << QStringLiteral("15000") << 11520 << 5760.0 << true;
+        QTest::newRow("negative") << QStringLiteral("-15") << 11520 << 5760.0 << true;
+        QTest::newRow("not a number") << QStringLiteral("abc") << 11520 << 5760.0 << true;
+        QTest::newRow("stored empty") << QString() << 11520 << 5760.0 << true;
+        QTest::newRow("infinite") << QStringLiteral("inf") << 11520 << 5760.0 << true;
+        QTest::newRow("fraction kept") << QStringLiteral("1234.5") << 11520 << 1234.5 << false;
+        QTest::newRow("odd screen height gives a half twip") << QStringLiteral("x") << 11505 << 5752.5 << true;
+    }
+    void activationTop()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, screenHeight);
+        QFETCH(double, top);
+        QFETCH(bool, store);
+        const auto placement = PanelGeometry::activationTop(stored, screenHeight);
+        QCOMPARE(placement.top, top);
+        QCOMPARE(placement.store, store);
+    }
+
+    void maskPixels_data()
+    {
+        QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<bool>("inside");
+        QTest::newRow("corner (0,0)") << QPoint(0, 0) << false;
+        QTest::newRow("top frame row (200,0)") << QPoint(200, 0) << false;
+        QTest::newRow("bottom frame row (200,307)") << QPoint(200, 307) << false;
+        QTest::newRow("right frame column (515,100)") << QPoint(515, 100) << false;
+        QTest::newRow("last inside column (514,100)") << QPoint(514, 100) << true;
+        QTest::newRow("row 1 cut to 16: (16,1)") << QPoint(16, 1) << false;
+        QTest::newRow("row 1 inside from 17: (17,1)") << QPoint(17, 1) << true;
+        QTest::newRow("row 12 cut to 1: (1,12)") << QPoint(1, 12) << false;
+        QTest::newRow("row 12 inside from 2: (2,12)") << QPoint(2, 12) << true;
+        QTest::newRow("row 24 cut to 16: (16,24)") << QPoint(16, 24) << false;
+        QTest::newRow("row 24 inside from 17: (17,24)") << QPoint(17, 24) << true;
+        QTest::newRow("row 25 left of the body (91,25)") << QPoint(91, 25) << false;
+        QTest::newRow("body (92,30)") << QPoint(92, 30) << true;
+        QTest::newRow("left of body (91,30)") << QPoint(91, 30) << false;
+        QTest::newRow("body bottom (92,306)") << QPoint(92, 306) << true;
+        QTest::newRow("strip middle (200,10)") << QPoint(200, 10) << true;
+        QTest::newRow("outside the mask (600,10)") << QPoint(600, 10) << false;
+    }
+    void maskPixels()
+    {
+        QFETCH(QPoint, pixel);
+        QFETCH(bool, inside);
+        QCOMPARE(PanelMask::region().contains(pixel), inside);
+        if (QRect(0, 0, PanelMask::kWidth, PanelMask::kHeight).contains(pixel))
+            QCOMPARE(PanelMask::image().pixelIndex(pixel) == 1, inside);
+    }
+
+    void maskStripEndCutsEachRow()
+    {
+        // The last outside column of rows 1 to 24.
+        const int cut[] = {16, 11, 8, 7, 5, 4, 3, 2, 2, 1, 1, 1, 1, 1, 1, 2, 2, 3, 4, 5, 7, 8, 11, 16};
+        const QRegion region = PanelMask::region();
+        for (int row = 1; row <= 24; ++row) {
+            QVERIFY2(!region.contains(QPoint(cut[row - 1], row)), qPrintable(QString::number(row)));
+            QVERIFY2(region.contains(QPoint(cut[row - 1] + 1, row)), qPrintable(QString::number(row)));
+        }
+    }
+
+    void maskStripEndIsSymmetric()
+    {
+        // The rounded end is a semicircle: row r and row 25 - r cut the same columns.
+        for (int row = 1; row <= 12; ++row)
+            QCOMPARE(PanelMask::firstInsideColumn(row), PanelMask::firstInsideColumn(25 - row));
+    }
+
+    void maskRegionMatchesImage()
+    {
+        const QRegion region = PanelMask::region();
+        const QImage image = PanelMask::image();
+        QCOMPARE(image.size(), QSize(516, 308));
+        int mismatches = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                mismatches += (image.pixelIndex(x, y) == 1) != region.contains(QPoint(x, y));
+        QCOMPARE(mismatches, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPanelGeometry)
+#include "tst_panelgeometry.moc"

@@ -1,0 +1,204 @@
+#include "app/HiddenState.h"
+#include "panel/Form1.h"
+#include "panel/Form3.h"
+#include "panel/PictureBox.h"
+#include "platform/fake/FakePlatform.h"
+#include "settings/Settings.h"
+#include "skins/BuiltInSkin.h"
+#include "skins/Skins.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace zarvik;
+
+namespace {
+// A picture of the given size whose top-left pixel says which file it came from.
+QImage marked(QSize size, QRgb color)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+bool sameColour(const QPixmap& pixmap, QRgb color)
+{
+    if (pixmap.isNull())
+        return false;
+    const QColor seen = pixmap.toImage().pixelColor(2, 2);
+    const QColor want(color);
+    // JPEG shifts colours a little.
+    return qAbs(seen.red() - want.red()) < 12 && qAbs(seen.green() - want.green()) < 12 &&
+           qAbs(seen.blue() - want.blue()) < 12;
+}
+
+const QRgb kColours[] = {qRgb(200, 0, 0),   qRgb(0, 200, 0),   qRgb(0, 0, 200),  qRgb(200, 200, 0),
+                         qRgb(0, 200, 200), qRgb(200, 0, 200), qRgb(90, 90, 90)};
+} // namespace
+
+class TestSkins : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+        m_platform = std::make_unique<FakePlatform>();
+        m_settings = std::make_unique<Settings>(iniPath());
+        m_state = std::make_unique<HiddenState>();
+        m_panel = std::make_unique<Form3>(*m_platform, *m_settings, *m_state, m_dir.path());
+        m_dictionary = std::make_unique<Form1>(m_dir.path());
+    }
+    void cleanup()
+    {
+        m_dictionary.reset();
+        m_panel.reset();
+        m_state.reset();
+        m_settings.reset();
+        m_platform.reset();
+    }
+
+    void builtInPicturesHaveTheirSizes_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("panelmain") << QStringLiteral("panelmain.jpg") << QSize(516, 308);
+        QTest::newRow("panelbutton1") << QStringLiteral("panelbutton1.jpg") << QSize(17, 27);
+        QTest::newRow("panelbutton2") << QStringLiteral("panelbutton2.jpg") << QSize(17, 27);
+        QTest::newRow("dictmain") << QStringLiteral("dictmain.jpg") << QSize(378, 207);
+        QTest::newRow("dictbutton1") << QStringLiteral("dictbutton1.jpg") << QSize(23, 21);
+        QTest::newRow("dictbutton2") << QStringLiteral("dictbutton2.jpg") << QSize(23, 21);
+        QTest::newRow("splash") << QStringLiteral("splash.jpg") << QSize(370, 217);
+    }
+    void builtInPicturesHaveTheirSizes()
+    {
+        QFETCH(QString, file);
+        QFETCH(QSize, size);
+        const BuiltInSkin skin; // registers the resources
+        QImage image;
+        QVERIFY(image.load(BuiltInSkin::resourcePath(file)));
+        QCOMPARE(image.size(), size);
+    }
+
+    void builtInSkinFillsEveryTarget()
+    {
+        applyskin(*m_settings, m_dir.path(), *m_panel, m_dictionary.get());
+        QCOMPARE(m_panel->Picture1->picture().size(), QSize(516, 308));
+        QCOMPARE(m_panel->Picture2->picture().size(), QSize(17, 27));
+        QCOMPARE(m_panel->Picture2->picture().toImage(), m_panel->Picture3->picture().toImage());
+        QCOMPARE(m_panel->Picture4->picture().size(), QSize(17, 27));
+        QVERIFY(m_panel->Picture3->picture().toImage() != m_panel->Picture4->picture().toImage());
+        QCOMPARE(m_dictionary->picture().size(), QSize(378, 207));
+        QCOMPARE(m_dictionary->Picture1->picture().toImage(), m_dictionary->picclose->picture().toImage());
+        QCOMPARE(m_dictionary->picclosepress->picture().size(), QSize(23, 21));
+        QVERIFY(m_dictionary->picclose->picture().toImage() != m_dictionary->picclosepress->picture().toImage());
+        // The absent skinname reads as the built-in skin and nothing is written.
+        QCOMPARE(m_settings->text(Key::skinname, QStringLiteral("<absent>")), QStringLiteral("<absent>"));
+    }
+
+    void panelWithoutDictionaryWindow()
+    {
+        applyskin(*m_settings, m_dir.path(), *m_panel, nullptr);
+        QCOMPARE(m_panel->Picture1->picture().size(), QSize(516, 308));
+    }
+
+    void folderSkinWithAMissingFileKeepsThatTarget()
+    {
+        // First the built-in skin, then a folder that lacks the open-handle picture.
+        applyskin(*m_settings, m_dir.path(), *m_panel, m_dictionary.get());
+        const QImage builtInOpenHandle = m_panel->Picture4->picture().toImage();
+        writeSkin(QStringLiteral("test"), {QStringLiteral("panelbutton2.jpg")});
+        m_settings->write(Key::skinname, QStringLiteral("test"));
+
+        applyskin(*m_settings, m_dir.path(), *m_panel, m_dictionary.get());
+        QVERIFY(sameColour(m_panel->Picture1->picture(), colour(QStringLiteral("panelmain.jpg"))));
+        QVERIFY(sameColour(m_panel->Picture2->picture(), colour(QStringLiteral("panelbutton1.jpg"))));
+        QVERIFY(sameColour(m_panel->Picture3->picture(), colour(QStringLiteral("panelbutton1.jpg"))));
+        QCOMPARE(m_panel->Picture4->picture().toImage(), builtInOpenHandle);
+        QVERIFY(sameColour(m_dictionary->picture(), colour(QStringLiteral("dictmain.jpg"))));
+        QVERIFY(sameColour(m_dictionary->Picture1->picture(), colour(QStringLiteral("dictbutton1.jpg"))));
+        QVERIFY(sameColour(m_dictionary->picclose->picture(), colour(QStringLiteral("dictbutton1.jpg"))));
+        QVERIFY(sameColour(m_dictionary->picclosepress->picture(), colour(QStringLiteral("dictbutton2.jpg"))));
+        // Other sizes than the built-in ones are taken as they are.
+        QCOMPARE(m_panel->Picture1->picture().size(), QSize(40, 30));
+        QCOMPARE(m_settings->text(Key::skinname), QStringLiteral("test"));
+    }
+
+    void dictionaryWindowAloneTakesTheFolderSkin()
+    {
+        writeSkin(QStringLiteral("solo"), {});
+        m_settings->write(Key::skinname, QStringLiteral("solo"));
+        applyskin(*m_settings, m_dir.path(), *m_dictionary);
+        QVERIFY(sameColour(m_dictionary->picture(), colour(QStringLiteral("dictmain.jpg"))));
+        QVERIFY(sameColour(m_dictionary->picclosepress->picture(), colour(QStringLiteral("dictbutton2.jpg"))));
+        QVERIFY(m_panel->Picture1->picture().isNull());
+    }
+
+    void skinTest_data()
+    {
+        QTest::addColumn<QString>("skinname"); // "<absent>": no key
+        QTest::addColumn<QStringList>("missing");
+        QTest::addColumn<bool>("corrupt");
+        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("afterwards");
+        const QString builtIn = kBuiltInSkin;
+        QTest::newRow("absent: built-in, nothing written")
+            << QStringLiteral("<absent>") << QStringList{} << false << true << QStringLiteral("<absent>");
+        QTest::newRow("built-in by name") << builtIn << QStringList{} << false << true << builtIn;
+        QTest::newRow("complete folder") << QStringLiteral("good") << QStringList{} << false << true
+                                         << QStringLiteral("good");
+        QTest::newRow("splash missing") << QStringLiteral("good") << QStringList{QStringLiteral("splash.jpg")}
+                                        << false << false << builtIn;
+        QTest::newRow("panelmain missing (loaded last)")
+            << QStringLiteral("good") << QStringList{QStringLiteral("panelmain.jpg")} << false << false << builtIn;
+        QTest::newRow("unreadable picture") << QStringLiteral("good") << QStringList{} << true << false << builtIn;
+        QTest::newRow("no such folder") << QStringLiteral("nowhere") << QStringList{} << false << false << builtIn;
+        QTest::newRow("empty name is a folder name") << QString() << QStringList{} << false << false << builtIn;
+    }
+    void skinTest()
+    {
+        QFETCH(QString, skinname);
+        QFETCH(QStringList, missing);
+        QFETCH(bool, corrupt);
+        QFETCH(bool, usable);
+        QFETCH(QString, afterwards);
+        writeSkin(QStringLiteral("good"), missing);
+        if (corrupt) {
+            QFile file(Skins::folder(m_dir.path(), QStringLiteral("good")) + QStringLiteral("/dictmain.jpg"));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("not a picture");
+        }
+        if (skinname != QLatin1String("<absent>"))
+            m_settings->write(Key::skinname, skinname);
+        QCOMPARE(testskin(*m_settings, m_dir.path()), usable);
+        QCOMPARE(m_settings->text(Key::skinname, QStringLiteral("<absent>")), afterwards);
+    }
+
+private:
+    QString iniPath() const { return m_dir.filePath(QStringLiteral("Zarvik5.ini")); }
+
+    static QRgb colour(const QString& file) { return kColours[Skins::fileNames().indexOf(file)]; }
+
+    void writeSkin(const QString& name, const QStringList& missing)
+    {
+        const QString folder = Skins::folder(m_dir.path(), name);
+        QVERIFY(QDir().mkpath(folder));
+        for (const QString& file : Skins::fileNames()) {
+            if (!missing.contains(file))
+                QVERIFY(marked(QSize(40, 30), colour(file)).save(folder + QLatin1Char('/') + file, "JPG"));
+        }
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<HiddenState> m_state;
+    std::unique_ptr<Form3> m_panel;
+    std::unique_ptr<Form1> m_dictionary;
+};
+
+QTEST_MAIN(TestSkins)
+#include "tst_skins.moc"
