@@ -114,6 +114,13 @@ struct DictionaryReader::Impl {
             db = nullptr;
             return false;
         }
+        // Every keystroke runs a statement, and each statement of a connection in the normal
+        // locking mode takes and drops a file lock and re-reads the file header: several
+        // system calls, more than the lookup itself. Nothing rewrites the file in place (the
+        // importer renames a new file over it), so the connection keeps its shared lock from
+        // the first read on, and reads pages through a memory map instead of read calls.
+        sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
         const QStringList columns = engRusColumns();
         if (!columns.contains(QLatin1String("word")) || !columns.contains(QLatin1String("trans"))) {
             close();
