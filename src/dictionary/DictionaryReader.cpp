@@ -136,8 +136,7 @@ struct DictionaryReader::Impl {
         } else {
             // A file with EngRus(Word, Trans) that we did not write, say one converted from
             // the old Access file by hand. It is served rather than refused: same results,
-            // only slower, since every statement folds every headword (a table scan; about
-            // ten milliseconds on a Mueller-sized table, still fit for typing).
+            // only slower, since every statement folds every headword (a table scan).
             ok = sqlite3_create_function_v2(db, "zarvik_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                                             nullptr, foldFunction, nullptr, nullptr,
                                             nullptr) == SQLITE_OK;
