@@ -1,0 +1,199 @@
+// Dictionary figures: a keystroke's prefix listing and a captured word's exact lookup on the
+// Mueller dictionary and on a generated 1,000,000-entry one, each beside the floor (a binary
+// search over the same folded headwords held sorted in memory); and the Mueller import.
+#include "DictionaryImporter.h"
+#include "BddWriter.h"
+#include "dictionary/DictionaryReader.h"
+#include "dictionary/FoldedKey.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+using namespace zarvik;
+
+namespace {
+
+const QString kMuellerIndex = QStringLiteral("/usr/share/dictd/mueller7.index");
+const QString kBenchDir = QStringLiteral(ZARVIK_BENCH_DIR);
+
+// One dictionary under test: the file, a reader on it, the same rows sorted in memory, and
+// the queries (existing headwords and prefixes of them, in random order).
+struct Corpus {
+    DictionaryReader reader;
+    std::vector<std::pair<QByteArray, Entry>> sorted;
+    QStringList words, prefixes;
+    bool ok = false;
+
+    void load(const QString& path, const std::vector<Entry>& rows)
+    {
+        reader.setDatabaseName(path);
+        sorted.reserve(rows.size());
+        for (const Entry& e : rows)
+            sorted.emplace_back(foldedKeyUtf8(e.word), e);
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QRandomGenerator gen(7);
+        for (int i = 0; i < 1000; ++i) {
+            const QString w = rows[gen.bounded(int(rows.size()))].word;
+            words << w;
+            prefixes << w.left(2 + gen.bounded(3));
+        }
+        ok = reader.wordCount() == qint64(rows.size());
+    }
+};
+
+std::vector<Entry> rowsOf(const QString& path)
+{
+    DictionaryReader reader;
+    reader.setDatabaseName(path);
+    reader.prefixSearch(QStringLiteral("*"), 0);
+    std::vector<Entry> rows;
+    for (int i = 0; i < reader.recordCount(); ++i) {
+        reader.setAbsolutePosition(i);
+        rows.push_back({reader.field(0), reader.field(1)});
+    }
+    return rows;
+}
+
+Corpus& mueller()
+{
+    static Corpus corpus;
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        const QString path = kBenchDir + QStringLiteral("/mueller.bdd");
+        if (QFileInfo::exists(kMuellerIndex)) {
+            importDictionary(kMuellerIndex, path, {});
+            corpus.load(path, rowsOf(path));
+        }
+    }
+    return corpus;
+}
+
+// Made once into the build folder; the words are random strings of letters with the
+// length spread of real headwords, so that prefixes of two to four letters match about as
+// many rows as in a real dictionary of that size.
+Corpus& million()
+{
+    static Corpus corpus;
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        const QString path = kBenchDir + QStringLiteral("/million.bdd");
+        std::vector<Entry> rows;
+        rows.reserve(1000000);
+        QRandomGenerator gen(2024);
+        static const char letters[] = "eeeeeaaaaiiiioooonnnrrrsssttllcdumphgbfywkvxzjq";
+        for (int i = 0; i < 1000000; ++i) {
+            QString w;
+            const int len = 3 + int(gen.bounded(10));
+            for (int k = 0; k < len; ++k)
+                w += QLatin1Char(letters[gen.bounded(int(sizeof letters - 1))]);
+            rows.push_back({w, QStringLiteral("перевод %1").arg(i)});
+        }
+        if (!QFileInfo::exists(path)) {
+            BddWriter writer(path);
+            writer.write(rows);
+        }
+        corpus.load(path, rows);
+    }
+    return corpus;
+}
+
+void listPrefix(benchmark::State& state, Corpus& (*corpus)())
+{
+    Corpus& c = corpus();
+    if (!c.ok) {
+        state.SkipWithError("dictionary not available");
+        return;
+    }
+    qsizetype i = 0;
+    for (auto _ : state) {
+        QStringList lines = c.reader.listPrefix(c.prefixes[i++ % c.prefixes.size()]);
+        benchmark::DoNotOptimize(lines);
+    }
+}
+
+void exactLookup(benchmark::State& state, Corpus& (*corpus)())
+{
+    Corpus& c = corpus();
+    if (!c.ok) {
+        state.SkipWithError("dictionary not available");
+        return;
+    }
+    qsizetype i = 0;
+    for (auto _ : state) {
+        c.reader.exactLookup(c.words[i++ % c.words.size()]);
+        c.reader.moveLast();
+        c.reader.moveFirst();
+        QString trans = c.reader.field(1);
+        benchmark::DoNotOptimize(trans);
+    }
+}
+
+// The floor: the same work on sorted memory, with no database in between.
+void floorListPrefix(benchmark::State& state, Corpus& (*corpus)())
+{
+    Corpus& c = corpus();
+    if (!c.ok) {
+        state.SkipWithError("dictionary not available");
+        return;
+    }
+    qsizetype i = 0;
+    for (auto _ : state) {
+        const QString& text = c.prefixes[i++ % c.prefixes.size()];
+        const QByteArray key = foldedKeyUtf8(text);
+        auto it = std::lower_bound(c.sorted.begin(), c.sorted.end(), key,
+                                   [](const auto& row, const QByteArray& k) { return row.first < k; });
+        QStringList lines;
+        for (; it != c.sorted.end() && lines.size() < 10 && it->first.startsWith(key); ++it)
+            lines << displayLine(it->second.word, it->second.trans);
+        if (lines.isEmpty())
+            lines << noMatchLine(text);
+        benchmark::DoNotOptimize(lines);
+    }
+}
+
+void floorExactLookup(benchmark::State& state, Corpus& (*corpus)())
+{
+    Corpus& c = corpus();
+    if (!c.ok) {
+        state.SkipWithError("dictionary not available");
+        return;
+    }
+    qsizetype i = 0;
+    for (auto _ : state) {
+        const QByteArray key = foldedKeyUtf8(c.words[i++ % c.words.size()]);
+        auto range = std::equal_range(c.sorted.begin(), c.sorted.end(), std::pair<QByteArray, Entry>{key, {}},
+                                      [](const auto& a, const auto& b) { return a.first < b.first; });
+        QString trans = range.first != range.second ? range.first->second.trans : QString();
+        benchmark::DoNotOptimize(trans);
+    }
+}
+
+void importMueller(benchmark::State& state)
+{
+    if (!QFileInfo::exists(kMuellerIndex)) {
+        state.SkipWithError("mueller7-dict not installed");
+        return;
+    }
+    for (auto _ : state)
+        importDictionary(kMuellerIndex, kBenchDir + QStringLiteral("/mueller-import.bdd"), {});
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(listPrefix, mueller, mueller);
+BENCHMARK_CAPTURE(floorListPrefix, mueller, mueller);
+BENCHMARK_CAPTURE(exactLookup, mueller, mueller);
+BENCHMARK_CAPTURE(floorExactLookup, mueller, mueller);
+BENCHMARK_CAPTURE(listPrefix, million, million);
+BENCHMARK_CAPTURE(floorListPrefix, million, million);
+BENCHMARK_CAPTURE(exactLookup, million, million);
+BENCHMARK_CAPTURE(floorExactLookup, million, million);
+BENCHMARK(importMueller)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds and runs the dictionary benchmarks and prints the figures: the median time of a
+# prefix listing (ten lines) and of an exact lookup, each beside its in-memory floor, on the
+# Mueller dictionary and on a generated 1,000,000-entry one (made once in the build folder),
+# and the time to import Mueller with the command-line tool.
+# Usage: bench/run-dictionary.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+
+cmake -S . -B "$build" -G Ninja >/dev/null
+cmake --build "$build" -j2 --target bench_dictionary zarvik-import >/dev/null
+
+echo "== lookups (median of 10 repetitions; target: at most 10 us) =="
+"$build/bench/bench_dictionary" \
+    --benchmark_filter='Lookup|Prefix' \
+    --benchmark_repetitions=10 \
+    --benchmark_report_aggregates_only=true \
+    --benchmark_format=console 2>/dev/null | grep -E '_median|ERROR' || true
+
+echo
+echo "== import of Mueller (target: under 2 s) =="
+index=/usr/share/dictd/mueller7.index
+if [ -f "$index" ]; then
+    for run in 1 2 3; do
+        start=$(date +%s%N)
+        "$build/tools/zarvik-import/zarvik-import" "$index" "$build/bench/mueller-cli.bdd" 2>/dev/null
+        end=$(date +%s%N)
+        echo "zarvik-import mueller7, run $run: $(( (end - start) / 1000000 )) ms"
+    done
+else
+    echo "mueller7-dict is not installed: skipped"
+fi

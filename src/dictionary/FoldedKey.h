@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zarvik {
+
+// The search key of a headword: the headword with letter case folded (Unicode simple case
+// folding, so Latin, accented Latin and Cyrillic all compare without case). The importer
+// stores it beside each headword and the reader folds what the user typed the same way, so
+// this one function is the whole definition of "ignoring case".
+QString foldedKey(const QString& text);
+
+// The folded key as UTF-8, the form in which SQLite compares and sorts it (byte order of
+// UTF-8 is code point order).
+QByteArray foldedKeyUtf8(const QString& text);
+
+} // namespace zarvik

@@ -1,0 +1,298 @@
+#include "BddWriter.h"
+#include "dictionary/DictionaryReader.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sqlite3.h>
+
+using namespace zarvik;
+
+namespace {
+
+// The test dictionary. Rows are given out of order on purpose: the reader must return them
+// in headword order, rows of one headword in the order in which they were written.
+std::vector<Entry> testRows()
+{
+    std::vector<Entry> rows = {
+        {"cut", "резать"},        {"cot", "койка"},          {"cat", "кошка"},
+        {"coat", "пальто"},       {"bat", "летучая мышь"},   {"hat", "шляпа"},
+        {"bat", "бита"},          {"set", "набор"},          {"set", "ставить"},
+        {"set", "заходить"},      {"Book", "книга"},         {"booking", "заказ"},
+        {"bookish", "книжный"},   {"КОТ", "cat"},            {"котёл", "boiler"},
+        {"café", "кафе"},         {"CAFÉ NOIR", "чёрный кофе"}, {"room1", "комната один"},
+        {"room2", "комната два"}, {"roomx", "не комната"},   {"uncharted", ""},
+        {"\"quoted\"", "в кавычках"}, {"a|b", "а или б"},    {"[x]", "в скобках"},
+    };
+    // 25 headwords that share the prefix "pa", written in reverse order.
+    for (int i = 24; i >= 0; --i)
+        rows.push_back({QStringLiteral("pa%1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("п%1").arg(i)});
+    return rows;
+}
+
+void writeDictionary(const QString& path, const std::vector<Entry>& rows)
+{
+    BddWriter writer(path);
+    writer.write(rows);
+}
+
+// Runs SQL on a fresh SQLite file (for files that the importer would never write).
+void makeSqlite(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+QStringList pa(int from, int to)
+{
+    QStringList lines;
+    for (int i = from; i <= to; ++i)
+        lines << QStringLiteral("pa%1 - п%2").arg(i, 2, 10, QLatin1Char('0')).arg(i);
+    return lines;
+}
+
+} // namespace
+
+class TestDictionaryReader : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_path = m_dir.filePath(QStringLiteral("test.bdd"));
+        writeDictionary(m_path, testRows());
+        m_reader.setDatabaseName(m_path);
+    }
+
+    void exactLookup_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QStringList>("trans");
+        QTest::newRow("no row") << "dog" << QStringList{};
+        QTest::newRow("one row") << "cat" << QStringList{"кошка"};
+        QTest::newRow("two rows in written order") << "bat" << QStringList{"летучая мышь", "бита"};
+        QTest::newRow("three rows") << "set" << QStringList{"набор", "ставить", "заходить"};
+        QTest::newRow("capitals find small letters") << "CAT" << QStringList{"кошка"};
+        QTest::newRow("small letters find a capital") << "book" << QStringList{"книга"};
+        QTest::newRow("Cyrillic case") << "кот" << QStringList{"cat"};
+        QTest::newRow("accented case") << "CAFÉ" << QStringList{"кафе"};
+        QTest::newRow("accent is not ignored") << "cafe" << QStringList{};
+        QTest::newRow("double quotes are characters") << "\"QUOTED\"" << QStringList{"в кавычках"};
+        QTest::newRow("lone double quote") << "\"" << QStringList{};
+        QTest::newRow("no pattern in an exact lookup") << "c?t" << QStringList{};
+        QTest::newRow("SQL text stays text") << "x' OR '1'='1" << QStringList{};
+        QTest::newRow("leading space is kept") << " cat" << QStringList{};
+        QTest::newRow("empty word") << "" << QStringList{};
+    }
+    void exactLookup()
+    {
+        QFETCH(QString, word);
+        QFETCH(QStringList, trans);
+        m_reader.exactLookup(word);
+        QCOMPARE(m_reader.recordCount(), trans.size());
+        QStringList got;
+        for (int i = 0; i < m_reader.recordCount(); ++i) {
+            m_reader.setAbsolutePosition(i);
+            got << m_reader.field(1);
+        }
+        QCOMPARE(got, trans);
+    }
+
+    // The lookup of a captured word moves last, first, and last again when there are two.
+    void movesOnTwoRows()
+    {
+        m_reader.exactLookup(QStringLiteral("bat"));
+        QCOMPARE(m_reader.field(1), QStringLiteral("летучая мышь")); // a refresh is at the first row
+        m_reader.moveLast();
+        m_reader.moveFirst();
+        QCOMPARE(m_reader.recordCount(), 2);
+        m_reader.moveLast();
+        QCOMPARE(m_reader.field(0), QStringLiteral("bat"));
+        QCOMPARE(m_reader.field(1), QStringLiteral("бита"));
+    }
+
+    void currentRowOutsideTheResult()
+    {
+        m_reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(m_reader.field(2), QString());
+        m_reader.setAbsolutePosition(5);
+        QCOMPARE(m_reader.field(0), QString());
+        m_reader.exactLookup(QStringLiteral("dog"));
+        m_reader.moveLast();
+        m_reader.moveFirst();
+        QCOMPARE(m_reader.field(0), QString());
+        QCOMPARE(m_reader.field(1), QString());
+    }
+
+    void listPrefix_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("25 matches: the first ten") << "pa" << pa(0, 9);
+        QTest::newRow("exactly 3 matches") << "boo" << QStringList{"Book - книга", "booking - заказ", "bookish - книжный"};
+        QTest::newRow("12 matches narrowed to 10") << "pa1" << pa(10, 19);
+        QTest::newRow("no match") << "xyz" << QStringList{"xyz - ???"};
+        QTest::newRow("question mark") << "c?t" << QStringList{"cat - кошка", "cot - койка", "cut - резать"};
+        QTest::newRow("star inside") << "c*t" << QStringList{"cat - кошка", "coat - пальто", "cot - койка", "cut - резать"};
+        QTest::newRow("hash") << "room#" << QStringList{"room1 - комната один", "room2 - комната два"};
+        QTest::newRow("list") << "[bc]at" << QStringList{"bat - летучая мышь", "bat - бита", "cat - кошка"};
+        QTest::newRow("negated list") << "[!bc]at" << QStringList{"hat - шляпа"};
+        QTest::newRow("range") << "[b-c]at" << QStringList{"bat - летучая мышь", "bat - бита", "cat - кошка"};
+        QTest::newRow("capitals") << "CA" << QStringList{"café - кафе", "CAFÉ NOIR - чёрный кофе", "cat - кошка"};
+        QTest::newRow("small letters") << "ca" << QStringList{"café - кафе", "CAFÉ NOIR - чёрный кофе", "cat - кошка"};
+        QTest::newRow("Cyrillic capitals") << "КОТ" << QStringList{"КОТ - cat", "котёл - boiler"};
+        QTest::newRow("Cyrillic small") << "кот" << QStringList{"КОТ - cat", "котёл - boiler"};
+        QTest::newRow("accented capitals") << "CAFÉ" << QStringList{"café - кафе", "CAFÉ NOIR - чёрный кофе"};
+        QTest::newRow("empty translation") << "unch" << QStringList{"uncharted - "};
+        QTest::newRow("double quote") << "\"quo" << QStringList{"\"quoted\" - в кавычках"};
+        QTest::newRow("lone double quote, no match") << "say \"" << QStringList{"say \" - ???"};
+        QTest::newRow("vertical bar") << "a|" << QStringList{"a|b - а или б"};
+        QTest::newRow("unclosed bracket") << "[x" << QStringList{"[x] - в скобках"};
+        QTest::newRow("lone closing bracket") << "]" << QStringList{"] - ???"};
+        QTest::newRow("brackets around nothing") << "c[]at" << QStringList{"cat - кошка"};
+        QTest::newRow("leading star scans") << "*ish" << QStringList{"bookish - книжный"};
+    }
+    void listPrefix()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        QCOMPARE(m_reader.listPrefix(text), lines);
+    }
+
+    void prefixSearchFetchesOnlyTheLimit()
+    {
+        m_reader.prefixSearch(QStringLiteral("pa"), 3);
+        QCOMPARE(m_reader.recordCount(), 3);
+        m_reader.prefixSearch(QStringLiteral("pa"), 0); // no limit
+        QCOMPARE(m_reader.recordCount(), 25);
+    }
+
+    void wordCountIgnoresTheCurrentResult()
+    {
+        const qint64 all = qint64(testRows().size());
+        m_reader.listPrefix(QStringLiteral("boo"));
+        QCOMPARE(m_reader.wordCount(), all);
+        m_reader.listPrefix(QStringLiteral("xyz"));
+        QCOMPARE(m_reader.wordCount(), all);
+        QCOMPARE(m_reader.recordCount(), 0);
+        DictionaryReader other; // a reader that has run no statement yet
+        other.setDatabaseName(m_path);
+        QCOMPARE(other.wordCount(), all);
+    }
+
+    void readersAreIndependent()
+    {
+        DictionaryReader other;
+        other.setDatabaseName(m_path);
+        m_reader.exactLookup(QStringLiteral("set"));
+        other.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(m_reader.recordCount(), 3);
+        QCOMPARE(other.recordCount(), 1);
+    }
+
+    void unusableFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("empty") << "empty";
+        QTest::newRow("random bytes") << "random";
+        QTest::newRow("text file") << "text";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("SQLite without EngRus") << "no-table";
+        QTest::newRow("EngRus with other columns") << "other-columns";
+    }
+    void unusableFiles()
+    {
+        QFETCH(QString, kind);
+        const QString path = m_dir.filePath(kind + QStringLiteral(".bdd"));
+        if (kind == QLatin1String("empty") || kind == QLatin1String("random") || kind == QLatin1String("text")) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (kind == QLatin1String("random")) {
+                QByteArray bytes(64 * 1024, '\0');
+                QRandomGenerator gen(42);
+                for (char& b : bytes)
+                    b = char(gen.bounded(256));
+                f.write(bytes);
+            } else if (kind == QLatin1String("text")) {
+                f.write("cat\tкошка\n");
+            }
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir(m_dir.path()).mkpath(kind + QStringLiteral(".bdd")));
+        } else if (kind == QLatin1String("no-table")) {
+            makeSqlite(path, "CREATE TABLE Other (Word TEXT, Trans TEXT); INSERT INTO Other VALUES ('cat', 'x');");
+        } else if (kind == QLatin1String("other-columns")) {
+            makeSqlite(path, "CREATE TABLE EngRus (Headword TEXT, Translation TEXT);"
+                             "INSERT INTO EngRus VALUES ('cat', 'кошка');");
+        }
+        DictionaryReader reader;
+        reader.setDatabaseName(path);
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.recordCount(), 0);
+        QCOMPARE(reader.field(1), QString());
+        QCOMPARE(reader.listPrefix(QStringLiteral("ca")), QStringList{"ca - ???"});
+        QCOMPARE(reader.wordCount(), 0);
+    }
+
+    void missingFileIsFoundOnceItAppears()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("later.bdd"));
+        DictionaryReader reader;
+        reader.setDatabaseName(path);
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.recordCount(), 0);
+        writeDictionary(path, {{"cat", "кошка"}});
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.recordCount(), 1);
+    }
+
+    // A file with EngRus(Word, Trans) that the importer did not write is still served, with
+    // the same case rules and order. A column named Key in such a file means nothing to us.
+    void foreignTableIsServedFromWord()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("foreign.bdd"));
+        makeSqlite(path, "CREATE TABLE EngRus (Word TEXT, Trans TEXT, Key TEXT, Extra INTEGER);"
+                         "INSERT INTO EngRus VALUES ('Cot', 'койка', 'zzz', 1);"
+                         "INSERT INTO EngRus VALUES ('cat', NULL, 'zzz', 2);"
+                         "INSERT INTO EngRus VALUES ('КОТ', 'cat', 'zzz', 3);"
+                         "INSERT INTO EngRus VALUES ('cat', 'кошка', 'zzz', 4);");
+        DictionaryReader reader;
+        reader.setDatabaseName(path);
+        reader.exactLookup(QStringLiteral("CAT"));
+        QCOMPARE(reader.recordCount(), 2);
+        QCOMPARE(reader.listPrefix(QStringLiteral("C")), (QStringList{"cat - ", "cat - кошка", "Cot - койка"}));
+        QCOMPARE(reader.listPrefix(QStringLiteral("кО")), QStringList{"КОТ - cat"});
+        QCOMPARE(reader.listPrefix(QStringLiteral("c?t")).size(), 3);
+        QCOMPARE(reader.wordCount(), 4);
+    }
+
+    // The dictionary that the build makes from the bundled sample.
+    void bundledSample()
+    {
+        DictionaryReader reader;
+        reader.setDatabaseName(QStringLiteral(ZARVIK_BINARY_DIR "/sample.bdd"));
+        QVERIFY(reader.wordCount() > 300);
+        for (const char* word : {"book", "run", "stop", "cat", "cot", "cut", "walk", "café"}) {
+            reader.exactLookup(QString::fromUtf8(word));
+            QVERIFY2(reader.recordCount() >= 1, word);
+        }
+        reader.exactLookup(QStringLiteral("bat"));
+        QCOMPARE(reader.recordCount(), 2);
+        QCOMPARE(reader.listPrefix(QStringLiteral("uncharted")), QStringList{"uncharted - "});
+        const QStringList lines = reader.listPrefix(QStringLiteral("c?t"));
+        QVERIFY(lines.contains(QStringLiteral("cat - кошка; кот")));
+        QVERIFY(lines.contains(QStringLiteral("cot - детская кроватка; койка")));
+        QVERIFY(lines.contains(QStringLiteral("cut - резать; порез")));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    DictionaryReader m_reader;
+};
+
+QTEST_APPLESS_MAIN(TestDictionaryReader)
+#include "tst_dictionaryreader.moc"

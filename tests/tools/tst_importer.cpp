@@ -1,0 +1,403 @@
+#include "DictdSource.h"
+#include "DictionaryImporter.h"
+#include "ImportError.h"
+#include "StarDictSource.h"
+#include "dictionary/DictionaryReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+#include <zlib.h>
+
+using namespace zarvik;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// A byte string literal with its embedded zero bytes.
+template <size_t N>
+QByteArray bytes(const char (&text)[N])
+{
+    return QByteArray(text, qsizetype(N - 1));
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeGzip(const QString& path, const QByteArray& bytes)
+{
+    gzFile gz = gzopen(QFile::encodeName(path).constData(), "wb");
+    QVERIFY(gz);
+    QCOMPARE(gzwrite(gz, bytes.constData(), unsigned(bytes.size())), int(bytes.size()));
+    gzclose(gz);
+}
+
+QString b64(quint64 n)
+{
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    QString out;
+    do {
+        out.prepend(QLatin1Char(digits[n % 64]));
+        n /= 64;
+    } while (n);
+    return out;
+}
+
+// A dictd pair: NAME.index and NAME.dict (or .dict.dz) for (headword, article) entries.
+struct Dictd {
+    QByteArray index, dict;
+    void add(const QString& word, const QString& article)
+    {
+        const QByteArray a = article.toUtf8();
+        index += (word + QLatin1Char('\t') + b64(quint64(dict.size())) + QLatin1Char('\t') + b64(quint64(a.size())) +
+                  QLatin1Char('\n'))
+                     .toUtf8();
+        dict += a;
+    }
+};
+
+// A StarDict triple for (headword, data block) entries.
+struct StarDict {
+    QByteArray idx, dict;
+    int offsetBits = 32;
+    void add(const QString& word, const QByteArray& block)
+    {
+        idx += word.toUtf8() + '\0';
+        char buf[8];
+        if (offsetBits == 64) {
+            qToBigEndian<quint64>(quint64(dict.size()), buf);
+            idx += QByteArray(buf, 8);
+        } else {
+            qToBigEndian<quint32>(quint32(dict.size()), buf);
+            idx += QByteArray(buf, 4);
+        }
+        qToBigEndian<quint32>(quint32(block.size()), buf);
+        idx += QByteArray(buf, 4);
+        dict += block;
+    }
+    QByteArray ifo(const QByteArray& extra) const
+    {
+        return "StarDict's dict ifo file\nversion=3.0.0\nbookname=Test\n" + extra;
+    }
+};
+
+QStringList rowsOf(const QString& bdd)
+{
+    DictionaryReader reader;
+    reader.setDatabaseName(bdd);
+    reader.prefixSearch(QStringLiteral("*"), 0);
+    QStringList rows;
+    for (int i = 0; i < reader.recordCount(); ++i) {
+        reader.setAbsolutePosition(i);
+        rows << displayLine(reader.field(0), reader.field(1));
+    }
+    return rows;
+}
+
+} // namespace
+
+class TestImporter : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_out = path(QStringLiteral("out.bdd"));
+    }
+
+    void dictdNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<quint64>("value");
+        QTest::newRow("A is 0") << "A" << true << quint64(0);
+        QTest::newRow("BA is 64") << "BA" << true << quint64(64);
+        QTest::newRow("slash is 63") << "/" << true << quint64(63);
+        QTest::newRow("Mueller cat offset") << "EgRS" << true << quint64(4 * 262144 + 32 * 4096 + 17 * 64 + 18);
+        QTest::newRow("empty") << "" << false << quint64(0);
+        QTest::newRow("bad digit") << "A-B" << false << quint64(0);
+        QTest::newRow("too long") << "AAAAAAAAAAA" << false << quint64(0);
+    }
+    void dictdNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(quint64, value);
+        quint64 got = 99;
+        QCOMPARE(decodeDictdNumber(text, got), ok);
+        if (ok)
+            QCOMPARE(got, value);
+    }
+
+    void dictdPlainAndCompressed_data()
+    {
+        QTest::addColumn<bool>("compressed");
+        QTest::newRow(".dict") << false;
+        QTest::newRow(".dict.dz") << true;
+    }
+    void dictdPlainAndCompressed()
+    {
+        QFETCH(bool, compressed);
+        Dictd d;
+        d.add(QStringLiteral("00-database-short"), QStringLiteral("Test dictionary"));
+        d.add(QStringLiteral("cat"), QStringLiteral("cat\n   [kæt] _n.\n   1) кошка; tom cat кот\n   2) кот\n"));
+        d.add(QStringLiteral("a"), QStringLiteral("a\n   1) буква\n"));
+        d.add(QStringLiteral("a"), QStringLiteral("a\n   _pref. приставка\n"));
+        writeFile(path("t.index"), d.index);
+        if (compressed)
+            writeGzip(path("t.dict.dz"), d.dict);
+        else
+            writeFile(path("t.dict"), d.dict);
+        const ImportReport report = importDictionary(path("t.index"), m_out, {});
+        QCOMPARE(report.format, QStringLiteral("dictd"));
+        QCOMPARE(report.read, 3);
+        QCOMPARE(report.skipped.at(QStringLiteral("dictd meta entries")), 1);
+        QCOMPARE(rowsOf(m_out), (QStringList{"a - буква", "a - приставка", "cat - кошка; кот"}));
+    }
+
+    void dictdFullArticles()
+    {
+        Dictd d;
+        d.add(QStringLiteral("cat"), QStringLiteral("cat\n   [kæt] _n.\n   1) кошка; tom cat кот\n   2) кот\n"));
+        writeFile(path("t.index"), d.index);
+        writeFile(path("t.dict"), d.dict);
+        ImportOptions options;
+        options.full = true;
+        importDictionary(path("t.index"), m_out, options);
+        QCOMPARE(rowsOf(m_out), QStringList{"cat - [kæt] _n. 1) кошка; tom cat кот 2) кот"});
+    }
+
+    void dictdMalformed_data()
+    {
+        QTest::addColumn<QByteArray>("index");
+        QTest::addColumn<bool>("withDict");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("entry past the end of .dict") << QByteArray("cat\tA\tZZ\n") << true << "points past the end";
+        QTest::newRow("offset past the end of .dict") << QByteArray("cat\tZZ\tB\n") << true << "points past the end";
+        QTest::newRow("bad base64") << QByteArray("cat\tA!\tB\n") << true << "bad base64";
+        QTest::newRow("missing length") << QByteArray("cat\tA\n") << true << "expected headword, offset and length";
+        QTest::newRow("only meta entries") << QByteArray("00-database-url\tA\tB\n") << true << "no entries";
+        QTest::newRow("no .dict beside it") << QByteArray("cat\tA\tB\n") << false << "no data file";
+    }
+    void dictdMalformed()
+    {
+        QFETCH(QByteArray, index);
+        QFETCH(bool, withDict);
+        QFETCH(QString, message);
+        writeFile(path("t.index"), index);
+        if (withDict)
+            writeFile(path("t.dict"), "abcdefghij");
+        expectRefusal(path("t.index"), message);
+    }
+
+    void dictdCorruptDz()
+    {
+        writeFile(path("t.index"), "cat\tA\tB\n");
+        writeFile(path("t.dict.dz"), "this is not gzip at all");
+        expectRefusal(path("t.index"), QStringLiteral("gzip"));
+        QByteArray gz;
+        writeGzip(path("full.gz"), QByteArray(5000, 'x'));
+        gz = readFile(path("full.gz"));
+        writeFile(path("t.dict.dz"), gz.left(gz.size() / 2));
+        expectRefusal(path("t.index"), QStringLiteral("cut short"));
+    }
+
+    void starDict_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("sameType");
+        QTest::newRow("32-bit offsets, sametypesequence=m") << 32 << true;
+        QTest::newRow("64-bit offsets, typed fields") << 64 << false;
+    }
+    void starDict()
+    {
+        QFETCH(int, bits);
+        QFETCH(bool, sameType);
+        StarDict s;
+        s.offsetBits = bits;
+        if (sameType) {
+            s.add(QStringLiteral("cat"), QByteArray("кошка; кот"));
+            s.add(QStringLiteral("dog"), QByteArray("собака"));
+        } else {
+            s.add(QStringLiteral("cat"), bytes("tkæt\0mкошка; кот"));
+            s.add(QStringLiteral("dog"), bytes("g<b>собака</b> &amp; пёс\0"));
+        }
+        QByteArray extra = "wordcount=2\nidxfilesize=" + QByteArray::number(s.idx.size()) + "\n";
+        if (bits == 64)
+            extra += "idxoffsetbits=64\n";
+        if (sameType)
+            extra += "sametypesequence=m\n";
+        writeFile(path("s.ifo"), s.ifo(extra));
+        writeFile(path("s.idx"), s.idx);
+        writeFile(path("s.dict"), s.dict);
+        const ImportReport report = importDictionary(path("s.ifo"), m_out, {});
+        QCOMPARE(report.format, QStringLiteral("StarDict"));
+        QCOMPARE(rowsOf(m_out), (QStringList{"cat - кошка; кот", sameType ? "dog - собака" : "dog - собака & пёс"}));
+    }
+
+    void starDictArticleFields()
+    {
+        QCOMPARE(starDictArticle(bytes("tkæt\0mкошка\0"), QByteArray()),
+                 QStringLiteral("[kæt]\nкошка"));
+        QCOMPARE(starDictArticle(bytes("kæt\0кошка"), QByteArray("tm")), QStringLiteral("[kæt]\nкошка"));
+        QByteArray binary("W");
+        binary += bytes("\0\0\0\2xy");
+        binary += QByteArray("mтекст");
+        QCOMPARE(starDictArticle(binary, QByteArray()), QStringLiteral("текст"));
+        QCOMPARE(starDictArticle(bytes("W\0\0\0\x09xy"), QByteArray()), QString()); // size past the end
+    }
+
+    void starDictMalformed_data()
+    {
+        QTest::addColumn<QByteArray>("ifoExtra");
+        QTest::addColumn<int>("chopIdx");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no wordcount") << QByteArray("") << 0 << "no valid wordcount";
+        QTest::newRow("wordcount differs") << QByteArray("wordcount=3\n") << 0 << "wordcount=3";
+        QTest::newRow("idx truncated") << QByteArray("wordcount=2\n") << 3 << "truncated";
+        QTest::newRow("idxfilesize differs") << QByteArray("wordcount=2\nidxfilesize=5\n") << 0 << "idxfilesize";
+        QTest::newRow("odd idxoffsetbits") << QByteArray("wordcount=2\nidxoffsetbits=16\n") << 0 << "idxoffsetbits";
+    }
+    void starDictMalformed()
+    {
+        QFETCH(QByteArray, ifoExtra);
+        QFETCH(int, chopIdx);
+        QFETCH(QString, message);
+        StarDict s;
+        s.add(QStringLiteral("cat"), "кошка");
+        s.add(QStringLiteral("dog"), "собака");
+        writeFile(path("s.ifo"), s.ifo(ifoExtra));
+        writeFile(path("s.idx"), s.idx.chopped(chopIdx));
+        writeFile(path("s.dict"), s.dict);
+        expectRefusal(path("s.ifo"), message);
+    }
+
+    void starDictEntryOutsideDict()
+    {
+        StarDict s;
+        s.add(QStringLiteral("cat"), "кошка");
+        writeFile(path("s.ifo"), s.ifo("wordcount=1\n"));
+        writeFile(path("s.idx"), s.idx);
+        writeFile(path("s.dict"), s.dict.left(3));
+        expectRefusal(path("s.ifo"), QStringLiteral("points past the end"));
+        writeFile(path("s.ifo"), "Not a StarDict file\nwordcount=1\n");
+        expectRefusal(path("s.ifo"), QStringLiteral("not a StarDict"));
+    }
+
+    void tsvSkipsAndCounts()
+    {
+        writeFile(path("t.tsv"), "\xEF\xBB\xBF# comment line\n"
+                                 "cat\tкошка; кот\r\n"
+                                 "\n"
+                                 "no tab on this line\n"
+                                 "\tno headword\n"
+                                 "uncharted\t\n"
+                                 "dog\tсобака\tпёс\n");
+        const ImportReport report = importDictionary(path("t.tsv"), m_out, {});
+        QCOMPARE(report.read, 3);
+        QCOMPARE(report.skipped.at(QStringLiteral("lines without a tab")), 1);
+        QCOMPARE(report.skipped.at(QStringLiteral("empty headwords")), 1);
+        QCOMPARE(rowsOf(m_out), (QStringList{"cat - кошка; кот", "dog - собака пёс", "uncharted - "}));
+    }
+
+    void tsvRefused_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no line has a tab") << QByteArray("cat кошка\ndog собака\n") << "no entries";
+        QTest::newRow("empty file") << QByteArray() << "no entries";
+        QTest::newRow("not UTF-8") << QByteArray("cat\t\xEA\xEE\xF8\xEA\xE0\n") << "not UTF-8";
+    }
+    void tsvRefused()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        writeFile(path("t.txt"), content);
+        expectRefusal(path("t.txt"), message);
+    }
+
+    void unknownFormatAndMissingInput()
+    {
+        writeFile(path("t.csv"), "cat,кошка\n");
+        expectRefusal(path("t.csv"), QStringLiteral("unknown format"));
+        expectRefusal(path("absent.tsv"), QStringLiteral("no such file"));
+    }
+
+    void successReplacesAnExistingOutput()
+    {
+        writeFile(m_out, "old content");
+        writeFile(path("t.tsv"), "cat\tкошка\n");
+        importDictionary(path("t.tsv"), m_out, {});
+        QCOMPARE(rowsOf(m_out), QStringList{"cat - кошка"});
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 2); // no temporary left
+    }
+
+    void outputInMissingFolderIsRefused()
+    {
+        writeFile(path("t.tsv"), "cat\tкошка\n");
+        QVERIFY_THROWS_EXCEPTION(ImportError, importDictionary(path("t.tsv"), path("no/such/dir/x.bdd"), {}));
+    }
+
+    void toolExitCodesAndMessages()
+    {
+        writeFile(path("t.tsv"), "cat\tкошка\nline without tab\n");
+        QProcess tool;
+        tool.start(QStringLiteral(ZARVIK_IMPORT_TOOL), {path("t.tsv"), m_out});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        const QString report = QString::fromLocal8Bit(tool.readAllStandardError());
+        QVERIFY2(report.contains(QStringLiteral("read 1 entries")), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("skipped 1 lines without a tab")), qPrintable(report));
+
+        const QByteArray before = readFile(m_out);
+        writeFile(path("bad.index"), "cat\tA!\tB\n");
+        writeFile(path("bad.dict"), "x");
+        tool.start(QStringLiteral(ZARVIK_IMPORT_TOOL), {path("bad.index"), m_out});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(tool.readAllStandardError()).contains(QStringLiteral("bad base64")));
+        QCOMPARE(readFile(m_out), before);
+
+        tool.start(QStringLiteral(ZARVIK_IMPORT_TOOL), {path("t.tsv")});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 2);
+    }
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString path(const char* name) const { return path(QString::fromUtf8(name)); }
+
+    // The import must throw with the message and leave an existing output byte for byte.
+    void expectRefusal(const QString& input, const QString& message)
+    {
+        writeFile(m_out, "the previous dictionary");
+        const QStringList before = QDir(m_dir->path()).entryList(QDir::Files);
+        try {
+            importDictionary(input, m_out, {});
+            QFAIL("the import did not refuse the input");
+        } catch (const ImportError& e) {
+            QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+        }
+        QCOMPARE(readFile(m_out), QByteArray("the previous dictionary"));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), before);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_out;
+};
+
+QTEST_APPLESS_MAIN(TestImporter)
+#include "tst_importer.moc"
