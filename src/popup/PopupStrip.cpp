@@ -117,7 +117,9 @@ void PopupStrip::showStep(const QString& label1, const QString& label2, QPoint p
         PopupPlacement::place(pixelsToTwips(m_label1->width()), pixelsToTwips(m_label2->width()), pointerPixels.x(),
                               pointerPixels.y(), pixelsToTwips(m_platform.screenSize().width()));
     m_label2->move(twipsToPixels(layout.label2Left), m_label2->y());
-    m_window.resize(twipsToPixels(layout.width), m_window.height());
+    // Always one line high, even should the form be shown without its activate handler
+    // having sized it.
+    m_window.resize(twipsToPixels(layout.width), twipsToPixels(kStripHeightTwips));
     moveTwips(layout.left, layout.top);
     // The main form is never hidden; should it be (before the start-up has shown it), it is
     // shown here, without taking the focus.

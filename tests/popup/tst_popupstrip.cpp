@@ -1,5 +1,6 @@
 #include "app/Form2.h"
 #include "app/Units.h"
+#include "panel/PanelControl.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
 
@@ -10,6 +11,15 @@
 #include <memory>
 
 using namespace zarvik;
+
+namespace {
+class OpenPanel final : public PanelControl {
+public:
+    int closes = 0;
+    int leftTwips() const override { return 1024 * 15 - 5750; }
+    void closingSequence() override { ++closes; }
+};
+} // namespace
 
 class TestPopupStrip : public QObject {
     Q_OBJECT
@@ -52,6 +62,8 @@ private slots:
         QCOMPARE(label2->x(), label1->width());
         QCOMPARE(label2->y(), label1->y());
         QCOMPARE(m_form->width(), label2->x() + label2->width());
+        QCOMPARE(m_form->height(), twipsToPixels(300));
+        QVERIFY(label1->y() + label1->height() <= m_form->height());
         QVERIFY(label2->width() > 0);
         // 16 pixels right of the pointer, level with it.
         QCOMPARE(m_form->pos(), QPoint(116, 50));
@@ -124,6 +136,29 @@ private slots:
         QCOMPARE(m_form->strip().Label2()->text(), QStringLiteral("??? "));
         QCOMPARE(m_form->pos(), QPoint(216, 100));
         QVERIFY(m_form->Timer4.isActive());
+    }
+
+    void formWiresTheHandlers()
+    {
+        OpenPanel panel;
+        m_form->setPanel(&panel);
+        m_form->state().setClk2(QStringLiteral("1"));
+        QCOMPARE(panel.closes, 1);
+
+        // Timer4 parks the strip, Timer1 polls the button; run with short intervals here.
+        PopupStrip& strip = m_form->strip();
+        strip.showStep(QStringLiteral("book - "), QStringLiteral("книга  "), QPoint(100, 50));
+        m_form->Timer4.setInterval(20);
+        strip.restartCountdown();
+        QTRY_COMPARE(strip.leftTwips(), -10000);
+        QVERIFY(!m_form->Timer4.isActive());
+
+        strip.showStep(QStringLiteral("book - "), QStringLiteral("книга  "), QPoint(100, 50));
+        m_platform->setLeftButtonDown(true);
+        m_form->Timer1.start();
+        QTRY_COMPARE(strip.leftTwips(), -10000);
+        QCOMPARE(m_form->state().clk, QStringLiteral("1"));
+        m_form->setPanel(nullptr);
     }
 };
 
