@@ -5,16 +5,29 @@
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
 namespace zarvik {
 
 Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     : QWidget(nullptr,
               Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                   Qt::X11BypassWindowManagerHint),
-      m_platform(platform), m_settings(settings), m_programDir(programDir)
+      m_platform(platform), m_settings(settings), m_programDir(programDir), m_strip(*this, Timer4, platform),
+      m_lookupSource(m_data1), m_watcher(platform, settings, m_state, m_strip, Timer2, programDir),
+      m_lookup(platform, settings, m_state, m_strip, m_lookupSource,
+               QFileInfo(QCoreApplication::applicationFilePath()).fileName())
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QString());
+
+    m_lookup.setOwnWindow(static_cast<WindowId>(winId()));
+    m_state.setClk2ChangeHandler([this] { m_watcher.clk2_Change(); });
+    connect(&Timer1, &QTimer::timeout, this, [this] { m_watcher.Timer1_Timer(); });
+    connect(&Timer2, &QTimer::timeout, this, [this] { m_watcher.Timer2_Timer(); });
+    connect(&Timer3, &QTimer::timeout, this, [this] { m_lookup.Timer3_Timer(); });
+    connect(&Timer4, &QTimer::timeout, this, [this] { m_strip.Timer4_Timer(); });
 
     Timer1.setInterval(10);
     Timer2.setInterval(250);

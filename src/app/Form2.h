@@ -2,6 +2,10 @@
 
 #include "app/HiddenState.h"
 #include "dictionary/DictionaryReader.h"
+#include "popup/CapturedWordLookup.h"
+#include "popup/ClickWatcher.h"
+#include "popup/DictionaryLookupSource.h"
+#include "popup/PopupStrip.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -30,8 +34,18 @@ public:
     void Form_Activate();
 
     // The panel the click watcher closes on an outside click; none until it exists.
-    void setPanel(PanelControl* panel) { m_panel = panel; }
+    void setPanel(PanelControl* panel)
+    {
+        m_panel = panel;
+        m_watcher.setPanel(panel);
+    }
     PanelControl* panel() const { return m_panel; }
+
+    // The pop-up machinery: the strip (with Label1, Label2 and Timer4), the click watcher
+    // (Timer1, Timer2, clk2) and the captured-word lookup (Timer3).
+    PopupStrip& strip() { return m_strip; }
+    ClickWatcher& watcher() { return m_watcher; }
+    CapturedWordLookup& lookup() { return m_lookup; }
 
     QTimer Timer1; // 10 ms, click watcher
     QTimer Timer2; // double-click window
@@ -45,6 +59,10 @@ private:
     HiddenState m_state;
     DictionaryReader m_data1;
     PanelControl* m_panel = nullptr;
+    PopupStrip m_strip;
+    DictionaryLookupSource m_lookupSource;
+    ClickWatcher m_watcher;
+    CapturedWordLookup m_lookup;
 };
 
 // The entry procedure: shows the main form modeless, which runs its load handler and then

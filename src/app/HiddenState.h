@@ -42,6 +42,12 @@ public:
     QString Label2 = QStringLiteral("Label1");
     // The foreground window that curapp was last looked up for.
     WindowId cachedForeground = 0;
+    // oldwave holds a value read from the sound setting (not its initial placeholder), so
+    // putting it back can never store the placeholder as the user's sound.
+    bool oldwaveSaved = false;
+    // Platform clock (seconds) of the latest capture step, for expiring a capture whose copy
+    // never arrives.
+    double captureStartedAt = 0.0;
 
 private:
     QString m_clk2;

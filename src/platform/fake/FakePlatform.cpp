@@ -21,6 +21,11 @@ void FakePlatform::setRegistryValue(const QString& subkey, const QString& valueN
     m_registry[registryKey(subkey, valueName)] = value;
 }
 
+QString FakePlatform::registryValue(const QString& subkey, const QString& valueName) const
+{
+    return m_registry.value(registryKey(subkey, valueName));
+}
+
 QString FakePlatform::windowExeName(WindowId window)
 {
     ++m_exeLookups;
@@ -43,6 +48,8 @@ void FakePlatform::sendCopyKeystroke()
 
 QString FakePlatform::clipboardText()
 {
+    if (m_logClipboardReads)
+        m_log.append(QStringLiteral("clipboard-read"));
     return m_clipboard;
 }
 

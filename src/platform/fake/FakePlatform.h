@@ -33,6 +33,12 @@ public:
     // Runs inside every processEvents(), e.g. to fire another timer during a wait.
     void onProcessEvents(std::function<void()> action) { m_onDispatch = std::move(action); }
     void setRegistryValue(const QString& subkey, const QString& valueName, const QString& value);
+    // Also logs every clipboard read as "clipboard-read" (off by default).
+    void setLogClipboardReads(bool on) { m_logClipboardReads = on; }
+    // Appends a line to the log, so that a test double's calls show among the platform's.
+    void note(const QString& line) { m_log.append(line); }
+    // Current value of the registry-like store ("" when missing), without logging a read.
+    QString registryValue(const QString& subkey, const QString& valueName) const;
 
     // --- recording ---
     struct RegistryWrite {
@@ -89,6 +95,7 @@ private:
     QStringList m_log;
     int m_dispatches = 0;
     int m_exeLookups = 0;
+    bool m_logClipboardReads = false;
 };
 
 } // namespace zarvik

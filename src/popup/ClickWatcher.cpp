@@ -1,0 +1,137 @@
+#include "popup/ClickWatcher.h"
+
+#include "app/HiddenState.h"
+#include "app/Units.h"
+#include "panel/PanelControl.h"
+#include "platform/Module1.h"
+#include "popup/PopupWindow.h"
+#include "settings/Settings.h"
+
+#include <QTimer>
+
+namespace zarvik {
+
+namespace {
+const QString kOn = QStringLiteral("1");
+}
+
+ClickWatcher::ClickWatcher(Platform& platform, Settings& settings, HiddenState& state, PopupWindow& popup,
+                           QTimer& timer2, const QString& programDir)
+    : m_platform(platform), m_settings(settings), m_state(state), m_popup(popup), m_timer2(timer2),
+      m_programDir(programDir)
+{
+}
+
+QString ClickWatcher::silentSound() const
+{
+    return m_programDir + QStringLiteral("/null.wav");
+}
+
+void ClickWatcher::Timer1_Timer()
+{
+    // Kept to three cheap reads per tick; the program's name is asked for only when another
+    // window comes to the front.
+    const WindowId foreground = m_platform.foregroundWindow();
+    const QString apps = m_settings.text(Key::Apps);
+    if (foreground != m_state.cachedForeground) {
+        m_state.cachedForeground = foreground;
+        m_state.curapp = Module1::GetWindowExeName(m_platform, foreground);
+    }
+    if (isExcluded(m_state.curapp, apps))
+        return;
+
+    if (m_platform.leftButtonDown()) {
+        // Any press hides a shown strip, counted or not.
+        if (m_popup.leftTwips() != kParkedTwips) {
+            m_popup.moveTwips(kParkedTwips, kParkedTwips);
+            if (m_popup.countdownRunning())
+                m_popup.stopCountdown();
+        }
+        if (m_settings.capsLockMode() && !m_platform.capsLockDown())
+            return;
+        m_state.clk = kOn;
+        if (m_state.clk2() == kOn)
+            capture();
+        return;
+    }
+
+    if (m_state.clk == kOn) {
+        // The change handler may slide the panel shut first; the window opens after that.
+        m_state.setClk2(kOn);
+        m_state.clk.clear();
+        m_timer2.start();
+    } else {
+        m_state.clk.clear();
+    }
+}
+
+void ClickWatcher::Timer2_Timer()
+{
+    m_state.setClk2(QString());
+    m_timer2.stop();
+}
+
+void ClickWatcher::clk2_Change()
+{
+    if (m_state.clk2().isEmpty())
+        return;
+    if (m_state.Label3 == kOn) {
+        m_state.Label3 = QStringLiteral("0");
+        return;
+    }
+    if (!m_settings.numberIs(Key::lastfocus, 1))
+        return;
+    if (!m_panel)
+        return;
+    const int openLeft = pixelsToTwips(m_platform.screenSize().width()) - kPanelOpenOffsetTwips;
+    if (m_panel->leftTwips() != openLeft)
+        return;
+    m_panel->closingSequence();
+}
+
+void ClickWatcher::capture()
+{
+    const QPoint pointer = m_platform.cursorPos();
+    m_state.mx = QString::number(pointer.x());
+    m_state.my = QString::number(pointer.y());
+
+    // Closed before the wait below, so that a tick running inside it cannot start a second
+    // capture.
+    m_timer2.stop();
+    m_state.setClk2(QString());
+
+    // A clipboard that cannot be read reads as "" from the platform; the capture then goes
+    // on and the lookup will put "" back, which is the best that can be done.
+    m_state.oldbuffer = m_platform.clipboardText();
+    m_popup.stopCountdown();
+
+    // The silent value found here is our own, left by a capture whose copy has not been
+    // processed yet (a triple click, or a copy that changed nothing): keeping the value saved
+    // earlier is what protects the user's sound from being replaced by silence for good.
+    const QString silent = silentSound();
+    const QString sound = Module1::ReadRegString(m_platform, kDefaultSoundKey, QString());
+    if (sound != silent) {
+        m_state.oldwave = sound;
+        m_state.oldwaveSaved = true;
+    }
+    Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), silent);
+    m_state.clktrans = kOn;
+    m_state.captureStartedAt = m_platform.clockSeconds();
+
+    waitSeconds(kCopyDelaySeconds);
+
+    m_platform.sendCopyKeystroke();
+    // The lookup gives the copy a short time from here to arrive before it gives up.
+    m_state.captureStartedAt = m_platform.clockSeconds();
+    m_popup.parkAtCapture();
+}
+
+void ClickWatcher::waitSeconds(double seconds)
+{
+    // The platform clock is monotonic, so the wait also ends across midnight.
+    const double start = m_platform.clockSeconds();
+    while (m_platform.clockSeconds() - start < seconds)
+        m_platform.processEvents();
+}
+
+} // namespace zarvik

@@ -1,0 +1,32 @@
+#include "popup/DictionaryLookupSource.h"
+
+#include "dictionary/DictionaryReader.h"
+
+namespace zarvik {
+
+void DictionaryLookupSource::exactLookup(const QString& word)
+{
+    m_reader.exactLookup(word);
+}
+
+int DictionaryLookupSource::recordCount() const
+{
+    return m_reader.recordCount();
+}
+
+void DictionaryLookupSource::moveFirst()
+{
+    m_reader.moveFirst();
+}
+
+void DictionaryLookupSource::moveLast()
+{
+    m_reader.moveLast();
+}
+
+QString DictionaryLookupSource::field(int position) const
+{
+    return m_reader.field(position);
+}
+
+} // namespace zarvik

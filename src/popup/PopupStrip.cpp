@@ -1,0 +1,144 @@
+#include "popup/PopupStrip.h"
+
+#include "app/Units.h"
+#include "platform/Platform.h"
+#include "popup/PopupPlacement.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+
+namespace zarvik {
+
+namespace {
+
+const QColor kBackground(0xFF, 0xFF, 0xC0);
+const QColor kBorder(0x80, 0x80, 0x80);
+constexpr int kLabelInsetTwips = 30;
+
+QFont stripFont(bool bold)
+{
+    // DejaVu Sans is on every machine we run on and covers Cyrillic; the style hint lets
+    // fontconfig pick another sans face that does if it is missing.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.0);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel* makeLabel(QWidget& window, bool bold)
+{
+    auto* label = new QLabel(&window);
+    // Dictionary text is data: a translation holding "<b>" must show as written.
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(false);
+    label->setFont(stripFont(bold));
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette palette = label->palette();
+    // The strip is always light yellow, so the text is always dark, whatever the theme.
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(palette);
+    label->move(twipsToPixels(kLabelInsetTwips), twipsToPixels(kLabelInsetTwips));
+    return label;
+}
+
+// One line only: the strip does not grow downwards, so the lines of a translation are shown
+// one after the other.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+PopupStrip::PopupStrip(QWidget& window, QTimer& timer4, Platform& platform)
+    : m_window(window), m_timer4(timer4), m_platform(platform),
+      m_label1(makeLabel(window, true)), m_label2(makeLabel(window, false)),
+      m_leftTwips(pixelsToTwips(kParkedPixels)), m_topTwips(pixelsToTwips(kParkedPixels))
+{
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    m_window.installEventFilter(this);
+}
+
+void PopupStrip::Timer4_Timer()
+{
+    moveTwips(kParkedTwips, kParkedTwips);
+    m_timer4.stop();
+}
+
+void PopupStrip::moveTwips(int left, int top)
+{
+    m_leftTwips = left;
+    m_topTwips = top;
+    m_window.move(twipsToPixels(left), twipsToPixels(top));
+}
+
+void PopupStrip::parkAtCapture()
+{
+    // The width is left as it is: an X window cannot be 0 pixels wide, and off the screen
+    // it does not matter; the next show step sets it anyway.
+    m_leftTwips = pixelsToTwips(kParkedPixels);
+    m_topTwips = pixelsToTwips(kParkedPixels);
+    m_window.move(kParkedPixels, kParkedPixels);
+    m_window.resize(m_window.width(), twipsToPixels(kStripHeightTwips));
+}
+
+bool PopupStrip::countdownRunning() const
+{
+    return m_timer4.isActive();
+}
+
+void PopupStrip::stopCountdown()
+{
+    m_timer4.stop();
+}
+
+void PopupStrip::restartCountdown()
+{
+    m_timer4.stop();
+    m_timer4.start();
+}
+
+void PopupStrip::showStep(const QString& label1, const QString& label2, QPoint pointerPixels)
+{
+    m_label1->setText(oneLine(label1));
+    m_label1->adjustSize();
+    m_label2->setText(oneLine(label2));
+    m_label2->adjustSize();
+
+    const StripLayout layout =
+        PopupPlacement::place(pixelsToTwips(m_label1->width()), pixelsToTwips(m_label2->width()), pointerPixels.x(),
+                              pointerPixels.y(), pixelsToTwips(m_platform.screenSize().width()));
+    m_label2->move(twipsToPixels(layout.label2Left), m_label2->y());
+    // Always one line high, even should the form be shown without its activate handler
+    // having sized it.
+    m_window.resize(twipsToPixels(layout.width), twipsToPixels(kStripHeightTwips));
+    moveTwips(layout.left, layout.top);
+    // The main form is never hidden; should it be (before the start-up has shown it), it is
+    // shown here, without taking the focus.
+    if (!m_window.isVisible())
+        m_window.show();
+    // Above any window raised since the last time; raising does not activate.
+    m_window.raise();
+}
+
+bool PopupStrip::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_window && event->type() == QEvent::Paint) {
+        QPainter painter(&m_window);
+        painter.fillRect(m_window.rect(), kBackground);
+        painter.setPen(kBorder);
+        painter.drawRect(m_window.rect().adjusted(0, 0, -1, -1));
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace zarvik

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace zarvik {
+
+// The few record operations the captured-word lookup performs on its dictionary: an
+// exact-match lookup, then the moves and reads of the classic record-set idiom. A narrow
+// interface so that the lookup can be tested against a handful of rows in memory.
+class WordLookupSource {
+public:
+    WordLookupSource() = default;
+    virtual ~WordLookupSource() = default;
+    WordLookupSource(const WordLookupSource&) = delete;
+    WordLookupSource& operator=(const WordLookupSource&) = delete;
+
+    // Replaces the current result by every row whose headword equals the word, letter case
+    // ignored. The word is data, never part of a statement's text.
+    virtual void exactLookup(const QString& word) = 0;
+    // Rows of the current result.
+    virtual int recordCount() const = 0;
+    // Makes the first row current.
+    virtual void moveFirst() = 0;
+    // Makes the last row current.
+    virtual void moveLast() = 0;
+    // Field of the current row: 0 Word, 1 Trans; "" without a current row.
+    virtual QString field(int position) const = 0;
+};
+
+} // namespace zarvik

@@ -1,0 +1,502 @@
+#include "FakePopupWindow.h"
+#include "TestDictionary.h"
+
+#include "app/HiddenState.h"
+#include "platform/Module1.h"
+#include "platform/fake/FakePlatform.h"
+#include "popup/CapturedWordLookup.h"
+#include "popup/ClickWatcher.h"
+#include "settings/Settings.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+using namespace zarvik;
+
+namespace {
+
+constexpr WindowId kOwnWindow = 99;
+const QString kUserText = QStringLiteral("user text");
+const QString kUserSound = QStringLiteral("ding.wav");
+const QString kSilent = QStringLiteral("/opt/zarvik/null.wav");
+
+struct Rig {
+    explicit Rig(const QString& iniPath)
+        : settings(iniPath), popup(platform),
+          lookup(platform, settings, state, popup, dictionary, QStringLiteral("zarvik"))
+    {
+        lookup.setOwnWindow(kOwnWindow);
+        platform.setWindowExeName(kOwnWindow, QStringLiteral("zarvik"));
+        platform.setScreenSize(QSize(1024, 768));
+        platform.setPointer(QPoint(500, 400));
+        platform.setRegistryValue(kDefaultSoundKey, QString(), kUserSound);
+        state.oldbuffer = QString();
+        dictionary.rows = {
+            {QStringLiteral("book"), QStringLiteral("книга")},
+            {QStringLiteral("run"), QStringLiteral("бежать")},
+            {QStringLiteral("stop"), QStringLiteral("останавливать")},
+            {QStringLiteral("walk"), QStringLiteral("ходить")},
+            {QStringLiteral("empty"), QString()},
+        };
+    }
+
+    // The user (or a program) copies text; one tick of the lookup follows.
+    void copy(const QString& text)
+    {
+        platform.setClipboardText(text);
+        lookup.Timer3_Timer();
+    }
+
+    // What the click watcher leaves behind once it has sent its copy keystroke.
+    void captureLeftByWatcher()
+    {
+        platform.setClipboardText(kUserText);
+        state.oldbuffer = kUserText;
+        state.mx = QStringLiteral("300");
+        state.my = QStringLiteral("200");
+        state.oldwave = kUserSound;
+        state.oldwaveSaved = true;
+        platform.writeRegString(kDefaultSoundKey, QString(), kSilent);
+        state.clktrans = QStringLiteral("1");
+        state.captureStartedAt = platform.clockSeconds();
+        platform.clearLog();
+    }
+
+    int soundWrites() const { return int(platform.registryWrites().size()); }
+
+    FakePlatform platform;
+    Settings settings;
+    HiddenState state;
+    FakePopupWindow popup;
+    TestDictionary dictionary;
+    CapturedWordLookup lookup;
+};
+
+} // namespace
+
+class TestCapturedWordLookup : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Rig> m_rig;
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        const QString ini = m_dir.filePath(QStringLiteral("Zarvik5.ini"));
+        QFile::remove(ini);
+        m_rig = std::make_unique<Rig>(ini);
+    }
+    void cleanup() { m_rig.reset(); }
+
+    void copiedText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("queries");
+        QTest::addColumn<QString>("label1");
+        QTest::addColumn<QString>("label2");
+        QTest::newRow("books") << "books" << QStringList{"books", "book"} << "book - " << "книга  ";
+        QTest::newRow("running") << "running" << QStringList{"running", "runn", "run"} << "run - " << "бежать  ";
+        QTest::newRow("stopped") << "stopped" << QStringList{"stopped", "stopp", "stop"} << "stop - "
+                                 << "останавливать  ";
+        QTest::newRow("run and a space") << "run " << QStringList{"run ", "run"} << "run - " << "бежать  ";
+        QTest::newRow("xyz") << "xyz" << QStringList{"xyz", "xy", "x", ""} << "xyz - " << "??? ";
+        QTest::newRow("found at once") << "book" << QStringList{"book"} << "book - " << "книга  ";
+        QTest::newRow("headword as captured") << "Books" << QStringList{"Books", "Book"} << "Book - " << "книга  ";
+        QTest::newRow("WalkIng one character a pass")
+            << "WalkIng" << QStringList{"WalkIng", "WalkIn", "WalkI", "Walk"} << "Walk - " << "ходить  ";
+        QTest::newRow("leading space kept in every pass")
+            << " books" << QStringList{" books", " book", " boo", " bo", " b", " ", ""} << " books - " << "??? ";
+        QTest::newRow("double quote is a character") << "book\"" << QStringList{"book\"", "book"} << "book - "
+                                                      << "книга  ";
+        QTest::newRow("empty translation") << "empty" << QStringList{"empty"} << "empty - " << "  ";
+    }
+    void copiedText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, queries);
+        QFETCH(QString, label1);
+        QFETCH(QString, label2);
+        Rig& r = *m_rig;
+
+        r.copy(text);
+
+        QCOMPARE(r.dictionary.queries, queries);
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.popup.shown[0].label1, label1);
+        QCOMPARE(r.popup.shown[0].label2, label2);
+        QCOMPARE(r.popup.shown[0].pointer, QPoint(500, 400));
+        QCOMPARE(r.state.wd, text);
+        QCOMPARE(r.state.oldbuffer, text);
+        QCOMPARE(r.popup.restarts, 1);
+        QVERIFY(r.platform.clipboardWrites().isEmpty());
+        QCOMPARE(r.soundWrites(), 0); // nothing saved yet: the placeholder is never written
+
+        r.lookup.Timer3_Timer(); // unchanged clipboard: nothing more
+        r.lookup.Timer3_Timer();
+        QCOMPARE(r.dictionary.queries.size(), queries.size());
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.popup.restarts, 1);
+    }
+
+    void lengthLimit_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("processed");
+        QTest::newRow("50 characters are looked up") << 50 << true;
+        QTest::newRow("51 characters are ignored") << 51 << false;
+    }
+    void lengthLimit()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, processed);
+        Rig& r = *m_rig;
+        r.state.oldbuffer = QStringLiteral("before");
+        const QString text(length, QLatin1Char('q'));
+
+        r.copy(text);
+
+        QCOMPARE(r.dictionary.queries.size(), processed ? length + 1 : 0);
+        QCOMPARE(r.popup.shown.size(), processed ? 1 : 0);
+        QCOMPARE(r.popup.restarts, processed ? 1 : 0);
+        QCOMPARE(r.state.oldbuffer, processed ? text : QStringLiteral("before"));
+    }
+
+    void twoRowRule_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("label2");
+        QTest::newRow("one row: the first") << 1 << "первый  ";
+        QTest::newRow("two rows: the second") << 2 << "второй  ";
+        QTest::newRow("three rows: the first") << 3 << "первый  ";
+        QTest::newRow("four rows: the first") << 4 << "первый  ";
+    }
+    void twoRowRule()
+    {
+        QFETCH(int, rows);
+        QFETCH(QString, label2);
+        Rig& r = *m_rig;
+        const QStringList trans{QStringLiteral("первый"), QStringLiteral("второй"), QStringLiteral("третий"),
+                                QStringLiteral("четвёртый")};
+        for (int i = 0; i < rows; ++i)
+            r.dictionary.rows.append({QStringLiteral("set"), trans[i]});
+
+        r.copy(QStringLiteral("set"));
+
+        QCOMPARE(r.state.Label2, label2);
+        QCOMPARE(r.popup.shown.size(), 1);
+    }
+
+    void options_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("queries");
+        QTest::addColumn<QString>("label1"); // "" when nothing is shown
+        QTest::addColumn<QString>("label2");
+        QTest::addColumn<int>("restarts");
+        QTest::newRow("findword 0, found at once")
+            << int(Key::findword) << "0" << "book" << 1 << "book - " << "книга  " << 1;
+        QTest::newRow("findword 0, one query then the miss")
+            << int(Key::findword) << "0" << "books" << 1 << "books - " << "??? " << 1;
+        QTest::newRow("questions 0, miss shows nothing but restarts the countdown")
+            << int(Key::questions) << "0" << "xyz" << 4 << "" << "" << 1;
+        QTest::newRow("questions 0, hit still shown")
+            << int(Key::questions) << "0" << "books" << 2 << "book - " << "книга  " << 1;
+        QTest::newRow("Buffer 0, a copy is not translated") << int(Key::Buffer) << "0" << "book" << 1 << "" << ""
+                                                            << 0;
+        QTest::newRow("Buffer 2 reads neither 0 nor 1: translated")
+            << int(Key::Buffer) << "2" << "books" << 2 << "book - " << "книга  " << 1;
+        QTest::newRow("OnClick 0 does not touch a copy")
+            << int(Key::OnClick) << "0" << "books" << 2 << "book - " << "книга  " << 1;
+    }
+    void options()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, value);
+        QFETCH(QString, text);
+        QFETCH(int, queries);
+        QFETCH(QString, label1);
+        QFETCH(QString, label2);
+        QFETCH(int, restarts);
+        Rig& r = *m_rig;
+        r.settings.write(Key(key), value);
+
+        r.copy(text);
+
+        QCOMPARE(r.dictionary.queries.size(), queries);
+        if (label1.isEmpty()) {
+            QVERIFY(r.popup.shown.isEmpty());
+        } else {
+            QCOMPARE(r.popup.shown.size(), 1);
+            QCOMPARE(r.popup.shown[0].label1, label1);
+            QCOMPARE(r.popup.shown[0].label2, label2);
+        }
+        QCOMPARE(r.popup.restarts, restarts);
+        // Taken in either way, so that it is not looked at again.
+        QCOMPARE(r.state.oldbuffer, text);
+        r.lookup.Timer3_Timer();
+        QCOMPARE(r.dictionary.queries.size(), queries);
+    }
+
+    void dontshowHidesAnEarlierStrip()
+    {
+        Rig& r = *m_rig;
+        r.copy(QStringLiteral("book"));
+        QVERIFY(r.popup.onScreen());
+        r.settings.write(Key::questions, QStringLiteral("0"));
+
+        r.copy(QStringLiteral("xyz"));
+
+        QCOMPARE(r.state.Label1, QStringLiteral("dontshow"));
+        QCOMPARE(r.state.Label2, QStringLiteral("книга  ")); // keeps its text
+        QCOMPARE(r.popup.shown.size(), 1);
+        QVERIFY(!r.popup.onScreen());
+        QCOMPARE(r.popup.restarts, 2);
+    }
+
+    void clipboardEmptied()
+    {
+        // A picture on the clipboard, or one that cannot be read, reads as "".
+        Rig& r = *m_rig;
+        r.state.oldbuffer = QStringLiteral("earlier");
+        r.copy(QString());
+        QCOMPARE(r.dictionary.queries, QStringList{QString()});
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.popup.shown[0].label1, QStringLiteral(" - "));
+        QCOMPARE(r.popup.shown[0].label2, QStringLiteral("??? "));
+        QCOMPARE(r.popup.shown[0].pointer, QPoint(500, 400));
+    }
+
+    void ownNameInApps_data()
+    {
+        QTest::addColumn<QString>("apps");
+        QTest::addColumn<bool>("translated");
+        QTest::newRow("own name listed") << "notepad.exe;zarvik;" << false;
+        QTest::newRow("own name inside a longer name") << "zarvik-old;" << false;
+        QTest::newRow("another program listed") << "notepad.exe;" << true;
+        QTest::newRow("other letter case") << "ZARVIK;" << true;
+        QTest::newRow("empty list") << "" << true;
+    }
+    void ownNameInApps()
+    {
+        QFETCH(QString, apps);
+        QFETCH(bool, translated);
+        Rig& r = *m_rig;
+        r.settings.write(Key::Apps, apps);
+        // The foreground program is not the lookup's business.
+        r.state.cachedForeground = 7;
+        r.state.curapp = QStringLiteral("notepad.exe");
+
+        r.copy(QStringLiteral("book"));
+
+        QCOMPARE(r.popup.shown.size(), translated ? 1 : 0);
+        QCOMPARE(r.dictionary.queries.size(), translated ? 1 : 0);
+        QCOMPARE(r.state.cachedForeground, kOwnWindow);
+        QCOMPARE(r.state.curapp, QStringLiteral("zarvik"));
+    }
+
+    void ownNameAskedOnce()
+    {
+        Rig& r = *m_rig;
+        for (int i = 0; i < 5; ++i) {
+            r.state.cachedForeground = 7; // the watcher's poll in between
+            r.lookup.Timer3_Timer();
+        }
+        QCOMPARE(r.platform.exeNameLookups(), 1);
+    }
+
+    void ownNameWhenThePlatformCannotNameIt()
+    {
+        // An empty name would be excluded by any list, and nothing would ever be translated.
+        Rig& r = *m_rig;
+        r.platform.setWindowExeName(kOwnWindow, QString());
+        r.settings.write(Key::Apps, QStringLiteral("notepad.exe;"));
+        r.copy(QStringLiteral("book"));
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.state.curapp, QStringLiteral("zarvik"));
+        r.settings.write(Key::Apps, QStringLiteral("zarvik;"));
+        r.copy(QStringLiteral("run"));
+        QCOMPARE(r.popup.shown.size(), 1);
+    }
+
+    void capture_data()
+    {
+        QTest::addColumn<QString>("copied");
+        QTest::addColumn<QString>("label1");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::newRow("found at once: at the double-click point") << "book" << "book - " << QPoint(300, 200);
+        QTest::newRow("shortened: at the pointer of the lookup") << "books" << "book - " << QPoint(500, 400);
+        QTest::newRow("miss at once with findword 1: at the lookup pointer")
+            << "xyz" << "xyz - " << QPoint(500, 400);
+    }
+    void capture()
+    {
+        QFETCH(QString, copied);
+        QFETCH(QString, label1);
+        QFETCH(QPoint, pointer);
+        Rig& r = *m_rig;
+        r.captureLeftByWatcher();
+
+        r.copy(copied);
+
+        QCOMPARE(r.platform.clipboardWrites(), QStringList{kUserText});
+        QCOMPARE(r.platform.clipboardText(), kUserText);
+        QCOMPARE(r.state.oldbuffer, kUserText);
+        QCOMPARE(r.state.clktrans, QString());
+        QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kUserSound);
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.popup.shown[0].label1, label1);
+        QCOMPARE(r.popup.shown[0].pointer, pointer);
+        QCOMPARE(r.popup.restarts, 1);
+        // The sound goes back before the first query.
+        QVERIFY(r.platform.log().indexOf(QStringLiteral("reg-write:") + kUserSound) <
+                r.platform.log().indexOf(QStringLiteral("clipboard-write:") + kUserText));
+
+        r.lookup.Timer3_Timer(); // the restored text is not a new copy
+        QCOMPARE(r.popup.shown.size(), 1);
+    }
+
+    void captureWithOnClickZero()
+    {
+        Rig& r = *m_rig;
+        r.settings.write(Key::OnClick, QStringLiteral("0"));
+        r.popup.putOnScreen();
+        r.captureLeftByWatcher();
+
+        r.copy(QStringLiteral("book"));
+
+        QCOMPARE(r.platform.clipboardText(), kUserText);
+        QVERIFY(r.popup.shown.isEmpty());
+        QCOMPARE(r.popup.restarts, 0);
+        QVERIFY(r.popup.countdown); // keeps its state
+        QCOMPARE(r.state.clktrans, QString());
+        QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kUserSound);
+    }
+
+    void captureWithBufferZero()
+    {
+        // The capture branch is taken in every pass; clktrans is cleared when the tick ends.
+        Rig& r = *m_rig;
+        r.settings.write(Key::Buffer, QStringLiteral("0"));
+        r.captureLeftByWatcher();
+
+        r.copy(QStringLiteral("books"));
+
+        QCOMPARE(r.platform.clipboardWrites(), (QStringList{kUserText, kUserText}));
+        QCOMPARE(r.state.clktrans, QString());
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.popup.shown[0].label1, QStringLiteral("book - "));
+        QCOMPARE(r.popup.shown[0].pointer, QPoint(300, 200));
+
+        r.copy(QStringLiteral("run")); // a later copy of the user's is not translated
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.state.oldbuffer, QStringLiteral("run"));
+    }
+
+    void unprocessedCaptureExpires_data()
+    {
+        QTest::addColumn<QString>("copied"); // what the copy keystroke left on the clipboard
+        QTest::addColumn<QString>("apps");
+        QTest::newRow("the copy changed nothing") << kUserText << "";
+        QTest::newRow("the copy is too long") << QString(51, QLatin1Char('w')) << "";
+        QTest::newRow("own program excluded") << "book" << "zarvik;";
+    }
+    void unprocessedCaptureExpires()
+    {
+        QFETCH(QString, copied);
+        QFETCH(QString, apps);
+        Rig& r = *m_rig;
+        r.settings.write(Key::Apps, apps);
+        r.captureLeftByWatcher();
+        const int writesBefore = r.soundWrites();
+        r.platform.setClipboardText(copied);
+
+        r.platform.advanceClock(0.5);
+        r.lookup.Timer3_Timer();
+        QCOMPARE(r.state.clktrans, QStringLiteral("1")); // the copy may still come
+        QCOMPARE(r.soundWrites(), writesBefore);
+
+        r.platform.advanceClock(CapturedWordLookup::kCaptureExpirySeconds - 0.5);
+        r.lookup.Timer3_Timer();
+        QCOMPARE(r.state.clktrans, QString());
+        QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kUserSound);
+        QCOMPARE(r.platform.clipboardText(), kUserText);
+        QVERIFY(r.popup.shown.isEmpty());
+        QVERIFY(r.dictionary.queries.isEmpty());
+
+        // The user's next copy is a plain copy: translated, and left on the clipboard.
+        r.settings.write(Key::Apps, QString());
+        const int clipboardWrites = int(r.platform.clipboardWrites().size());
+        r.copy(QStringLiteral("run"));
+        QCOMPARE(r.platform.clipboardText(), QStringLiteral("run"));
+        QCOMPARE(r.platform.clipboardWrites().size(), clipboardWrites);
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.popup.shown[0].label1, QStringLiteral("run - "));
+        QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kUserSound);
+    }
+
+    void placeholderSoundNeverWritten()
+    {
+        Rig& r = *m_rig;
+        r.state.clktrans = QStringLiteral("1"); // a capture with nothing saved
+        r.state.oldbuffer = kUserText;
+        r.copy(QStringLiteral("book"));
+        r.copy(QStringLiteral("run"));
+        for (const auto& write : r.platform.registryWrites())
+            QVERIFY(write.value != QLatin1String("oldwave"));
+        QCOMPARE(r.soundWrites(), 0);
+    }
+
+    void doubleClickEndToEnd()
+    {
+        // The watcher and the lookup together, as the timers drive them.
+        Rig& r = *m_rig;
+        QTimer timer2;
+        ClickWatcher watcher(r.platform, r.settings, r.state, r.popup, timer2, QStringLiteral("/opt/zarvik"));
+        r.state.setClk2ChangeHandler([&] { watcher.clk2_Change(); });
+        r.platform.setForegroundWindow(7);
+        r.platform.setWindowExeName(7, QStringLiteral("kwrite"));
+        r.platform.setClipboardText(kUserText);
+        r.state.oldbuffer = kUserText;
+        r.platform.setPointer(QPoint(300, 200));
+        // Timer3 keeps ticking inside the 0.15 s wait; the clipboard is unchanged then.
+        r.platform.onProcessEvents([&] { r.lookup.Timer3_Timer(); });
+        r.platform.onCopyKeystroke([&] { r.platform.setClipboardText(QStringLiteral("Books")); });
+        const auto tick = [&](bool down) {
+            r.platform.setLeftButtonDown(down);
+            watcher.Timer1_Timer();
+        };
+
+        tick(true);
+        tick(false);
+        tick(true);
+        QVERIFY(r.dictionary.queries.isEmpty());
+        QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kSilent);
+        r.platform.setPointer(QPoint(310, 205));
+        r.lookup.Timer3_Timer();
+
+        QCOMPARE(r.dictionary.queries, (QStringList{"Books", "Book"}));
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.popup.shown[0].label1, QStringLiteral("Book - "));
+        QCOMPARE(r.popup.shown[0].label2, QStringLiteral("книга  "));
+        QCOMPARE(r.popup.shown[0].pointer, QPoint(310, 205));
+        QCOMPARE(r.platform.clipboardText(), kUserText);
+        QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kUserSound);
+        QCOMPARE(r.state.clktrans, QString());
+
+        // The next press in the program hides the strip again.
+        tick(false);
+        watcher.Timer2_Timer();
+        QVERIFY(r.popup.onScreen());
+        tick(true);
+        QVERIFY(!r.popup.onScreen());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCapturedWordLookup)
+#include "tst_capturedwordlookup.moc"

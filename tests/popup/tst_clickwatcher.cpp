@@ -1,0 +1,372 @@
+#include "FakePopupWindow.h"
+
+#include "app/HiddenState.h"
+#include "panel/PanelControl.h"
+#include "platform/Module1.h"
+#include "platform/fake/FakePlatform.h"
+#include "popup/ClickWatcher.h"
+#include "settings/Settings.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+using namespace zarvik;
+
+namespace {
+
+const QString kProgramDir = QStringLiteral("/opt/zarvik");
+const QString kSilent = QStringLiteral("/opt/zarvik/null.wav");
+
+class FakePanel final : public PanelControl {
+public:
+    FakePanel(QTimer& timer2) : m_timer2(timer2) {}
+    int left = 0;
+    int closes = 0;
+    bool timer2RanDuringClose = false;
+    int leftTwips() const override { return left; }
+    void closingSequence() override
+    {
+        ++closes;
+        timer2RanDuringClose = m_timer2.isActive();
+    }
+
+private:
+    QTimer& m_timer2;
+};
+
+// One watcher with everything it touches.
+struct Rig {
+    explicit Rig(const QString& iniPath)
+        : settings(iniPath), popup(platform), panel(timer2),
+          watcher(platform, settings, state, popup, timer2, kProgramDir)
+    {
+        timer2.setInterval(400);
+        state.setClk2ChangeHandler([this] {
+            platform.note(QStringLiteral("clk2:") + state.clk2() +
+                          (timer2.isActive() ? QStringLiteral(" timer2-on") : QStringLiteral(" timer2-off")));
+            watcher.clk2_Change();
+        });
+        platform.setForegroundWindow(7);
+        platform.setWindowExeName(7, QStringLiteral("kwrite"));
+        platform.setScreenSize(QSize(1024, 768));
+        platform.setRegistryValue(kDefaultSoundKey, QString(), QStringLiteral("ding.wav"));
+        platform.setClipboardText(QStringLiteral("user text"));
+    }
+
+    // One tick of the poll with the button as given.
+    void tick(bool down)
+    {
+        platform.setLeftButtonDown(down);
+        watcher.Timer1_Timer();
+    }
+    // Plays a script: D a tick with the button down, U a tick with it up, T the end of the
+    // double-click window (only when Timer2 is on, as a real timer would).
+    void play(const QString& script)
+    {
+        for (const QChar c : script) {
+            if (c == QLatin1Char('D'))
+                tick(true);
+            else if (c == QLatin1Char('U'))
+                tick(false);
+            else if (c == QLatin1Char('T') && timer2.isActive())
+                watcher.Timer2_Timer();
+        }
+    }
+
+    FakePlatform platform;
+    Settings settings;
+    HiddenState state;
+    FakePopupWindow popup;
+    QTimer timer2;
+    FakePanel panel;
+    ClickWatcher watcher;
+};
+
+} // namespace
+
+class TestClickWatcher : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Rig> m_rig;
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        const QString ini = m_dir.filePath(QStringLiteral("Zarvik5.ini"));
+        QFile::remove(ini);
+        m_rig = std::make_unique<Rig>(ini);
+    }
+    void cleanup() { m_rig.reset(); }
+
+    void doubleClickStateTable_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("threeclk"); // "" for absent
+        QTest::addColumn<bool>("capsHeld");
+        QTest::addColumn<int>("captures");
+        QTest::addColumn<QString>("clk");
+        QTest::addColumn<QString>("clk2");
+        QTest::addColumn<bool>("timer2On");
+
+        QTest::newRow("idle") << "UUU" << "" << false << 0 << "" << "" << false;
+        QTest::newRow("press is counted") << "D" << "" << false << 0 << "1" << "" << false;
+        QTest::newRow("first click arms the window") << "DU" << "" << false << 0 << "" << "1" << true;
+        QTest::newRow("double click captures once") << "DUDU" << "" << false << 1 << "" << "1" << true;
+        QTest::newRow("capture leaves the watcher pressed") << "DUD" << "" << false << 1 << "1" << "" << false;
+        QTest::newRow("held button is one press") << "DDDDDDDDU" << "" << false << 0 << "" << "1" << true;
+        QTest::newRow("held second press captures once") << "DUDDDDDDD" << "" << false << 1 << "1" << "" << false;
+        QTest::newRow("up ticks keep the window open") << "DUUUUUDU" << "" << false << 1 << "" << "1" << true;
+        QTest::newRow("triple click captures twice") << "DUDUDU" << "" << false << 2 << "" << "1" << true;
+        QTest::newRow("window runs out") << "DUT" << "" << false << 0 << "" << "" << false;
+        QTest::newRow("press after the window is a new first click") << "DUTDU" << "" << false << 0 << "" << "1"
+                                                                      << true;
+        QTest::newRow("timeout between pairs") << "DUTDUDU" << "" << false << 1 << "" << "1" << true;
+        QTest::newRow("Caps Lock mode without Caps Lock") << "DUDU" << "True" << false << 0 << "" << "" << false;
+        QTest::newRow("Caps Lock mode with Caps Lock") << "DUDU" << "True" << true << 1 << "" << "1" << true;
+        QTest::newRow("lower-case true is plain mode") << "DUDU" << "true" << false << 1 << "" << "1" << true;
+        QTest::newRow("False is plain mode") << "DUDU" << "False" << false << 1 << "" << "1" << true;
+    }
+    void doubleClickStateTable()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, threeclk);
+        QFETCH(bool, capsHeld);
+        QFETCH(int, captures);
+        QFETCH(QString, clk);
+        QFETCH(QString, clk2);
+        QFETCH(bool, timer2On);
+        Rig& r = *m_rig;
+        if (!threeclk.isEmpty())
+            r.settings.write(Key::threeclk, threeclk);
+        r.platform.setCapsLockDown(capsHeld);
+
+        r.play(script);
+
+        QCOMPARE(r.platform.sentKeys(), captures);
+        QCOMPARE(r.popup.captureParks, captures);
+        QCOMPARE(r.state.clk, clk);
+        QCOMPARE(r.state.clk2(), clk2);
+        QCOMPARE(r.timer2.isActive(), timer2On);
+        QCOMPARE(r.state.clktrans, captures ? QStringLiteral("1") : QString());
+    }
+
+    void pressHidesTheStrip_data()
+    {
+        QTest::addColumn<QString>("threeclk");
+        QTest::newRow("plain mode") << "False";
+        QTest::newRow("Caps Lock mode, press not counted") << "True";
+    }
+    void pressHidesTheStrip()
+    {
+        QFETCH(QString, threeclk);
+        Rig& r = *m_rig;
+        r.settings.write(Key::threeclk, threeclk);
+        r.popup.putOnScreen();
+
+        r.tick(true);
+
+        QCOMPARE(r.popup.left, kParkedTwips);
+        QCOMPARE(r.popup.top, kParkedTwips);
+        QVERIFY(!r.popup.countdown);
+        r.platform.clearLog();
+        r.tick(true); // already parked: left alone
+        QVERIFY(!r.platform.log().join(QLatin1Char(' ')).contains(QLatin1String("strip-move")));
+    }
+
+    void excludedProgramIsIgnored()
+    {
+        Rig& r = *m_rig;
+        r.settings.write(Key::Apps, QStringLiteral("notepad.exe;kwrite;"));
+        r.popup.putOnScreen();
+
+        r.play(QStringLiteral("DUDUDU"));
+
+        QCOMPARE(r.platform.sentKeys(), 0);
+        QCOMPARE(r.state.clk, QString());
+        QCOMPARE(r.state.clk2(), QString());
+        QVERIFY(!r.timer2.isActive());
+        QVERIFY(r.popup.onScreen()); // left to its countdown
+        QVERIFY(r.popup.countdown);
+        QCOMPARE(r.state.curapp, QStringLiteral("kwrite"));
+    }
+
+    void unnamedProgramIsExcludedByAnyList()
+    {
+        Rig& r = *m_rig;
+        r.settings.write(Key::Apps, QStringLiteral("notepad.exe;"));
+        r.platform.setForegroundWindow(8); // no name known
+        r.play(QStringLiteral("DUDU"));
+        QCOMPARE(r.platform.sentKeys(), 0);
+        r.settings.write(Key::Apps, QString());
+        r.play(QStringLiteral("DUDU"));
+        QCOMPARE(r.platform.sentKeys(), 1);
+    }
+
+    void exeNameAskedOnlyWhenForegroundChanges()
+    {
+        Rig& r = *m_rig;
+        r.play(QStringLiteral("UUUUUDUDU"));
+        QCOMPARE(r.platform.exeNameLookups(), 1);
+        r.platform.setForegroundWindow(9);
+        r.play(QStringLiteral("UUU"));
+        QCOMPARE(r.platform.exeNameLookups(), 2);
+        // The lookup writes our own window into the cache between polls.
+        r.state.cachedForeground = 1234;
+        r.play(QStringLiteral("U"));
+        QCOMPARE(r.platform.exeNameLookups(), 3);
+    }
+
+    void panelRules_data()
+    {
+        QTest::addColumn<QString>("label3");
+        QTest::addColumn<QString>("lastfocus"); // "" for absent (default 1)
+        QTest::addColumn<QString>("panelState"); // open, closed, none
+        QTest::addColumn<int>("closes");
+        QTest::addColumn<QString>("label3After");
+        QTest::newRow("outside click closes the open panel") << "0" << "" << "open" << 1 << "0";
+        QTest::newRow("lastfocus 1 closes") << "0" << "1" << "open" << 1 << "0";
+        QTest::newRow("lastfocus 0 keeps it") << "0" << "0" << "open" << 0 << "0";
+        QTest::newRow("panel not open") << "0" << "1" << "closed" << 0 << "0";
+        QTest::newRow("press on the panel only resets the flag") << "1" << "1" << "open" << 0 << "0";
+        QTest::newRow("no panel: nothing") << "0" << "1" << "none" << 0 << "0";
+    }
+    void panelRules()
+    {
+        QFETCH(QString, label3);
+        QFETCH(QString, lastfocus);
+        QFETCH(QString, panelState);
+        QFETCH(int, closes);
+        QFETCH(QString, label3After);
+        Rig& r = *m_rig;
+        if (!lastfocus.isEmpty())
+            r.settings.write(Key::lastfocus, lastfocus);
+        r.state.Label3 = label3;
+        const int openLeft = 1024 * 15 - 5750;
+        r.panel.left = panelState == QLatin1String("open") ? openLeft : openLeft + 4000;
+        if (panelState != QLatin1String("none"))
+            r.watcher.setPanel(&r.panel);
+
+        r.play(QStringLiteral("DU"));
+
+        QCOMPARE(r.state.clk2(), QStringLiteral("1"));
+        QCOMPARE(r.panel.closes, closes);
+        QCOMPARE(r.state.Label3, label3After);
+        // The double-click window opens only after the slide.
+        QVERIFY(!r.panel.timer2RanDuringClose);
+        QVERIFY(r.timer2.isActive());
+        // Closing clk2 again runs the handler with nothing to do.
+        r.watcher.Timer2_Timer();
+        QCOMPARE(r.panel.closes, closes);
+    }
+
+    void captureRunsInOrder()
+    {
+        Rig& r = *m_rig;
+        r.platform.setLogClipboardReads(true);
+        r.platform.setPointer(QPoint(300, 200));
+        r.platform.setSecondsPerEventDispatch(0.05);
+        QString clktransDuringWait;
+        r.platform.onProcessEvents([&] { clktransDuringWait = r.state.clktrans; });
+        r.play(QStringLiteral("DU"));
+        r.popup.countdown = true; // a strip shown meanwhile
+        r.popup.left = kParkedTwips;
+        r.popup.top = kParkedTwips;
+        r.platform.clearLog();
+
+        r.tick(true);
+
+        QStringList log = r.platform.log();
+        log.removeAll(QStringLiteral("clipboard-read")); // keep only the one that matters
+        const QStringList expected{
+            QStringLiteral("cursor"),
+            QStringLiteral("clk2: timer2-off"),
+            QStringLiteral("countdown-stop"),
+            QStringLiteral("reg-read"),
+            QStringLiteral("reg-write:") + kSilent,
+            QStringLiteral("keys:^{Insert}"),
+            QStringLiteral("strip-park"),
+        };
+        QCOMPARE(log, expected);
+        const QStringList full = r.platform.log();
+        QCOMPARE(full.count(QStringLiteral("clipboard-read")), 1);
+        QCOMPARE(full.indexOf(QStringLiteral("clipboard-read")), 2); // after clk2, before the countdown
+        QCOMPARE(r.state.mx, QStringLiteral("300"));
+        QCOMPARE(r.state.my, QStringLiteral("200"));
+        QCOMPARE(r.state.oldbuffer, QStringLiteral("user text"));
+        QCOMPARE(r.state.oldwave, QStringLiteral("ding.wav"));
+        QVERIFY(r.state.oldwaveSaved);
+        QCOMPARE(clktransDuringWait, QStringLiteral("1"));
+        QCOMPARE(r.platform.registryWrites().size(), 1);
+        QCOMPARE(r.platform.registryWrites().first().subkey, kDefaultSoundKey);
+        QCOMPARE(r.platform.registryWrites().first().valueName, QString());
+    }
+
+    void waitDispatchesEventsAndEndsOnTheClock_data()
+    {
+        QTest::addColumn<double>("secondsPerDispatch");
+        QTest::newRow("10 ms per dispatch") << 0.01;
+        QTest::newRow("50 ms per dispatch") << 0.05;
+        QTest::newRow("just under the wait") << 0.149;
+        QTest::newRow("one long dispatch") << 0.4;
+    }
+    void waitDispatchesEventsAndEndsOnTheClock()
+    {
+        QFETCH(double, secondsPerDispatch);
+        Rig& r = *m_rig;
+        r.platform.setSecondsPerEventDispatch(secondsPerDispatch);
+        r.play(QStringLiteral("DU"));
+        const int dispatchesBefore = r.platform.eventDispatches();
+        double lastDispatchStart = -1;
+        double start = -1;
+        r.platform.onProcessEvents([&] { lastDispatchStart = r.platform.clockSeconds() - secondsPerDispatch; });
+        double keysAt = -1;
+        r.platform.onCopyKeystroke([&] { keysAt = r.platform.clockSeconds(); });
+        start = r.platform.clockSeconds();
+
+        r.tick(true);
+
+        const int dispatches = r.platform.eventDispatches() - dispatchesBefore;
+        QVERIFY(dispatches >= 1);
+        QVERIFY(keysAt - start >= ClickWatcher::kCopyDelaySeconds);
+        // It ends at the first look that finds the time up, not later.
+        QVERIFY(lastDispatchStart - start < ClickWatcher::kCopyDelaySeconds);
+    }
+
+    void secondCaptureKeepsTheUsersSound()
+    {
+        // Triple click while the first copy has not been processed: the registry holds our
+        // silent sound when the second capture reads it.
+        Rig& r = *m_rig;
+        r.play(QStringLiteral("DUDUDU"));
+        QCOMPARE(r.platform.sentKeys(), 2);
+        QCOMPARE(r.state.oldwave, QStringLiteral("ding.wav"));
+        QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kSilent);
+    }
+
+    void missingSoundIsSavedAsEmpty()
+    {
+        Rig& r = *m_rig;
+        r.platform.setRegistryValue(kDefaultSoundKey, QString(), QString());
+        r.play(QStringLiteral("DUD"));
+        QCOMPARE(r.state.oldwave, QString());
+        QVERIFY(r.state.oldwaveSaved);
+    }
+
+    void captureWithStripParkedStopsCountdownAndParksAgain()
+    {
+        Rig& r = *m_rig;
+        r.play(QStringLiteral("DU"));
+        r.popup.countdown = true;
+        r.tick(true);
+        QVERIFY(!r.popup.countdown);
+        QCOMPARE(r.popup.captureParks, 1);
+        QVERIFY(!r.popup.onScreen());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClickWatcher)
+#include "tst_clickwatcher.moc"
