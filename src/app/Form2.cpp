@@ -1,9 +1,14 @@
 #include "app/Form2.h"
 
 #include "app/Units.h"
+#include "panel/DictionaryWindow.h"
+#include "panel/Form1.h"
+#include "panel/Form3.h"
+#include "panel/PanelCommands.h"
 #include "platform/Module1.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "skins/Skins.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -38,10 +43,51 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     Timer3.start();
 }
 
-Form2::~Form2() = default;
+Form2::~Form2()
+{
+    // The watcher must not reach a panel that is going away.
+    setPanel(nullptr);
+}
+
+Form3& Form2::form3()
+{
+    if (!m_form3) {
+        m_form3 = std::make_unique<Form3>(m_platform, m_settings, m_state, m_programDir);
+        setPanel(m_form3.get());
+    }
+    return *m_form3;
+}
+
+DictionaryWindow& Form2::form1()
+{
+    if (!m_form1) {
+        // A window loaded again after Escape gets the current skin at once, so it never
+        // comes back without its pictures.
+        m_form1 = std::make_unique<DictionaryWindow>(
+            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_programDir, form); },
+            [this] { focusAfterPanel(); });
+    }
+    return *m_form1;
+}
+
+void Form2::mnuopen_Click()
+{
+    mnuopen(m_settings, form3(), form1(), [this] { focusAfterPanel(); });
+}
+
+void Form2::focusAfterPanel()
+{
+    // The main form never takes the keyboard (it is the pop-up strip); what matters is that
+    // the closed panel lets go of it, so the user's typing goes back to their own program.
+    if (m_form3)
+        m_form3->clearFocus();
+}
 
 void Form2::Form_Load()
 {
+    // 1. Tell the vendor a copy started, in the background, when the machine is online.
+    if (Module1::InternetCheck(m_platform))
+        m_homePage.navigate(m_homePageAddress);
     // 2. The double-click window follows the desktop's setting.
     Timer2.setInterval(m_platform.doubleClickTime());
     // 3. Parked off-screen; the zero size is corrected by the activate handler.
@@ -52,6 +98,16 @@ void Form2::Form_Load()
     m_state.oldbuffer = m_platform.clipboardText();
     // 7. One yield, so that enabled timers may fire.
     m_platform.processEvents();
+
+    // 8-13. Each of these steps stands alone: none of them throws, and a picture or setting
+    // that cannot be read leaves its own target as it was.
+    // 9. A broken skin folder falls back to the built-in skin before anything is dressed.
+    testskin(m_settings, m_programDir);
+    // 10. Dressing the panel and the dictionary window loads them, hidden.
+    applyskin(m_settings, m_programDir, form3(), &form1().form());
+    // 13. The panel comes up closed at the right screen edge.
+    if (m_settings.numberIs(Key::ShowPanel, 1))
+        form3().show();
 }
 
 void Form2::Form_Activate()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/HiddenState.h"
+#include "app/HomePageProbe.h"
 #include "dictionary/DictionaryReader.h"
 #include "popup/CapturedWordLookup.h"
 #include "popup/ClickWatcher.h"
@@ -9,9 +10,12 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 namespace zarvik {
 
+class DictionaryWindow;
+class Form3;
 class Platform;
 class Settings;
 class PanelControl;
@@ -41,6 +45,16 @@ public:
     }
     PanelControl* panel() const { return m_panel; }
 
+    // The dictionary panel and the dictionary window, loaded (hidden) when first addressed.
+    Form3& form3();
+    DictionaryWindow& form1();
+    // The tray command "Словарь...": opens or closes the panel, or shows the dictionary
+    // window when the panel is switched off.
+    void mnuopen_Click();
+    // The background request of the start-up, and where it goes (tests point it at loopback).
+    const HomePageProbe& homePage() const { return m_homePage; }
+    void setHomePageAddress(const QUrl& address) { m_homePageAddress = address; }
+
     // The pop-up machinery: the strip (with Label1, Label2 and Timer4), the click watcher
     // (Timer1, Timer2, clk2) and the captured-word lookup (Timer3).
     PopupStrip& strip() { return m_strip; }
@@ -53,6 +67,8 @@ public:
     QTimer Timer4; // 3000 ms, hides the pop-up
 
 private:
+    void focusAfterPanel();
+
     Platform& m_platform;
     Settings& m_settings;
     QString m_programDir;
@@ -63,6 +79,10 @@ private:
     DictionaryLookupSource m_lookupSource;
     ClickWatcher m_watcher;
     CapturedWordLookup m_lookup;
+    HomePageProbe m_homePage;
+    QUrl m_homePageAddress = kHomePage;
+    std::unique_ptr<Form3> m_form3;
+    std::unique_ptr<DictionaryWindow> m_form1;
 };
 
 // The entry procedure: shows the main form modeless, which runs its load handler and then

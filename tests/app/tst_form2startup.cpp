@@ -1,0 +1,104 @@
+#include "app/Form2.h"
+#include "app/Units.h"
+#include "panel/DictionaryWindow.h"
+#include "panel/Form1.h"
+#include "panel/Form3.h"
+#include "panel/PictureBox.h"
+#include "platform/fake/FakePlatform.h"
+#include "settings/Settings.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zarvik;
+
+class TestForm2Startup : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_settings = std::make_unique<Settings>(m_dir->filePath(QStringLiteral("Zarvik5.ini")));
+        m_platform.setDoubleClickTime(537);
+        m_platform.setClipboardText(QStringLiteral("текст пользователя"));
+        m_platform.setScreenSize({1280, 1024});
+    }
+
+    void emptyStoreStartsResidentWithPanel()
+    {
+        Form2 form(m_platform, *m_settings, m_dir->path());
+        QVERIFY(form.Timer1.isActive());
+        QVERIFY(form.Timer3.isActive());
+        Main(form);
+
+        QCOMPARE(form.Timer2.interval(), 537);
+        QVERIFY(!form.Timer2.isActive());
+        QVERIFY(!form.Timer4.isActive());
+        QCOMPARE(form.state().oldbuffer, QStringLiteral("текст пользователя"));
+        QCOMPARE(form.Data1().databaseName(), m_dir->path() + QStringLiteral("/zarvik.bdd"));
+        QCOMPARE(form.size(), QSize(twipsToPixels(4000), twipsToPixels(300)));
+        QVERIFY(form.x() < -600); // parked off-screen, out of sight
+        QVERIFY(!form.homePage().started()); // offline: no request
+
+        // The panel is loaded, dressed in the built-in skin, shown closed at the right edge.
+        QVERIFY(form.panel() != nullptr);
+        QVERIFY(form.form3().isVisible());
+        QCOMPARE(form.form3().leftTwips(), 1280 * 15 - 250);
+        QVERIFY(!form.form3().Picture1->picture().isNull());
+        // The dictionary window is loaded and dressed, but hidden.
+        QVERIFY(form.form1().loaded() != nullptr);
+        QVERIFY(!form.form1().form().isVisible());
+        QVERIFY(!form.form1().form().picclose->picture().isNull());
+        // Nothing was written by the start-up.
+        QVERIFY(!QFile::exists(m_settings->fileName()));
+    }
+
+    void panelSwitchedOffLeavesOnlyTheDictionaryWindow()
+    {
+        m_settings->write(Key::ShowPanel, QStringLiteral("0"));
+        Form2 form(m_platform, *m_settings, m_dir->path());
+        Main(form);
+        QVERIFY(!form.form3().isVisible());
+        form.mnuopen_Click();
+        QVERIFY(form.form1().form().isVisible());
+        QVERIFY(!form.form3().isVisible());
+    }
+
+    void brokenSkinFallsBackToBuiltInInTheSameStart()
+    {
+        QDir(m_dir->path()).mkpath(QStringLiteral("skins/Broken"));
+        m_settings->write(Key::skinname, QStringLiteral("Broken"));
+        Form2 form(m_platform, *m_settings, m_dir->path());
+        Main(form);
+        QCOMPARE(m_settings->text(Key::skinname), QStringLiteral("(по умолчанию)"));
+        QVERIFY(!form.form3().Picture1->picture().isNull());
+    }
+
+    void onlineStartAsksForTheHomePageOnce()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        m_platform.setInternetConnected(true);
+        Form2 form(m_platform, *m_settings, m_dir->path());
+        form.setHomePageAddress(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort())));
+        Main(form);
+        QVERIFY(form.homePage().started());
+        QVERIFY(server.waitForNewConnection(5000));
+        QTcpSocket* socket = server.nextPendingConnection();
+        QTRY_VERIFY_WITH_TIMEOUT(socket->canReadLine(), 5000);
+        QCOMPARE(socket->readLine().trimmed(), QByteArray("GET / HTTP/1.1"));
+    }
+
+private:
+    FakePlatform m_platform;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Settings> m_settings;
+};
+
+QTEST_MAIN(TestForm2Startup)
+#include "tst_form2startup.moc"
