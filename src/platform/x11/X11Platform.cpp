@@ -6,7 +6,6 @@
 #include "platform/ProcFs.h"
 #include "platform/x11/X11ClipboardWatcher.h"
 
-#include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -84,6 +83,13 @@ struct X11Platform::Impl {
 
     std::unique_ptr<QSocketNotifier> notifier;
 
+    // The clipboard text we own, served to other programs from our own connection.
+    Window clipboardOwner = 0;
+    bool owningClipboard = false;
+    QByteArray ownedUtf8;
+    QString ownedText;
+    Atom atomClipboard = 0, atomTargets = 0, atomUtf8 = 0, atomText = 0;
+
     ClipboardCache clipboard;
     X11ClipboardWatcher clipboardWatcher{clipboard};
     FileRegistry registry;
@@ -114,6 +120,11 @@ struct X11Platform::Impl {
         netActiveWindow = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
         netSupported = XInternAtom(dpy, "_NET_SUPPORTED", False);
         netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
+        atomClipboard = XInternAtom(dpy, "CLIPBOARD", False);
+        atomTargets = XInternAtom(dpy, "TARGETS", False);
+        atomUtf8 = XInternAtom(dpy, "UTF8_STRING", False);
+        atomText = XInternAtom(dpy, "TEXT", False);
+        clipboardOwner = XCreateSimpleWindow(dpy, root, -10, -10, 1, 1, 0, 0, 0);
 
         int event = 0, err = 0, major = 0, minor = 0;
         xres = XResQueryExtension(dpy, &event, &err) && XResQueryVersion(dpy, &major, &minor)
@@ -136,13 +147,8 @@ struct X11Platform::Impl {
         if (!clipboardWatcher.start(error))
             return false;
         // The start-up takes the clipboard text once as "what the user had"; give the reader a
-        // moment to bring it, so it does not arrive a tick later looking like a fresh copy. If
-        // our own program owns the clipboard already, its answer would need this very thread,
-        // so take the text from Qt instead of waiting.
-        if (qGuiApp && qGuiApp->clipboard()->ownsClipboard())
-            clipboard.writeLocal(qGuiApp->clipboard()->text(QClipboard::Clipboard));
-        else
-            clipboard.waitForFirst(1200);
+        // moment to bring it, so it does not arrive a tick later looking like a fresh copy.
+        clipboard.waitForFirst(1200);
         return true;
     }
 
@@ -224,6 +230,16 @@ struct X11Platform::Impl {
             } else {
                 XRefreshKeyboardMapping(&ev.xmapping);
                 readKeycodes();
+            }
+            break;
+        case SelectionRequest:
+            answerSelectionRequest(ev.xselectionrequest);
+            break;
+        case SelectionClear:
+            if (ev.xselectionclear.window == clipboardOwner && ev.xselectionclear.selection == atomClipboard) {
+                owningClipboard = false;
+                ownedUtf8.clear();
+                ownedText.clear();
             }
             break;
         case GenericEvent:
@@ -360,6 +376,54 @@ struct X11Platform::Impl {
         return name;
     }
 
+    // We own the clipboard ourselves rather than through QClipboard: Qt claims it with the
+    // time of the last event it saw, and a program resident in the background sees few, so
+    // the server would refuse the claim whenever someone copied since. CurrentTime always
+    // wins, which is what putting the user's text back after a capture needs.
+    void writeClipboard(const QString& text)
+    {
+        ownedText = text;
+        ownedUtf8 = text.toUtf8();
+        XSetSelectionOwner(dpy, atomClipboard, clipboardOwner, CurrentTime);
+        owningClipboard = XGetSelectionOwner(dpy, atomClipboard) == clipboardOwner;
+    }
+
+    void answerSelectionRequest(const XSelectionRequestEvent& request)
+    {
+        XSelectionEvent reply = {};
+        reply.type = SelectionNotify;
+        reply.display = dpy;
+        reply.requestor = request.requestor;
+        reply.selection = request.selection;
+        reply.target = request.target;
+        reply.time = request.time;
+        reply.property = None; // refused unless set below
+        // Obsolete requestors leave the property out and mean the target's name.
+        const Atom property = request.property != None ? request.property : request.target;
+        if (owningClipboard && request.owner == clipboardOwner && request.selection == atomClipboard) {
+            if (request.target == atomTargets) {
+                const Atom targets[] = {atomTargets, atomUtf8, atomText, XA_STRING};
+                XChangeProperty(dpy, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(targets), int(std::size(targets)));
+                reply.property = property;
+            } else if (request.target == atomUtf8 || request.target == atomText || request.target == XA_STRING) {
+                const bool latin1 = request.target == XA_STRING;
+                const QByteArray bytes = latin1 ? ownedText.toLatin1() : ownedUtf8;
+                // One property carries it whole; a text beyond one request (many megabytes)
+                // is refused rather than sent in pieces.
+                const long limit = XExtendedMaxRequestSize(dpy) > 0 ? XExtendedMaxRequestSize(dpy) : XMaxRequestSize(dpy);
+                if (bytes.size() < (limit - 64) * 4) {
+                    XChangeProperty(dpy, request.requestor, property, latin1 ? XA_STRING : atomUtf8, 8,
+                                    PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                    int(bytes.size()));
+                    reply.property = property;
+                }
+            }
+        }
+        XSendEvent(dpy, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+        XFlush(dpy);
+    }
+
     void releaseCopyKeys()
     {
         keyRelease.stop();
@@ -463,11 +527,11 @@ QString X11Platform::clipboardText()
 
 void X11Platform::writeClipboardText(const QString& text)
 {
-    // Qt becomes the owner and answers other programs' requests from its event loop; our
-    // own reader then fetches the same text from it. Until then (and against any fetch from
-    // the previous owner still under way) the cache holds what we wrote.
-    if (qGuiApp)
-        qGuiApp->clipboard()->setText(text, QClipboard::Clipboard);
+    // Other programs (and our own reader) are answered from the event loop. Until the reader
+    // has fetched it back, and against any fetch from the previous owner still under way, the
+    // cache holds what we wrote.
+    d->pump();
+    d->writeClipboard(text);
     d->clipboard.writeLocal(text);
 }
 
