@@ -47,6 +47,8 @@ constexpr int kExeMemoLimit = 32;
 // Without a window manager that publishes the active window, the input focus is asked at
 // most this often, so an idle tick still sends nothing most of the time.
 constexpr auto kFocusPollInterval = std::chrono::milliseconds(50);
+// Queries closer together than this share one check for new events.
+constexpr auto kPumpShare = std::chrono::microseconds(500);
 // Some programs (browsers among them) miss a key released at the instant it was pressed.
 constexpr int kKeyHoldMs = 15;
 
@@ -82,6 +84,7 @@ struct X11Platform::Impl {
     QTimer keyRelease;
 
     std::unique_ptr<QSocketNotifier> notifier;
+    std::chrono::steady_clock::time_point lastPump{};
 
     // The clipboard text we own, served to other programs from our own connection.
     Window clipboardOwner = 0;
@@ -211,6 +214,16 @@ struct X11Platform::Impl {
             XNextEvent(dpy, &ev);
             handle(ev);
         }
+        lastPump = std::chrono::steady_clock::now();
+    }
+
+    // The queries of one timer tick come within microseconds of each other; they share one
+    // look at the socket. Events Xlib has already read are handled regardless.
+    void pumpForQuery()
+    {
+        if (XEventsQueued(dpy, QueuedAlready) == 0 && std::chrono::steady_clock::now() - lastPump < kPumpShare)
+            return;
+        pump();
     }
 
     void handle(XEvent& ev)
@@ -301,7 +314,7 @@ struct X11Platform::Impl {
 
     WindowId foreground()
     {
-        pump();
+        pumpForQuery();
         if (!ewmhChecked) {
             ewmh = windowManagerPublishesActiveWindow();
             ewmhChecked = true;
@@ -365,7 +378,7 @@ struct X11Platform::Impl {
     {
         if (window == 0)
             return QString();
-        pump();
+        pumpForQuery();
         const auto memo = exeMemo.constFind(window);
         if (memo != exeMemo.cend())
             return *memo;
@@ -486,7 +499,7 @@ bool X11Platform::leftButtonDown()
         d->resyncButton();
         return d->button.poll();
     }
-    d->pump();
+    d->pumpForQuery();
     return d->button.poll();
 }
 
