@@ -17,7 +17,7 @@ using namespace zarvik;
 
 namespace {
 
-const QString kTextWindowScript = QStringLiteral(ZARVIK_SOURCE_DIR "/tests/platform/textwindow.tcl");
+const QString kTextWindowScript = QStringLiteral(ZARVIK_SOURCE_DIR "/tests/e2e/lib/textwindow.tcl");
 const QString kSilentOwner = QStringLiteral(ZARVIK_SILENT_OWNER);
 
 // Runs a command to its end while the event loop keeps going (our own clipboard answers
