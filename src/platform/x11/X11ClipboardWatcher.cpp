@@ -130,6 +130,10 @@ struct X11ClipboardWatcher::Worker {
             if (fetchWanted)
                 startFetch();
 
+            // Replies waited for above may have brought events along into Xlib's queue,
+            // where the socket no longer shows them.
+            if (XEventsQueued(dpy, QueuedAlready) > 0)
+                continue;
             int waitMs = -1;
             if (fetch.active) {
                 const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(fetch.deadline - Clock::now());

@@ -217,6 +217,15 @@ struct X11Platform::Impl {
         lastPump = std::chrono::steady_clock::now();
     }
 
+    // A request that waits for its reply may bring events along into Xlib's queue, where
+    // the socket notifier no longer sees them; have them handled from the event loop soon
+    // (a clipboard request from another program must not wait for the next query).
+    void afterRoundTrip()
+    {
+        if (XEventsQueued(dpy, QueuedAlready) > 0)
+            QMetaObject::invokeMethod(notifier.get(), [this] { pump(); }, Qt::QueuedConnection);
+    }
+
     // The queries of one timer tick come within microseconds of each other; they share one
     // look at the socket. Events Xlib has already read are handled regardless.
     void pumpForQuery()
@@ -485,18 +494,23 @@ X11Platform::~X11Platform() = default;
 
 WindowId X11Platform::foregroundWindow()
 {
-    return d->foreground();
+    const WindowId window = d->foreground();
+    d->afterRoundTrip();
+    return window;
 }
 
 QString X11Platform::windowExeName(WindowId window)
 {
-    return d->exeName(window);
+    const QString name = d->exeName(window);
+    d->afterRoundTrip();
+    return name;
 }
 
 bool X11Platform::leftButtonDown()
 {
     if (!d->xiButtons) {
         d->resyncButton();
+        d->afterRoundTrip();
         return d->button.poll();
     }
     d->pumpForQuery();
@@ -510,6 +524,7 @@ bool X11Platform::capsLockDown()
     // everything the user types.
     char keys[32] = {};
     XQueryKeymap(d->dpy, keys);
+    d->afterRoundTrip();
     return keyDown(keys, d->capsKey);
 }
 
@@ -518,7 +533,9 @@ QPoint X11Platform::cursorPos()
     Window rootReturn = 0, child = 0;
     int rx = 0, ry = 0, wx = 0, wy = 0;
     unsigned int mask = 0;
-    if (!XQueryPointer(d->dpy, d->root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask))
+    const bool sameScreen = XQueryPointer(d->dpy, d->root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask);
+    d->afterRoundTrip();
+    if (!sameScreen)
         return {};
     return {rx, ry};
 }
@@ -531,6 +548,7 @@ int X11Platform::doubleClickTime()
 void X11Platform::sendCopyKeystroke()
 {
     d->sendCopyKeys();
+    d->afterRoundTrip();
 }
 
 QString X11Platform::clipboardText()
@@ -546,6 +564,7 @@ void X11Platform::writeClipboardText(const QString& text)
     d->pump();
     d->writeClipboard(text);
     d->clipboard.writeLocal(text);
+    d->afterRoundTrip();
 }
 
 QString X11Platform::readRegString(const QString& subkey, const QString& valueName)
