@@ -4,7 +4,8 @@
 # Starts Xvfb on a display number the server picks itself (-displayfd), so parallel runs never
 # collide; optionally openbox (--wm) and trayer (--tray, which needs a window manager too);
 # waits until each is ready, runs the command with DISPLAY set, and always stops what it started.
-# On failure a screenshot of the whole screen goes to ${ZARVIK_ARTIFACTS:-build/artifacts}/.
+# On failure a screenshot of the whole screen goes to $ZARVIK_ARTIFACTS, by default the
+# folder build/artifacts of the source tree (tests run from deep inside the build tree).
 # Exit status: the command's, or 125 when the X server or a helper could not be started.
 set -u
 
@@ -115,7 +116,7 @@ wait "$command_pid"
 status=$?
 
 if [ "$status" -ne 0 ]; then
-  artifacts=${ZARVIK_ARTIFACTS:-build/artifacts}
+  artifacts=${ZARVIK_ARTIFACTS:-$(cd "$(dirname "$0")/.." && pwd)/build/artifacts}
   mkdir -p "$artifacts" 2>/dev/null
   name=$(basename "$1")-$(date +%Y%m%d-%H%M%S)-$$.png
   if import -window root "$artifacts/$name" 2>/dev/null; then
