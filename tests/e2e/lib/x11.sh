@@ -55,8 +55,9 @@ zx_double_click() {
   xdotool mousemove --sync "$1" "$2" click --repeat 2 --delay 80 1
 }
 
-# zx_screenshot NAME: the whole screen into ${ZARVIK_ARTIFACTS:-build/artifacts}/NAME.png.
+# zx_screenshot NAME: the whole screen into $ZARVIK_ARTIFACTS/NAME.png (by default the source
+# tree's build/artifacts, where with-x.sh puts its failure screenshots).
 zx_screenshot() {
-  local dir=${ZARVIK_ARTIFACTS:-build/artifacts}
+  local dir=${ZARVIK_ARTIFACTS:-$ZX_LIB_DIR/../../../build/artifacts}
   mkdir -p "$dir" && import -window root "$dir/$1.png"
 }
