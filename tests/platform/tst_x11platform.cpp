@@ -193,7 +193,10 @@ private slots:
             if (tick % 50 == 0)
                 QTest::qWait(1);
         }
-        QCOMPARE(m_platform->requestsSent(), before);
+        // A tick that asked the server would show 500 or more; a late property change by the
+        // window manager may legitimately cost a re-read or two.
+        const quint64 sent = m_platform->requestsSent() - before;
+        QVERIFY2(sent <= 4, qPrintable(QStringLiteral("%1 requests in 500 ticks").arg(sent)));
     }
 
     void leftButtonFollowsThePointer()
