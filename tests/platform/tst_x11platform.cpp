@@ -331,6 +331,22 @@ private slots:
         QVERIFY(eventually([&] { return m_platform->clipboardText().isEmpty(); }));
     }
 
+    void textOutlivesTheProgramThatCopiedIt()
+    {
+        // Closing the program one copied from must not look like a new, empty copy.
+        Child owner;
+        owner.process().start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"),
+                                                        QStringLiteral("clipboard"), QStringLiteral("-i")});
+        QVERIFY(owner.process().waitForStarted(5000));
+        owner.process().write("copied, then closed");
+        owner.process().closeWriteChannel();
+        QVERIFY(eventually([&] { return m_platform->clipboardText() == QLatin1String("copied, then closed"); }));
+        owner.process().kill();
+        owner.process().waitForFinished(2000);
+        QTest::qWait(300);
+        QCOMPARE(m_platform->clipboardText(), QStringLiteral("copied, then closed"));
+    }
+
     void ownWriteIsVisibleAtOnceAndServedToOthers_data()
     {
         QTest::addColumn<QString>("text");
