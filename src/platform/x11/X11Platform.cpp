@@ -4,6 +4,7 @@
 #include "platform/ClipboardCache.h"
 #include "platform/FileRegistry.h"
 #include "platform/ProcFs.h"
+#include "platform/x11/X11ClipboardOwner.h"
 #include "platform/x11/X11ClipboardWatcher.h"
 
 #include <QCoreApplication>
@@ -86,12 +87,7 @@ struct X11Platform::Impl {
     std::unique_ptr<QSocketNotifier> notifier;
     std::chrono::steady_clock::time_point lastPump{};
 
-    // The clipboard text we own, served to other programs from our own connection.
-    Window clipboardOwner = 0;
-    bool owningClipboard = false;
-    QByteArray ownedUtf8;
-    QString ownedText;
-    Atom atomClipboard = 0, atomTargets = 0, atomUtf8 = 0, atomText = 0;
+    std::unique_ptr<X11ClipboardOwner> clipboardOwner;
 
     ClipboardCache clipboard;
     X11ClipboardWatcher clipboardWatcher{clipboard};
@@ -106,6 +102,7 @@ struct X11Platform::Impl {
         if (keysHeld)
             releaseCopyKeys();
         notifier.reset();
+        clipboardOwner.reset();
         if (dpy)
             XCloseDisplay(dpy);
     }
@@ -123,11 +120,7 @@ struct X11Platform::Impl {
         netActiveWindow = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
         netSupported = XInternAtom(dpy, "_NET_SUPPORTED", False);
         netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
-        atomClipboard = XInternAtom(dpy, "CLIPBOARD", False);
-        atomTargets = XInternAtom(dpy, "TARGETS", False);
-        atomUtf8 = XInternAtom(dpy, "UTF8_STRING", False);
-        atomText = XInternAtom(dpy, "TEXT", False);
-        clipboardOwner = XCreateSimpleWindow(dpy, root, -10, -10, 1, 1, 0, 0, 0);
+        clipboardOwner = std::make_unique<X11ClipboardOwner>(dpy);
 
         int event = 0, err = 0, major = 0, minor = 0;
         xres = XResQueryExtension(dpy, &event, &err) && XResQueryVersion(dpy, &major, &minor)
@@ -255,14 +248,8 @@ struct X11Platform::Impl {
             }
             break;
         case SelectionRequest:
-            answerSelectionRequest(ev.xselectionrequest);
-            break;
         case SelectionClear:
-            if (ev.xselectionclear.window == clipboardOwner && ev.xselectionclear.selection == atomClipboard) {
-                owningClipboard = false;
-                ownedUtf8.clear();
-                ownedText.clear();
-            }
+            clipboardOwner->handle(ev);
             break;
         case GenericEvent:
             if (ev.xcookie.extension == xiOpcode && XGetEventData(dpy, &ev.xcookie)) {
@@ -398,54 +385,6 @@ struct X11Platform::Impl {
         return name;
     }
 
-    // We own the clipboard ourselves rather than through QClipboard: Qt claims it with the
-    // time of the last event it saw, and a program resident in the background sees few, so
-    // the server would refuse the claim whenever someone copied since. CurrentTime always
-    // wins, which is what putting the user's text back after a capture needs.
-    void writeClipboard(const QString& text)
-    {
-        ownedText = text;
-        ownedUtf8 = text.toUtf8();
-        XSetSelectionOwner(dpy, atomClipboard, clipboardOwner, CurrentTime);
-        owningClipboard = XGetSelectionOwner(dpy, atomClipboard) == clipboardOwner;
-    }
-
-    void answerSelectionRequest(const XSelectionRequestEvent& request)
-    {
-        XSelectionEvent reply = {};
-        reply.type = SelectionNotify;
-        reply.display = dpy;
-        reply.requestor = request.requestor;
-        reply.selection = request.selection;
-        reply.target = request.target;
-        reply.time = request.time;
-        reply.property = None; // refused unless set below
-        // Obsolete requestors leave the property out and mean the target's name.
-        const Atom property = request.property != None ? request.property : request.target;
-        if (owningClipboard && request.owner == clipboardOwner && request.selection == atomClipboard) {
-            if (request.target == atomTargets) {
-                const Atom targets[] = {atomTargets, atomUtf8, atomText, XA_STRING};
-                XChangeProperty(dpy, request.requestor, property, XA_ATOM, 32, PropModeReplace,
-                                reinterpret_cast<const unsigned char*>(targets), int(std::size(targets)));
-                reply.property = property;
-            } else if (request.target == atomUtf8 || request.target == atomText || request.target == XA_STRING) {
-                const bool latin1 = request.target == XA_STRING;
-                const QByteArray bytes = latin1 ? ownedText.toLatin1() : ownedUtf8;
-                // One property carries it whole; a text beyond one request (many megabytes)
-                // is refused rather than sent in pieces.
-                const long limit = XExtendedMaxRequestSize(dpy) > 0 ? XExtendedMaxRequestSize(dpy) : XMaxRequestSize(dpy);
-                if (bytes.size() < (limit - 64) * 4) {
-                    XChangeProperty(dpy, request.requestor, property, latin1 ? XA_STRING : atomUtf8, 8,
-                                    PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                    int(bytes.size()));
-                    reply.property = property;
-                }
-            }
-        }
-        XSendEvent(dpy, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
-        XFlush(dpy);
-    }
-
     void releaseCopyKeys()
     {
         keyRelease.stop();
@@ -562,7 +501,7 @@ void X11Platform::writeClipboardText(const QString& text)
     // has fetched it back, and against any fetch from the previous owner still under way, the
     // cache holds what we wrote.
     d->pump();
-    d->writeClipboard(text);
+    d->clipboardOwner->own(text);
     d->clipboard.writeLocal(text);
     d->afterRoundTrip();
 }
