@@ -1,0 +1,55 @@
+#include "platform/ClipboardCache.h"
+
+#include <chrono>
+
+namespace zarvik {
+
+ClipboardCache::Ticket ClipboardCache::beginFetch() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_localWrites;
+}
+
+bool ClipboardCache::publish(Ticket ticket, const QString& text)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (ticket != m_localWrites)
+            return false;
+        m_text = text;
+        ++m_updates;
+    }
+    m_firstArrived.notify_all();
+    return true;
+}
+
+void ClipboardCache::writeLocal(const QString& text)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_localWrites;
+        m_text = text;
+        ++m_updates;
+    }
+    m_firstArrived.notify_all();
+}
+
+QString ClipboardCache::text() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_text;
+}
+
+quint64 ClipboardCache::updates() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_updates;
+}
+
+bool ClipboardCache::waitForFirst(int ms) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_firstArrived.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_updates > 0; });
+}
+
+} // namespace zarvik

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace zarvik {
+
+// The last known clipboard text, shared between the thread that fetches it from the clipboard
+// owner and the interface thread that reads it every tick.
+//
+// Our own writes win over fetches that were already under way when we wrote: a fetch takes a
+// ticket when it starts and its result is dropped if we wrote since, because the text it
+// brings belongs to an owner that our write has replaced. A fetch started after our write
+// asks the current owner and so brings our text or a newer one.
+class ClipboardCache final {
+public:
+    using Ticket = quint64;
+
+    // Taken by a fetch just before it asks the owner.
+    Ticket beginFetch() const;
+    // Publishes a fetched text; false (and no effect) when our own write made it stale.
+    bool publish(Ticket ticket, const QString& text);
+    // Our own write: visible to text() at once.
+    void writeLocal(const QString& text);
+
+    QString text() const;
+    // Times the text was replaced (by a publish or a write): a cheap "did anything happen".
+    quint64 updates() const;
+    // Waits until the first publish or write, at most `ms` milliseconds; true when it came.
+    bool waitForFirst(int ms) const;
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_firstArrived;
+    QString m_text;
+    Ticket m_localWrites = 0;
+    quint64 m_updates = 0;
+};
+
+} // namespace zarvik

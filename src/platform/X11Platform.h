@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <memory>
+
+namespace zarvik {
+
+// The platform of an X11 desktop. It keeps its own connection to the display (the windows
+// themselves go through Qt's xcb platform) and answers the per-tick queries from state kept
+// up to date by X events, so a timer tick with nothing happening sends nothing to the server.
+// Needs a QGuiApplication (clipboard writes, screen size, double-click time).
+class X11Platform final : public Platform {
+public:
+    // Connects to $DISPLAY; nullptr with the reason in `error` when that fails. The
+    // registry-like store lives in `registryPath`.
+    static std::unique_ptr<X11Platform> create(const QString& registryPath, QString* error);
+    ~X11Platform() override;
+
+    WindowId foregroundWindow() override;
+    QString windowExeName(WindowId window) override;
+    bool leftButtonDown() override;
+    bool capsLockDown() override;
+    QPoint cursorPos() override;
+    int doubleClickTime() override;
+    void sendCopyKeystroke() override;
+    QString clipboardText() override;
+    void writeClipboardText(const QString& text) override;
+    QString readRegString(const QString& subkey, const QString& valueName) override;
+    void writeRegString(const QString& subkey, const QString& valueName, const QString& value) override;
+    bool internetConnected() override;
+    void openDocument(const QString& pathOrUrl) override;
+    double clockSeconds() override;
+    void processEvents() override;
+    QSize screenSize() override;
+
+    // Diagnostics for tests and benchmarks: requests sent on our own connection so far.
+    quint64 requestsSent() const;
+    // Whether the left button comes from raw input events (else it is asked every time).
+    bool tracksButtonByEvents() const;
+
+private:
+    struct Impl;
+    explicit X11Platform(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace zarvik

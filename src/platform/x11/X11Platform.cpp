@@ -1,0 +1,565 @@
+#include "platform/X11Platform.h"
+
+#include "platform/ButtonEdgeQueue.h"
+#include "platform/ClipboardCache.h"
+#include "platform/FileRegistry.h"
+#include "platform/ProcFs.h"
+#include "platform/x11/X11ClipboardOwner.h"
+#include "platform/x11/X11ClipboardWatcher.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QHash>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QStyleHints>
+#include <QTimer>
+#include <QUrl>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XRes.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+
+namespace zarvik {
+
+namespace {
+
+// Xlib's default handler ends the process on any protocol error, and a window that closes
+// between the moment we learn its id and the moment we ask about it is an everyday event.
+// Every caller here treats a failed request as "no answer", so errors are dropped.
+int ignoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+bool keyDown(const char keys[32], KeyCode code)
+{
+    return code != 0 && (keys[code / 8] & (1 << (code % 8)));
+}
+
+// Names memoized at most; beyond that the memo starts afresh.
+constexpr int kExeMemoLimit = 32;
+// Without a window manager that publishes the active window, the input focus is asked at
+// most this often, so an idle tick still sends nothing most of the time.
+constexpr auto kFocusPollInterval = std::chrono::milliseconds(50);
+// Queries closer together than this share one check for new events.
+constexpr auto kPumpShare = std::chrono::microseconds(500);
+// Some programs (browsers among them) miss a key released at the instant it was pressed.
+constexpr int kKeyHoldMs = 15;
+
+} // namespace
+
+struct X11Platform::Impl {
+    Display* dpy = nullptr;
+    Window root = 0;
+
+    Atom netActiveWindow = 0;
+    Atom netSupported = 0;
+    Atom netWmPid = 0;
+
+    // Active window, from _NET_ACTIVE_WINDOW and re-read only after it changed.
+    bool ewmhChecked = false;
+    bool ewmh = false;
+    bool activeDirty = true;
+    Window active = 0;
+    std::chrono::steady_clock::time_point nextFocusPoll{};
+
+    bool xres = false;
+    QHash<WindowId, QString> exeMemo;
+
+    int xiOpcode = -1;
+    bool xiButtons = false;
+    ButtonEdgeQueue button;
+    unsigned char pointerMap[256] = {};
+    int pointerMapLength = 0;
+
+    KeyCode capsKey = 0, ctrlLeftKey = 0, ctrlRightKey = 0, insertKey = 0;
+    bool keysHeld = false;
+    bool ctrlPressedByUs = false;
+    QTimer keyRelease;
+
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::chrono::steady_clock::time_point lastPump{};
+
+    std::unique_ptr<X11ClipboardOwner> clipboardOwner;
+
+    ClipboardCache clipboard;
+    X11ClipboardWatcher clipboardWatcher{clipboard};
+    FileRegistry registry;
+    ProcFs procFs;
+
+    explicit Impl(const QString& registryPath) : registry(registryPath) {}
+
+    ~Impl()
+    {
+        // Never leave a key held down on the user's keyboard.
+        if (keysHeld)
+            releaseCopyKeys();
+        notifier.reset();
+        clipboardOwner.reset();
+        if (dpy)
+            XCloseDisplay(dpy);
+    }
+
+    bool open(QString* error)
+    {
+        XSetErrorHandler(ignoreXError);
+        dpy = XOpenDisplay(nullptr);
+        if (!dpy) {
+            if (error)
+                *error = QStringLiteral("cannot open X display %1").arg(qEnvironmentVariable("DISPLAY"));
+            return false;
+        }
+        root = DefaultRootWindow(dpy);
+        netActiveWindow = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
+        netSupported = XInternAtom(dpy, "_NET_SUPPORTED", False);
+        netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
+        clipboardOwner = std::make_unique<X11ClipboardOwner>(dpy);
+
+        int event = 0, err = 0, major = 0, minor = 0;
+        xres = XResQueryExtension(dpy, &event, &err) && XResQueryVersion(dpy, &major, &minor)
+               && (major > 1 || (major == 1 && minor >= 2));
+
+        XSelectInput(dpy, root, PropertyChangeMask);
+        readKeycodes();
+        readPointerMap();
+        selectRawButtons();
+        resyncButton();
+
+        notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy), QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { pump(); });
+
+        keyRelease.setSingleShot(true);
+        keyRelease.setInterval(kKeyHoldMs);
+        QObject::connect(&keyRelease, &QTimer::timeout, &keyRelease, [this] { releaseCopyKeys(); });
+        XFlush(dpy);
+
+        if (!clipboardWatcher.start(error))
+            return false;
+        // The start-up takes the clipboard text once as "what the user had"; give the reader a
+        // moment to bring it, so it does not arrive a tick later looking like a fresh copy.
+        clipboard.waitForFirst(1200);
+        return true;
+    }
+
+    void selectRawButtons()
+    {
+        int event = 0, err = 0;
+        if (!XQueryExtension(dpy, "XInputExtension", &xiOpcode, &event, &err))
+            return;
+        // Raw events reach the root window whoever grabs the pointer only from XI 2.1 on.
+        int major = 2, minor = 2;
+        if (XIQueryVersion(dpy, &major, &minor) != Success || (major == 2 && minor < 1))
+            return;
+        unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+        XISetMask(bits, XI_RawButtonPress);
+        XISetMask(bits, XI_RawButtonRelease);
+        XIEventMask mask;
+        mask.deviceid = XIAllMasterDevices;
+        mask.mask_len = sizeof bits;
+        mask.mask = bits;
+        xiButtons = XISelectEvents(dpy, root, &mask, 1) == Success;
+    }
+
+    void readKeycodes()
+    {
+        capsKey = XKeysymToKeycode(dpy, XK_Caps_Lock);
+        ctrlLeftKey = XKeysymToKeycode(dpy, XK_Control_L);
+        ctrlRightKey = XKeysymToKeycode(dpy, XK_Control_R);
+        insertKey = XKeysymToKeycode(dpy, XK_Insert);
+    }
+
+    void readPointerMap()
+    {
+        pointerMapLength = XGetPointerMapping(dpy, pointerMap, int(sizeof pointerMap));
+    }
+
+    // Raw events carry the physical button; the user's "left" button is logical button 1
+    // (the one that selects text), which a left-handed mapping puts elsewhere.
+    int logicalButton(int physical) const
+    {
+        if (physical >= 1 && physical <= pointerMapLength)
+            return pointerMap[physical - 1];
+        return physical;
+    }
+
+    void resyncButton()
+    {
+        Window rootReturn = 0, child = 0;
+        int rx = 0, ry = 0, wx = 0, wy = 0;
+        unsigned int mask = 0;
+        XQueryPointer(dpy, root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask);
+        button.reset((mask & Button1Mask) != 0);
+    }
+
+    // Handles whatever the server has sent. XPending only looks at what has already arrived
+    // (no request goes out), so this is cheap enough to run at the start of every query.
+    void pump()
+    {
+        while (XPending(dpy) > 0) {
+            XEvent ev;
+            XNextEvent(dpy, &ev);
+            handle(ev);
+        }
+        lastPump = std::chrono::steady_clock::now();
+    }
+
+    // A request that waits for its reply may bring events along into Xlib's queue, where
+    // the socket notifier no longer sees them; have them handled from the event loop soon
+    // (a clipboard request from another program must not wait for the next query).
+    void afterRoundTrip()
+    {
+        if (XEventsQueued(dpy, QueuedAlready) > 0)
+            QMetaObject::invokeMethod(notifier.get(), [this] { pump(); }, Qt::QueuedConnection);
+    }
+
+    // The queries of one timer tick come within microseconds of each other; they share one
+    // look at the socket. Events Xlib has already read are handled regardless.
+    void pumpForQuery()
+    {
+        if (XEventsQueued(dpy, QueuedAlready) == 0 && std::chrono::steady_clock::now() - lastPump < kPumpShare)
+            return;
+        pump();
+    }
+
+    void handle(XEvent& ev)
+    {
+        switch (ev.type) {
+        case PropertyNotify:
+            if (ev.xproperty.window == root) {
+                if (ev.xproperty.atom == netActiveWindow)
+                    activeDirty = true;
+                else if (ev.xproperty.atom == netSupported)
+                    ewmhChecked = false; // a window manager came or went
+            }
+            break;
+        case MappingNotify:
+            if (ev.xmapping.request == MappingPointer) {
+                readPointerMap();
+            } else {
+                XRefreshKeyboardMapping(&ev.xmapping);
+                readKeycodes();
+            }
+            break;
+        case SelectionRequest:
+        case SelectionClear:
+            clipboardOwner->handle(ev);
+            break;
+        case GenericEvent:
+            if (ev.xcookie.extension == xiOpcode && XGetEventData(dpy, &ev.xcookie)) {
+                const auto* raw = static_cast<const XIRawEvent*>(ev.xcookie.data);
+                if (logicalButton(raw->detail) == 1) {
+                    if (ev.xcookie.evtype == XI_RawButtonPress)
+                        button.press();
+                    else if (ev.xcookie.evtype == XI_RawButtonRelease)
+                        button.release();
+                }
+                XFreeEventData(dpy, &ev.xcookie);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    // A WINDOW or CARDINAL property holding one 32-bit item; `found` false when absent.
+    unsigned long readCardinal(Window window, Atom property, Atom type, bool* found)
+    {
+        Atom actualType = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        unsigned long value = 0;
+        *found = false;
+        if (XGetWindowProperty(dpy, window, property, 0, 1, False, type, &actualType, &format, &items, &after, &data)
+                == Success
+            && data) {
+            if (actualType == type && format == 32 && items == 1) {
+                value = reinterpret_cast<unsigned long*>(data)[0]; // Xlib hands 32-bit items as longs
+                *found = true;
+            }
+            XFree(data);
+        }
+        return value;
+    }
+
+    bool windowManagerPublishesActiveWindow()
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        bool listed = false;
+        if (XGetWindowProperty(dpy, root, netSupported, 0, 4096, False, XA_ATOM, &type, &format, &items, &after,
+                               &data)
+                == Success
+            && data) {
+            const auto* atoms = reinterpret_cast<const Atom*>(data);
+            for (unsigned long i = 0; i < items && !listed; ++i)
+                listed = atoms[i] == netActiveWindow;
+            XFree(data);
+        }
+        return listed;
+    }
+
+    WindowId foreground()
+    {
+        pumpForQuery();
+        if (!ewmhChecked) {
+            ewmh = windowManagerPublishesActiveWindow();
+            ewmhChecked = true;
+            activeDirty = true;
+        }
+        Window now = active;
+        if (ewmh && activeDirty) {
+            bool found = false;
+            const unsigned long value = readCardinal(root, netActiveWindow, XA_WINDOW, &found);
+            if (found) {
+                now = Window(value);
+                activeDirty = false;
+            } else {
+                ewmh = false; // the manager announced it but does not keep it
+            }
+        }
+        if (!ewmh) {
+            const auto clock = std::chrono::steady_clock::now();
+            if (clock >= nextFocusPoll) {
+                nextFocusPoll = clock + kFocusPollInterval;
+                Window focus = 0;
+                int revert = 0;
+                XGetInputFocus(dpy, &focus, &revert);
+                // None and PointerRoot name no window of a program.
+                now = focus == PointerRoot ? 0 : focus;
+            }
+        }
+        if (now != active) {
+            active = now;
+            // The names of windows that have lost the focus may be stale by the time they
+            // come back (the id may even be reused); the memo serves one stretch of focus.
+            exeMemo.clear();
+        }
+        return active;
+    }
+
+    qint64 pidOf(Window window)
+    {
+        if (xres) {
+            XResClientIdSpec spec;
+            spec.client = window;
+            spec.mask = XRES_CLIENT_ID_PID_MASK;
+            long count = 0;
+            XResClientIdValue* ids = nullptr;
+            qint64 pid = -1;
+            if (XResQueryClientIds(dpy, 1, &spec, &count, &ids) == Success) {
+                for (long i = 0; i < count && pid <= 0; ++i)
+                    pid = XResGetClientPid(&ids[i]);
+                XResClientIdsDestroy(count, ids);
+            }
+            if (pid > 0)
+                return pid;
+        }
+        // Remote or sandboxed clients have no pid the server knows; trust the window's word.
+        bool found = false;
+        const unsigned long pid = readCardinal(window, netWmPid, XA_CARDINAL, &found);
+        return found ? qint64(pid) : -1;
+    }
+
+    QString exeName(WindowId window)
+    {
+        if (window == 0)
+            return QString();
+        pumpForQuery();
+        const auto memo = exeMemo.constFind(window);
+        if (memo != exeMemo.cend())
+            return *memo;
+        const QString name = procFs.exeName(pidOf(Window(window)));
+        if (exeMemo.size() >= kExeMemoLimit)
+            exeMemo.clear();
+        exeMemo.insert(window, name);
+        return name;
+    }
+
+    void releaseCopyKeys()
+    {
+        keyRelease.stop();
+        if (!keysHeld)
+            return;
+        keysHeld = false;
+        XTestFakeKeyEvent(dpy, insertKey, False, CurrentTime);
+        if (ctrlPressedByUs)
+            XTestFakeKeyEvent(dpy, ctrlLeftKey, False, CurrentTime);
+        ctrlPressedByUs = false;
+        XFlush(dpy);
+    }
+
+    void sendCopyKeys()
+    {
+        if (keysHeld)
+            releaseCopyKeys();
+        if (insertKey == 0 || ctrlLeftKey == 0)
+            return;
+        char keys[32] = {};
+        XQueryKeymap(dpy, keys);
+        // A Ctrl the user holds already does the job, and pressing and releasing it ourselves
+        // would leave the program thinking the user let go of it.
+        ctrlPressedByUs = !keyDown(keys, ctrlLeftKey) && !keyDown(keys, ctrlRightKey);
+        if (ctrlPressedByUs)
+            XTestFakeKeyEvent(dpy, ctrlLeftKey, True, CurrentTime);
+        XTestFakeKeyEvent(dpy, insertKey, True, CurrentTime);
+        XFlush(dpy);
+        keysHeld = true;
+        // Released from the event loop so the interface thread does not sleep meanwhile.
+        keyRelease.start();
+    }
+};
+
+std::unique_ptr<X11Platform> X11Platform::create(const QString& registryPath, QString* error)
+{
+    auto impl = std::make_unique<Impl>(registryPath);
+    if (!impl->open(error))
+        return nullptr;
+    return std::unique_ptr<X11Platform>(new X11Platform(std::move(impl)));
+}
+
+X11Platform::X11Platform(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+
+X11Platform::~X11Platform() = default;
+
+WindowId X11Platform::foregroundWindow()
+{
+    const WindowId window = d->foreground();
+    d->afterRoundTrip();
+    return window;
+}
+
+QString X11Platform::windowExeName(WindowId window)
+{
+    const QString name = d->exeName(window);
+    d->afterRoundTrip();
+    return name;
+}
+
+bool X11Platform::leftButtonDown()
+{
+    if (!d->xiButtons) {
+        d->resyncButton();
+        d->afterRoundTrip();
+        return d->button.poll();
+    }
+    d->pumpForQuery();
+    return d->button.poll();
+}
+
+bool X11Platform::capsLockDown()
+{
+    // One round trip, but the click watcher asks only while the left button is down in the
+    // Caps Lock mode, and the alternative (raw events for every key) would have us receive
+    // everything the user types.
+    char keys[32] = {};
+    XQueryKeymap(d->dpy, keys);
+    d->afterRoundTrip();
+    return keyDown(keys, d->capsKey);
+}
+
+QPoint X11Platform::cursorPos()
+{
+    Window rootReturn = 0, child = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned int mask = 0;
+    const bool sameScreen = XQueryPointer(d->dpy, d->root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask);
+    d->afterRoundTrip();
+    if (!sameScreen)
+        return {};
+    return {rx, ry};
+}
+
+int X11Platform::doubleClickTime()
+{
+    return QGuiApplication::styleHints()->mouseDoubleClickInterval();
+}
+
+void X11Platform::sendCopyKeystroke()
+{
+    d->sendCopyKeys();
+    d->afterRoundTrip();
+}
+
+QString X11Platform::clipboardText()
+{
+    return d->clipboard.text();
+}
+
+void X11Platform::writeClipboardText(const QString& text)
+{
+    // Other programs (and our own reader) are answered from the event loop. Until the reader
+    // has fetched it back, and against any fetch from the previous owner still under way, the
+    // cache holds what we wrote.
+    d->pump();
+    d->clipboardOwner->own(text);
+    d->clipboard.writeLocal(text);
+    d->afterRoundTrip();
+}
+
+QString X11Platform::readRegString(const QString& subkey, const QString& valueName)
+{
+    return d->registry.read(subkey, valueName);
+}
+
+void X11Platform::writeRegString(const QString& subkey, const QString& valueName, const QString& value)
+{
+    d->registry.write(subkey, valueName, value);
+}
+
+bool X11Platform::internetConnected()
+{
+    // Test runs set ZARVIK_OFFLINE so that the program never reaches out to its home page.
+    if (qEnvironmentVariableIsSet("ZARVIK_OFFLINE"))
+        return false;
+    return d->procFs.hasDefaultRoute();
+}
+
+void X11Platform::openDocument(const QString& pathOrUrl)
+{
+    // An address with a scheme (http:, mailto:, file:) goes as it is; anything else is a path.
+    const QUrl url(pathOrUrl, QUrl::StrictMode);
+    if (url.isValid() && url.scheme().size() > 1)
+        QDesktopServices::openUrl(url);
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(pathOrUrl));
+}
+
+double X11Platform::clockSeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void X11Platform::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+QSize X11Platform::screenSize()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->geometry().size();
+    return {DisplayWidth(d->dpy, DefaultScreen(d->dpy)), DisplayHeight(d->dpy, DefaultScreen(d->dpy))};
+}
+
+quint64 X11Platform::requestsSent() const
+{
+    return quint64(NextRequest(d->dpy)) - 1;
+}
+
+bool X11Platform::tracksButtonByEvents() const
+{
+    return d->xiButtons;
+}
+
+} // namespace zarvik
