@@ -84,7 +84,8 @@ fi
 
 # --- the window manager ---
 if [ "$want_wm" = 1 ]; then
-  openbox --sm-disable --config-file /dev/null >"$workdir/openbox.log" 2>&1 &
+  # The packaged rc.xml: an empty file would make openbox open an error dialog on the screen.
+  openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
   pids+=($!)
   # openbox announces itself through _NET_SUPPORTING_WM_CHECK once it manages the screen.
   if ! wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; then

@@ -21,7 +21,10 @@ using namespace PanelGeometry;
 
 Form3::Form3(Platform& platform, Settings& settings, HiddenState& state, const QString& programDir,
              QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    // Outside the window manager's care: a manager keeps new windows on the screen and would
+    // pull the closed panel, which lies mostly past the right edge, back into view.
+    : QWidget(parent,
+              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint),
       m_platform(platform), m_settings(settings), m_state(state), m_programDir(programDir)
 {
     setObjectName(QStringLiteral("Form3"));
@@ -78,7 +81,11 @@ Form3::Form3(Platform& platform, Settings& settings, HiddenState& state, const Q
 
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(Text1, &SearchInput::escapePressed, this, [this] { closingSequence(); });
-    connect(Text1, &SearchInput::pressed, this, [this] { m_state.Label3 = QStringLiteral("1"); });
+    connect(Text1, &SearchInput::pressed, this, [this] {
+        m_state.Label3 = QStringLiteral("1");
+        if (!isClosedPosition() && !isActiveWindow())
+            takeKeyboard();
+    });
     wireLabel(Label3);
     wireLabel(Label4);
 
@@ -219,6 +226,21 @@ void Form3::openingSequence()
     setLeft(from - 5500 + e);
     Picture2->setPicture(Picture4->picture());
     --m_sliding;
+    // The panel stands outside the window manager's care, so a click on it does not bring
+    // the keyboard along: the open panel asks for it.
+    takeKeyboard();
+}
+
+void Form3::takeKeyboard()
+{
+    if (!isActiveWindow()) {
+        const WindowId before = m_platform.foregroundWindow();
+        if (before != static_cast<WindowId>(winId()))
+            m_previousWindow = before;
+    }
+    raise();
+    activateWindow();
+    Text1->setFocus();
 }
 
 void Form3::closingSequence()
@@ -235,6 +257,11 @@ void Form3::closingSequence()
     Picture2->setPicture(Picture3->picture());
     setLeft(closedLeft(screenWidth(), e));
     --m_sliding;
+    // Typing goes back to the program the user was in, not to a panel pushed off the screen.
+    if (m_previousWindow != 0) {
+        m_platform.activateWindow(m_previousWindow);
+        m_previousWindow = 0;
+    }
 }
 
 bool Form3::isClosedPosition() const
@@ -262,8 +289,12 @@ void Form3::showEvent(QShowEvent* event)
 
 bool Form3::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress)
+    if (event->type() == QEvent::MouseButtonPress) {
         m_state.Label3 = QStringLiteral("1");
+        // A press on the open panel's input line or list must reach the keyboard too.
+        if (!isClosedPosition() && !isActiveWindow())
+            takeKeyboard();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

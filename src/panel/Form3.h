@@ -3,6 +3,7 @@
 #include "dictionary/DictionaryReader.h"
 #include "panel/PanelControl.h"
 #include "panel/PrefixLister.h"
+#include "platform/Platform.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -13,7 +14,6 @@ namespace zarvik {
 class HiddenState;
 class MouseArea;
 class PictureBox;
-class Platform;
 class ResultList;
 class SearchInput;
 class Settings;
@@ -71,6 +71,9 @@ public:
     // The slides of the panel.
     void openingSequence();
     void closingSequence() override;
+    // Gives the keyboard to the input line; the program that had it gets it back when the
+    // panel closes.
+    void takeKeyboard();
 
 protected:
     bool event(QEvent* event) override;
@@ -105,6 +108,8 @@ private:
     double m_grab = 0;
     // A slide is running: activation placement waits (see event()).
     int m_sliding = 0;
+    // The user's window that had the keyboard before the panel took it.
+    WindowId m_previousWindow = 0;
 };
 
 } // namespace zarvik

@@ -18,9 +18,6 @@ void mnuopen(Settings& settings, Form3& panel, DictionaryWindow& dictionary,
         panel.openingSequence();
         if (settings.numberIs(Key::hide5sec, 1))
             panel.Timer2.start();
-        panel.raise();
-        panel.activateWindow();
-        panel.Text1->setFocus();
     } else {
         panel.closingSequence();
         if (focusMainForm)

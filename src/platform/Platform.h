@@ -23,6 +23,8 @@ public:
 
     // The window that has the user's attention now, 0 when there is none.
     virtual WindowId foregroundWindow() = 0;
+    // Gives the keyboard to the window (one of another program); no effect for 0.
+    virtual void activateWindow(WindowId window) = 0;
     // Executable file name (no folder) of the process that owns the window, "" when unknown.
     virtual QString windowExeName(WindowId window) = 0;
     // The left mouse button is held down at this moment.
@@ -50,7 +52,7 @@ public:
     virtual void openDocument(const QString& pathOrUrl) = 0;
     // Monotonic clock in seconds (unaffected by midnight or clock changes).
     virtual double clockSeconds() = 0;
-    // Dispatches pending window events once (used inside waits).
+    // Dispatches pending window events once (used inside waits that loop on the clock).
     virtual void processEvents() = 0;
     // Size of the whole screen in pixels.
     virtual QSize screenSize() = 0;

@@ -18,6 +18,7 @@ public:
     ~X11Platform() override;
 
     WindowId foregroundWindow() override;
+    void activateWindow(WindowId window) override;
     QString windowExeName(WindowId window) override;
     bool leftButtonDown() override;
     bool capsLockDown() override;

@@ -28,6 +28,7 @@ class ViewerPlatform final : public Platform {
 public:
     ViewerPlatform() { m_clock.start(); }
     WindowId foregroundWindow() override { return 0; }
+    void activateWindow(WindowId) override {}
     QString windowExeName(WindowId) override { return {}; }
     bool leftButtonDown() override { return false; }
     bool capsLockDown() override { return false; }

@@ -465,6 +465,38 @@ private slots:
         QCOMPARE(m_panel->Picture2->picture().cacheKey(), m_closed.cacheKey());
     }
 
+    void keyboardGoesBackToTheUsersWindowOnClose_data()
+    {
+        QTest::addColumn<QString>("closer");
+        QTest::newRow("escape") << QStringLiteral("escape");
+        QTest::newRow("click on the handle") << QStringLiteral("click");
+        QTest::newRow("auto-hide") << QStringLiteral("timer");
+    }
+    void keyboardGoesBackToTheUsersWindowOnClose()
+    {
+        QFETCH(QString, closer);
+        m_platform->setForegroundWindow(4242);
+        m_panel->show();
+        QTest::mousePress(m_panel->Label3, Qt::LeftButton, {}, QPoint(5, 10));
+        QTest::mouseRelease(m_panel->Label3, Qt::LeftButton, {}, QPoint(5, 10));
+        QCOMPARE(m_panel->leftTwips(), W - 5750);
+        QVERIFY(m_platform->activatedWindows().isEmpty());
+
+        if (closer == QLatin1String("escape")) {
+            QTest::keyClick(m_panel->Text1, Qt::Key_Escape);
+        } else if (closer == QLatin1String("click")) {
+            QTest::mousePress(m_panel->Label3, Qt::LeftButton, {}, QPoint(5, 10));
+            QTest::mouseRelease(m_panel->Label3, Qt::LeftButton, {}, QPoint(5, 10));
+        } else {
+            m_panel->Timer2_Timer();
+        }
+        QCOMPARE(m_panel->leftTwips(), W - 250);
+        QCOMPARE(m_platform->activatedWindows(), QList<WindowId>{4242});
+        // Once given back, a second close has nothing to hand on.
+        m_panel->closingSequence();
+        QCOMPARE(m_platform->activatedWindows().size(), 1);
+    }
+
     void pressesOnThePanelRaiseTheClickFlag()
     {
         m_panel->show();

@@ -55,6 +55,13 @@ public:
 
     // --- Platform ---
     WindowId foregroundWindow() override { return m_foreground; }
+    void activateWindow(WindowId window) override
+    {
+        m_activated.append(window);
+        if (window != 0)
+            m_foreground = window;
+    }
+    const QList<WindowId>& activatedWindows() const { return m_activated; }
     QString windowExeName(WindowId window) override;
     bool leftButtonDown() override { return m_leftDown; }
     bool capsLockDown() override { return m_capsDown; }
@@ -94,6 +101,7 @@ private:
     QStringList m_opened;
     QStringList m_log;
     int m_dispatches = 0;
+    QList<WindowId> m_activated;
     int m_exeLookups = 0;
     bool m_logClipboardReads = false;
 };

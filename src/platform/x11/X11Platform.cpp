@@ -25,6 +25,7 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <thread>
 
 namespace zarvik {
 
@@ -438,6 +439,28 @@ WindowId X11Platform::foregroundWindow()
     return window;
 }
 
+void X11Platform::activateWindow(WindowId window)
+{
+    if (window == 0)
+        return;
+    d->foreground(); // learns whether the window manager keeps the active window
+    if (d->ewmh) {
+        // Asked of the window manager, as a pager would (source 2), so that its focus-stealing
+        // prevention lets the user's own window have the keyboard back.
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = Window(window);
+        event.xclient.message_type = d->netActiveWindow;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = 2;
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(d->dpy, d->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    } else {
+        XSetInputFocus(d->dpy, Window(window), RevertToPointerRoot, CurrentTime);
+    }
+    XFlush(d->dpy);
+}
+
 QString X11Platform::windowExeName(WindowId window)
 {
     const QString name = d->exeName(window);
@@ -543,6 +566,9 @@ double X11Platform::clockSeconds()
 void X11Platform::processEvents()
 {
     QCoreApplication::processEvents();
+    // The waits call this in a loop until their time is up; a short rest between dispatches
+    // keeps them from spinning a core for the whole wait.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 QSize X11Platform::screenSize()
