@@ -112,6 +112,9 @@ void PopupStrip::showStep(const QString& label1, const QString& label2, QPoint p
     m_label1->adjustSize();
     m_label2->setText(oneLine(label2));
     m_label2->adjustSize();
+    // The strip has no visible title; its window name carries the line it shows, for screen
+    // readers and for anyone who asks the window server what is on the screen.
+    m_window.setWindowTitle(m_label1->text() + m_label2->text());
 
     const StripLayout layout =
         PopupPlacement::place(pixelsToTwips(m_label1->width()), pixelsToTwips(m_label2->width()), pointerPixels.x(),

@@ -71,6 +71,7 @@ private slots:
         QCOMPARE(strip.topTwips(), 750);
         QVERIFY(m_form->isVisible());
         QVERIFY(!m_form->isActiveWindow());
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("book - книга  "));
 
         QVERIFY(label1->font().bold());
         QVERIFY(!label2->font().bold());
