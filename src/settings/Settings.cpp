@@ -71,9 +71,14 @@ QString Settings::keyName(Key key)
 
 QString Settings::defaultText(Key key)
 {
-    if (key == Key::skinname)
-        return kBuiltInSkin;
-    return QString::fromUtf8(info(key).defaultText);
+    // Built once: absent keys (Apps, for one) are read on every tick of the click watcher.
+    static const std::array<QString, kKeys.size()> defaults = [] {
+        std::array<QString, kKeys.size()> texts;
+        for (size_t i = 0; i < kKeys.size(); ++i)
+            texts[i] = kKeys[i].key == Key::skinname ? kBuiltInSkin : QString::fromUtf8(kKeys[i].defaultText);
+        return texts;
+    }();
+    return defaults[static_cast<size_t>(key)];
 }
 
 QString Settings::fileName() const
@@ -83,18 +88,31 @@ QString Settings::fileName() const
 
 QString Settings::text(Key key) const
 {
-    return text(key, defaultText(key));
+    const std::optional<QString>& value = stored(key);
+    return value ? *value : defaultText(key);
+}
+
+const std::optional<QString>& Settings::stored(Key key) const
+{
+    Cached& cached = m_cache[static_cast<size_t>(key)];
+    if (!cached.loaded) {
+        const QVariant value = m_store->value(group() + keyName(key));
+        if (!value.isValid())
+            cached.value.reset();
+        // A hand-edited value with a comma comes back as a list; join it back into its text.
+        else if (value.typeId() == QMetaType::QStringList)
+            cached.value = value.toStringList().join(QLatin1Char(','));
+        else
+            cached.value = value.toString();
+        cached.loaded = true;
+    }
+    return cached.value;
 }
 
 QString Settings::text(Key key, const QString& defaultValue) const
 {
-    const QVariant value = m_store->value(group() + keyName(key));
-    if (!value.isValid())
-        return defaultValue;
-    // A hand-edited value with a comma comes back as a list; join it back into its text.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
+    const std::optional<QString>& value = stored(key);
+    return value ? *value : defaultValue;
 }
 
 bool Settings::numberIs(Key key, double n) const
@@ -141,6 +159,7 @@ std::optional<float> Settings::panelPos() const
 void Settings::write(Key key, const QString& value)
 {
     m_store->setValue(group() + keyName(key), value);
+    m_cache[static_cast<size_t>(key)] = {true, value};
     // Written through at once (atomically, by QSettings' save-file) so that a crash or the
     // immediate exit of the tray menu never loses a setting.
     m_store->sync();

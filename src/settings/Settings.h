@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -75,7 +76,18 @@ public:
     static QString appsText(const QStringList& entries);
 
 private:
+    // What the store holds for each key (nullopt: absent), once read. This process is the
+    // store's only writer and every write goes through write(), so the copy never goes stale;
+    // the click watcher reads Apps a hundred times a second and must not pay a lookup in
+    // QSettings' string-keyed map for it each time.
+    struct Cached {
+        bool loaded = false;
+        std::optional<QString> value;
+    };
+    const std::optional<QString>& stored(Key key) const;
+
     std::unique_ptr<QSettings> m_store;
+    mutable std::array<Cached, 14> m_cache;
 };
 
 // A value that reads as a number the way the settings readers understand numbers.

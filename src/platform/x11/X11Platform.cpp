@@ -49,8 +49,6 @@ constexpr int kExeMemoLimit = 32;
 // Without a window manager that publishes the active window, the input focus is asked at
 // most this often, so an idle tick still sends nothing most of the time.
 constexpr auto kFocusPollInterval = std::chrono::milliseconds(50);
-// Queries closer together than this share one check for new events.
-constexpr auto kPumpShare = std::chrono::microseconds(500);
 // Some programs (browsers among them) miss a key released at the instant it was pressed.
 constexpr int kKeyHoldMs = 15;
 
@@ -86,7 +84,6 @@ struct X11Platform::Impl {
     QTimer keyRelease;
 
     std::unique_ptr<QSocketNotifier> notifier;
-    std::chrono::steady_clock::time_point lastPump{};
 
     std::unique_ptr<X11ClipboardOwner> clipboardOwner;
 
@@ -208,7 +205,6 @@ struct X11Platform::Impl {
             XNextEvent(dpy, &ev);
             handle(ev);
         }
-        lastPump = std::chrono::steady_clock::now();
     }
 
     // A request that waits for its reply may bring events along into Xlib's queue, where
@@ -220,13 +216,14 @@ struct X11Platform::Impl {
             QMetaObject::invokeMethod(notifier.get(), [this] { pump(); }, Qt::QueuedConnection);
     }
 
-    // The queries of one timer tick come within microseconds of each other; they share one
-    // look at the socket. Events Xlib has already read are handled regardless.
+    // New data on the socket wakes the socket notifier, so a query only has to handle what
+    // Xlib has already read into its own queue alongside a reply: no system call on the path
+    // of the 10 ms tick. An event that arrives just before a tick is seen one tick later,
+    // which the button's edge queue absorbs.
     void pumpForQuery()
     {
-        if (XEventsQueued(dpy, QueuedAlready) == 0 && std::chrono::steady_clock::now() - lastPump < kPumpShare)
-            return;
-        pump();
+        if (XEventsQueued(dpy, QueuedAlready) > 0)
+            pump();
     }
 
     void handle(XEvent& ev)
@@ -321,12 +318,12 @@ struct X11Platform::Impl {
         if (ewmh && activeDirty) {
             bool found = false;
             const unsigned long value = readCardinal(root, netActiveWindow, XA_WINDOW, &found);
-            if (found) {
-                now = Window(value);
-                activeDirty = false;
-            } else {
-                ewmh = false; // the manager announced it but does not keep it
-            }
+            // Managers remove the property while no window has the focus (openbox does, with
+            // only unmanaged windows on the screen); that is "no active window", and the
+            // property's next change says when there is one again. Falling back to polling
+            // the focus here would cost a round trip on every idle tick from then on.
+            now = found ? Window(value) : 0;
+            activeDirty = false;
         }
         if (!ewmh) {
             const auto clock = std::chrono::steady_clock::now();
