@@ -22,7 +22,9 @@ namespace zarvik {
 // wrapping.
 class ArticleCleaner final {
 public:
-    static constexpr int kDefaultMaxLength = 200;
+    // About 700 pixels of the strip's font: wide enough for the main senses, narrow enough that
+    // the strip beside the pointer stays a strip on an ordinary screen.
+    static constexpr int kDefaultMaxLength = 120;
 
     explicit ArticleCleaner(int maxLength = kDefaultMaxLength) : m_maxLength(maxLength) {}
 

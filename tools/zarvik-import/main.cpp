@@ -23,7 +23,7 @@ const char* const kUsage =
     "          (with NAME.idx and NAME.dict[.dz]), or a UTF-8 .tsv/.txt file of\n"
     "          headword TAB translation lines\n"
     "  --full  keep whole articles instead of one short line per entry\n"
-    "  --max-length N  bound of the short line in characters (default 200)\n";
+    "  --max-length N  bound of the short line in characters (default 120)\n";
 
 } // namespace
 
