@@ -348,13 +348,13 @@ struct X11Platform::Impl {
     qint64 pidOf(Window window)
     {
         if (xres) {
-            XResClientIdSpec spec;
-            spec.client = window;
-            spec.mask = XRES_CLIENT_ID_PID_MASK;
+            XResClientIdSpec client;
+            client.client = window;
+            client.mask = XRES_CLIENT_ID_PID_MASK;
             long count = 0;
             XResClientIdValue* ids = nullptr;
             qint64 pid = -1;
-            if (XResQueryClientIds(dpy, 1, &spec, &count, &ids) == Success) {
+            if (XResQueryClientIds(dpy, 1, &client, &count, &ids) == Success) {
                 for (long i = 0; i < count && pid <= 0; ++i)
                     pid = XResGetClientPid(&ids[i]);
                 XResClientIdsDestroy(count, ids);
