@@ -23,13 +23,9 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Словарь"));
 
-    Label4 = new MouseArea(this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    setTwipsGeometry(Label4, 0, 0, 5325, 345);
+    Label4 = placeControl<MouseArea>(this, "Label4", 0, 0, 5325, 345);
 
-    Picture1 = new PictureBox(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    setTwipsGeometry(Picture1, 5310, 0, 345, 315);
+    Picture1 = placeControl<PictureBox>(this, "Picture1", 5310, 0, 345, 315);
 
     auto* caption = new QLabel(QStringLiteral("Слово:"), this);
     caption->setObjectName(QStringLiteral("Label3"));
@@ -39,22 +35,16 @@ Form1::Form1(const QString& programDir, QWidget* parent)
     caption->setFont(captionFont);
     Label3 = caption;
 
-    Text1 = new SearchInput(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    setTwipsGeometry(Text1, 750, 450, 4815, 285);
+    Text1 = placeControl<SearchInput>(this, "Text1", 750, 450, 4815, 285);
 
     List1 = new ResultList(this);
     List1->setObjectName(QStringLiteral("List1"));
     // Fixed size: 143 pixels, room for ten 13-pixel lines.
     setTwipsGeometry(List1, 120, 840, 5445, 2145);
 
-    picclose = new PictureBox(this);
-    picclose->setObjectName(QStringLiteral("picclose"));
-    setTwipsGeometry(picclose, 480, 3150, 345, 315);
+    picclose = placeControl<PictureBox>(this, "picclose", 480, 3150, 345, 315);
     picclose->hide();
-    picclosepress = new PictureBox(this);
-    picclosepress->setObjectName(QStringLiteral("picclosepress"));
-    setTwipsGeometry(picclosepress, 840, 3150, 345, 315);
+    picclosepress = placeControl<PictureBox>(this, "picclosepress", 840, 3150, 345, 315);
     picclosepress->hide();
 
     List1->setFocusPolicy(Qt::ClickFocus);

@@ -32,37 +32,21 @@ Form3::Form3(Platform& platform, Settings& settings, HiddenState& state, const Q
 
     // Children are stacked in creation order: the strip's mouse areas lie under the handle,
     // the input line and the list, as the transparent labels of the design do.
-    Picture1 = new PictureBox(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    setTwipsGeometry(Picture1, 0, 0, 6015, 4605);
+    Picture1 = placeControl<PictureBox>(this, "Picture1", 0, 0, 6015, 4605);
 
-    Label4 = new MouseArea(Picture1);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    setTwipsGeometry(Label4, 240, 0, 5775, 405);
+    Label4 = placeControl<MouseArea>(Picture1, "Label4", 240, 0, 5775, 405);
 
-    Picture2 = new PictureBox(Picture1);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    setTwipsGeometry(Picture2, 0, 0, 255, 405);
+    Picture2 = placeControl<PictureBox>(Picture1, "Picture2", 0, 0, 255, 405);
 
-    Label3 = new MouseArea(Picture2);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    setTwipsGeometry(Label3, 0, 0, 315, 435);
+    Label3 = placeControl<MouseArea>(Picture2, "Label3", 0, 0, 315, 435);
 
-    Text1 = new SearchInput(Picture1);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    setTwipsGeometry(Text1, 1440, 60, 4245, 285);
+    Text1 = placeControl<SearchInput>(Picture1, "Text1", 1440, 60, 4245, 285);
 
-    List1 = new ResultList(Picture1);
-    List1->setObjectName(QStringLiteral("List1"));
-    setTwipsGeometry(List1, 1440, 420, 4245, 255);
+    List1 = placeControl<ResultList>(Picture1, "List1", 1440, 420, 4245, 255);
 
-    Picture3 = new PictureBox(this);
-    Picture3->setObjectName(QStringLiteral("Picture3"));
-    setTwipsGeometry(Picture3, 2130, 4770, 285, 345);
+    Picture3 = placeControl<PictureBox>(this, "Picture3", 2130, 4770, 285, 345);
     Picture3->hide();
-    Picture4 = new PictureBox(this);
-    Picture4->setObjectName(QStringLiteral("Picture4"));
-    setTwipsGeometry(Picture4, 2460, 4770, 315, 345);
+    Picture4 = placeControl<PictureBox>(this, "Picture4", 2460, 4770, 315, 345);
     Picture4->hide();
 
     // The system's pointing hand has its hot spot at the fingertip, like the drawn cursor.

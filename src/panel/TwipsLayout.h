@@ -12,4 +12,14 @@ inline void setTwipsGeometry(QWidget* widget, int x, int y, int width, int heigh
     widget->setGeometry(twipsToPixels(x), twipsToPixels(y), twipsToPixels(width), twipsToPixels(height));
 }
 
+// Creates a named control of a form at its twips position.
+template <typename Control>
+Control* placeControl(QWidget* parent, const char* name, int x, int y, int width, int height)
+{
+    auto* control = new Control(parent);
+    control->setObjectName(QLatin1String(name));
+    setTwipsGeometry(control, x, y, width, height);
+    return control;
+}
+
 } // namespace zarvik
