@@ -225,22 +225,29 @@ zp_seconds_since() {
   awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN {printf "%.2f", b - a}'
 }
 
+# zp_strip_is LINE X Y: the strip is on the screen showing LINE at X,Y. Remembers in
+# ZP_LAST_SEEN what it last found on the screen, for the failure message.
 zp_strip_is() {
-  zp_strip_shown && [ "$(xdotool getwindowname "$ZP_STRIP")" = "$1" ] && [ "$(zp_geometry "$ZP_STRIP")" = "$2 $3" ]
+  local name where
+  zp_strip_shown || return 1
+  name=$(xdotool getwindowname "$ZP_STRIP")
+  where=$(zp_geometry "$ZP_STRIP")
+  ZP_LAST_SEEN="[$name] at ($where)"
+  [ "$name" = "$1" ] && [ "$where" = "$2 $3" ]
 }
 
 # zp_expect_strip LINE X Y: the strip comes on the screen showing LINE, with its top left
 # corner at X,Y; sets ZP_SHOWN_AT.
 zp_expect_strip() {
+  ZP_LAST_SEEN=""
   if zx_wait_for 5 -- zp_strip_is "$@"; then
     ZP_SHOWN_AT=$(date +%s.%N)
     return 0
   fi
-  if ! zp_strip_shown; then
-    zp_fail "no strip on the screen within 5 s (expected [$1]); its name is [$(xdotool getwindowname "$ZP_STRIP")]"
-    return 1
+  if [ -z "$ZP_LAST_SEEN" ]; then
+    zp_fail "no strip on the screen within 5 s (expected [$1] at ($2 $3))"
+  else
+    zp_fail "expected the strip [$1] at ($2 $3), it showed $ZP_LAST_SEEN"
   fi
-  zp_expect_eq "the strip's line" "$1" "$(xdotool getwindowname "$ZP_STRIP")"
-  zp_expect_eq "the strip's top left corner" "$2 $3" "$(zp_geometry "$ZP_STRIP")"
   return 1
 }
