@@ -209,9 +209,20 @@ pointer_to() {
   at=$(xdotool getmouselocation 2>/dev/null | sed -n 's/^x:\([-0-9]*\) y:\([-0-9]*\) .*/\1 \2/p')
   [ "$at" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
 }
+# Two clicks of a test, wherever they land, must never make a double-click (400 ms on X):
+# the program would take it for a word capture and send Ctrl+Insert to the focused window,
+# and keys typed meanwhile would arrive with Control held.
+last_click=0
+apart_from_last_click() {
+  local wait
+  wait=$(awk -v last="$last_click" -v now="$EPOCHREALTIME" 'BEGIN { w = last + 1.0 - now; print (w > 0 ? w : 0) }')
+  sleep "$wait"
+}
 click_at() {
   pointer_to "$1" "$2"
+  apart_from_last_click
   xdotool click 1
+  last_click=$EPOCHREALTIME
 }
 click_handle() {
   # Inside the 17 x 27 handle; xdotool's click is a press and release well under 100 ms.
@@ -224,6 +235,13 @@ click_strip() {
 # A point on the text window, away from the panel.
 click_text_window() {
   click_at 300 160
+}
+
+# Where the keyboard is, for failure messages.
+focus_report() {
+  local focus
+  focus=$(xdotool getwindowfocus -f 2>/dev/null)
+  echo "keyboard focus on window ${focus:-none} (panel $panel, text window $keylog_window)"
 }
 
 # Typed text travels through the X server to whichever window has the keyboard.
@@ -306,8 +324,11 @@ case_outside_click_closes() {
 case_strip_click_closes() {
   click_handle
   expect_geometry "open again" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
+  local mark
+  mark=$(keys_mark)
   type_text "b"
-  expect_geometry "listing 'b'" "$OPEN_X" "$MID_Y" "$(height_for b)"
+  expect_geometry "listing 'b'" "$OPEN_X" "$MID_Y" "$(height_for b)" ||
+    fail "$(focus_report); the text window got '$(keys_since "$mark")'"
   click_strip
   # The closing sequence empties the input, so the strip alone comes back.
   expect_geometry "closed after a click on the strip" "$CLOSED_X" "$MID_Y" "$STRIP_H"
@@ -340,6 +361,7 @@ case_drag_moves_and_stores() {
   expect_geometry "closed panel before the drag" "$CLOSED_X" "$MID_Y" "$STRIP_H" || return
   local x=$((CLOSED_X + 8)) y=$((MID_Y + 8)) step
   pointer_to "$x" "$y"
+  apart_from_last_click
   xdotool mousedown 1
   for step in 1 2 3 4 5 6 7 8; do
     pointer_to "$x" "$((y + 5 * step))"
@@ -348,6 +370,7 @@ case_drag_moves_and_stores() {
   # Held well past 100 ms: a drag, not a click.
   sleep 0.3
   xdotool mouseup 1
+  last_click=$EPOCHREALTIME
   expect_geometry "dragged 40 px down, still closed" "$CLOSED_X" "$((MID_Y + 40))" "$STRIP_H"
   local expected=$(((MID_Y + 40) * 15)) stored
   zx_wait_for 5 -- sh -c "grep -q '^PanelPos=' '$ini'"
