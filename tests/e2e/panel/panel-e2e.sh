@@ -143,7 +143,7 @@ find_panel() {
 }
 
 start_zarvik() {
-  mkdir -p -m 700 "$work/runtime"
+  mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
   XDG_CONFIG_HOME="$config_dir" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
   zarvik_pid=$!
   panel=""
@@ -196,11 +196,11 @@ expect_geometry() {
   fi
 }
 
-# Points on the panel, from where it stands now.
-panel_xy() {
+# click_panel DX DY: a click on the panel, DX, DY pixels from its corner where it stands now.
+click_panel() {
   local x y w h
   read -r x y w h < <(panel_geometry)
-  echo "$((x + $1)) $((y + $2))"
+  click_at "$((x + $1))" "$((y + $2))"
 }
 # pointer_to X Y: moves the pointer and waits until it is there. xdotool's --sync waits for a
 # motion, which never comes when the pointer already stands at the target.
@@ -226,11 +226,11 @@ click_at() {
 }
 click_handle() {
   # Inside the 17 x 27 handle; xdotool's click is a press and release well under 100 ms.
-  click_at $(panel_xy 8 12)
+  click_panel 8 12
 }
 click_strip() {
   # The drag area between the handle and the input line.
-  click_at $(panel_xy 50 12)
+  click_panel 50 12
 }
 # A point on the text window, away from the panel.
 click_text_window() {
