@@ -1,0 +1,493 @@
+#!/usr/bin/env bash
+# The dictionary panel on a real X server with a window manager, driven like a user would:
+# xdotool clicks, drags and types, the window's geometry is read back with xwininfo.
+#
+# Usage (inside tests/with-x.sh --wm): panel-e2e.sh GROUP ZARVIK SAMPLE_BDD NULL_WAV SAMPLE_TSV
+#   GROUP      flow | placement | autohide (one ctest test each, so they run side by side)
+#   ZARVIK     the built executable; it is copied into a temporary program folder
+#   SAMPLE_BDD the sample dictionary, put there as zarvik.bdd
+#   SAMPLE_TSV the text the sample was built from: the expected list lengths come from it
+# Prints one line per case and "N passed, N failed"; exits non-zero when a case failed.
+# Screenshots of the open panel and of every failure go to $ZARVIK_ARTIFACTS.
+set -u
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../lib/x11.sh
+source "$here/../lib/x11.sh"
+
+if [ $# -ne 5 ]; then
+  echo "usage: panel-e2e.sh GROUP ZARVIK SAMPLE_BDD NULL_WAV SAMPLE_TSV" >&2
+  exit 2
+fi
+group=$1 zarvik_exe=$2 sample_bdd=$3 null_wav=$4 sample_tsv=$5
+export ZARVIK_ARTIFACTS=${ZARVIK_ARTIFACTS:-$(cd "$here/../../.." && pwd)/build/artifacts}
+mkdir -p "$ZARVIK_ARTIFACTS"
+
+# --- the screen (1280 x 1024, from with-x.sh) and the panel's places on it, in pixels ---
+SCREEN_W=1280
+SCREEN_H=1024
+CLOSED_X=$((SCREEN_W - 17))  # 250 twips of the panel stay on the screen
+BIG_CLOSED_X=$((SCREEN_W - 90)) # 1350 twips with bigpanel
+OPEN_X=$((SCREEN_W - 383))   # the whole panel
+MID_Y=$((SCREEN_H / 2))
+STRIP_H=25                   # 380 twips: the strip alone
+
+# Lines the panel lists for PREFIX: the sample's headwords that begin with it, at most ten,
+# or the single no-match line.
+lines_for() {
+  awk -F'\t' -v p="$1" '
+    /^#/ || NF < 2 { next }
+    index(tolower($1), p) == 1 { n++ }
+    END { if (n == 0) n = 1; if (n > 10) n = 10; print n }' "$sample_tsv"
+}
+# Panel height in pixels for N lines: list 255 + 208 (N - 1) twips plus 515 for the strip.
+height_for_lines() {
+  awk -v n="$1" 'BEGIN { t = 255 + 208 * (n - 1) + 515; print int(t / 15 + 0.5) }'
+}
+height_for() { height_for_lines "$(lines_for "$1")"; }
+
+# --- bookkeeping ---
+passed=0
+failed=0
+work=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-panel-e2e.XXXXXX")
+zarvik_pid=""
+keylog_pid=""
+case_name=""
+case_errors=()
+
+fail() {
+  case_errors+=("$*")
+}
+
+run_case() {
+  case_name=$1
+  case_errors=()
+  local started=$EPOCHREALTIME took
+  "$1"
+  took=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+  if [ ${#case_errors[@]} -eq 0 ]; then
+    passed=$((passed + 1))
+    echo "PASS $group/$case_name ($took s)"
+  else
+    failed=$((failed + 1))
+    echo "FAIL $group/$case_name ($took s)"
+    printf '     %s\n' "${case_errors[@]}"
+    local shot="panel-$group-$case_name-failure"
+    zx_screenshot "$shot" 2>/dev/null && echo "     screenshot: $ZARVIK_ARTIFACTS/$shot.png"
+    if [ -s "$work/zarvik.log" ]; then
+      echo "     zarvik said:"
+      sed 's/^/       /' "$work/zarvik.log"
+    fi
+  fi
+}
+
+cleanup() {
+  stop_zarvik
+  if [ -n "$keylog_pid" ]; then
+    kill "$keylog_pid" 2>/dev/null
+    wait "$keylog_pid" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# --- the other program: a text window that logs the keys it gets ---
+keylog_file="$work/keys.log"
+keylog_window=""
+
+start_text_window() {
+  wish "$here/keylog.tcl" "Zarvik test editor" >>"$keylog_file" 2>&1 &
+  keylog_pid=$!
+  zx_wait_for 10 -- grep -qx ready "$keylog_file" || return 1
+  keylog_window=$(timeout 10 xdotool search --sync --name '^Zarvik test editor$' | head -1)
+  [ -n "$keylog_window" ] && zx_activate "$keylog_window"
+}
+# Keys the text window got since the mark, as one line ("q w" ...).
+keys_mark() { wc -l <"$keylog_file"; }
+keys_since() { tail -n +"$(($1 + 1))" "$keylog_file" | sed -n 's/^key //p' | tr '\n' ' ' | sed 's/ $//'; }
+
+# --- the program ---
+program_dir="$work/program"
+config_dir="$work/config"
+ini="$config_dir/Zarvik5/Zarvik5.ini"
+panel=""
+
+make_program_folder() {
+  mkdir -p "$program_dir/skins" "$config_dir/Zarvik5"
+  cp "$zarvik_exe" "$program_dir/zarvik"
+  cp "$sample_bdd" "$program_dir/zarvik.bdd"
+  cp "$null_wav" "$program_dir/null.wav"
+}
+
+# write_ini KEY=VALUE ...: the settings the next start reads, from scratch.
+write_ini() {
+  {
+    echo "[Options]"
+    printf '%s\n' "$@"
+  } >"$ini"
+}
+ini_value() {
+  sed -n "s/^$1=//p" "$ini" | tail -1
+}
+
+# The panel is the program's 383-pixel-wide window; the other one is the pop-up strip.
+find_panel() {
+  local w
+  for w in $(xdotool search --classname '^zarvik$' 2>/dev/null); do
+    if timeout 5 xwininfo -id "$w" 2>/dev/null | grep -q 'Width: 383$'; then
+      panel=$w
+      return 0
+    fi
+  done
+  return 1
+}
+
+start_zarvik() {
+  mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
+  XDG_CONFIG_HOME="$config_dir" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
+  zarvik_pid=$!
+  panel=""
+  if ! zx_wait_for 10 -- find_panel; then
+    fail "zarvik started but no panel window (383 px wide) appeared within 10 s"
+    return 1
+  fi
+}
+
+stop_zarvik() {
+  [ -n "$zarvik_pid" ] || return 0
+  kill "$zarvik_pid" 2>/dev/null
+  for _ in $(seq 100); do
+    kill -0 "$zarvik_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -9 "$zarvik_pid" 2>/dev/null
+  wait "$zarvik_pid" 2>/dev/null
+  zarvik_pid=""
+}
+
+# "X Y WIDTH HEIGHT" of the panel on the screen.
+panel_geometry() {
+  # Without a window id xwininfo would wait for the user to pick one with the mouse.
+  [ -n "$panel" ] || { echo "no panel"; return 1; }
+  timeout 5 xwininfo -id "$panel" 2>/dev/null | awk '
+    /Absolute upper-left X:/ { x = $NF }
+    /Absolute upper-left Y:/ { y = $NF }
+    /^  Width:/ { w = $NF }
+    /^  Height:/ { h = $NF }
+    END { print x, y, w, h }'
+}
+
+# geometry_is X Y H: true when the panel stands there; "-" matches anything.
+geometry_is() {
+  local x y w h
+  read -r x y w h < <(panel_geometry)
+  [ "$1" = - ] || [ "$x" = "$1" ] || return 1
+  [ "$2" = - ] || [ "$y" = "$2" ] || return 1
+  [ "$3" = - ] || [ "$h" = "$3" ] || return 1
+  [ "$w" = 383 ]
+}
+
+# expect_geometry WHAT X Y H [SECONDS]: waits for the slide or resize to end there.
+expect_geometry() {
+  local what=$1 x=$2 y=$3 h=$4 seconds=${5:-10}
+  if ! zx_wait_for "$seconds" -- geometry_is "$x" "$y" "$h"; then
+    fail "$what: expected x=$x y=$y height=$h (width 383), saw 'x y width height' = '$(panel_geometry)' after ${seconds} s"
+    return 1
+  fi
+}
+
+# click_panel DX DY: a click on the panel, DX, DY pixels from its corner where it stands now.
+click_panel() {
+  local x y w h
+  read -r x y w h < <(panel_geometry)
+  click_at "$((x + $1))" "$((y + $2))"
+}
+# pointer_to X Y: moves the pointer and waits until it is there. xdotool's --sync waits for a
+# motion, which never comes when the pointer already stands at the target.
+pointer_to() {
+  local at
+  at=$(xdotool getmouselocation 2>/dev/null | sed -n 's/^x:\([-0-9]*\) y:\([-0-9]*\) .*/\1 \2/p')
+  [ "$at" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
+}
+# Two clicks of a test, wherever they land, must never make a double-click (400 ms on X):
+# the program would take it for a word capture and send Ctrl+Insert to the focused window,
+# and keys typed meanwhile would arrive with Control held.
+last_click=0
+apart_from_last_click() {
+  local wait
+  wait=$(awk -v last="$last_click" -v now="$EPOCHREALTIME" 'BEGIN { w = last + 1.0 - now; print (w > 0 ? w : 0) }')
+  sleep "$wait"
+}
+click_at() {
+  pointer_to "$1" "$2"
+  apart_from_last_click
+  xdotool click 1
+  last_click=$EPOCHREALTIME
+}
+click_handle() {
+  # Inside the 17 x 27 handle; xdotool's click is a press and release well under 100 ms.
+  click_panel 8 12
+}
+click_strip() {
+  # The drag area between the handle and the input line.
+  click_panel 50 12
+}
+# A point on the text window, away from the panel.
+click_text_window() {
+  click_at 300 160
+}
+
+# Where the keyboard is, for failure messages.
+focus_report() {
+  local focus
+  focus=$(xdotool getwindowfocus -f 2>/dev/null)
+  echo "keyboard focus on window ${focus:-none} (panel $panel, text window $keylog_window)"
+}
+
+# Typed text travels through the X server to whichever window has the keyboard.
+type_text() {
+  xdotool type --delay 40 -- "$1"
+}
+
+# Nothing of what the text window may still get in flight is lost: its key events were
+# queued before the panel's reply that the test waited for, but let them arrive.
+settle() { sleep 0.5; }
+
+# === group flow: open, search, close; hide5sec off so that slow runs never see an auto-hide ===
+
+case_closed_panel_at_start() {
+  expect_geometry "closed panel at start" "$CLOSED_X" "$MID_Y" "$STRIP_H"
+}
+
+case_handle_click_opens() {
+  click_handle
+  expect_geometry "open panel after a click on the handle" "$OPEN_X" "$MID_Y" "$STRIP_H"
+}
+
+case_typing_lists_in_panel() {
+  local mark
+  mark=$(keys_mark)
+  # No headword begins with x: the single no-match line.
+  type_text "x"
+  expect_geometry "after typing 'x' ($(lines_for x) line)" "$OPEN_X" "$MID_Y" "$(height_for x)"
+  # Deleting the last character: the panel shrinks back to its strip.
+  xdotool key BackSpace
+  expect_geometry "after deleting the input" "$OPEN_X" "$MID_Y" "$STRIP_H"
+  type_text "ca"
+  expect_geometry "after typing 'ca' ($(lines_for ca) lines)" "$OPEN_X" "$MID_Y" "$(height_for ca)" &&
+    { zx_screenshot "panel-open-ca"; import -window "$panel" "$ZARVIK_ARTIFACTS/panel-open-ca-window.png"; }
+  type_text "t"
+  expect_geometry "after typing 'cat' ($(lines_for cat) lines)" "$OPEN_X" "$MID_Y" "$(height_for cat)"
+  settle
+  local got
+  got=$(keys_since "$mark")
+  [ -z "$got" ] || fail "the text window received keys meant for the panel: $got"
+}
+
+case_refused_characters() {
+  # Back to an empty input, then a bar and a double quote in front of "cat": both are refused,
+  # so the list is that of "cat" and not the no-match line of '|"cat'.
+  xdotool key ctrl+a BackSpace
+  expect_geometry "emptied input" "$OPEN_X" "$MID_Y" "$STRIP_H"
+  type_text '|"cat'
+  expect_geometry "after typing '|\"cat' (refused characters dropped)" "$OPEN_X" "$MID_Y" "$(height_for cat)"
+  zx_screenshot "panel-open-cat"
+}
+
+case_escape_closes_and_returns_keyboard() {
+  xdotool key Escape
+  expect_geometry "closed after Escape" "$CLOSED_X" "$MID_Y" "$STRIP_H"
+  local mark
+  mark=$(keys_mark)
+  type_text "q"
+  if ! zx_wait_for 5 -- sh -c "tail -n +$((mark + 1)) '$keylog_file' | grep -qx 'key q'"; then
+    fail "after Escape, typing did not reach the text window (got: '$(keys_since "$mark")')"
+  fi
+  # And the panel, now closed, did not list anything.
+  expect_geometry "closed panel untouched by typing" "$CLOSED_X" "$MID_Y" "$STRIP_H" 2
+}
+
+case_outside_click_closes() {
+  click_handle
+  expect_geometry "open again" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
+  type_text "ca"
+  expect_geometry "listing 'ca'" "$OPEN_X" "$MID_Y" "$(height_for ca)"
+  click_text_window
+  expect_geometry "closed after a click on the text window" "$CLOSED_X" "$MID_Y" "$STRIP_H"
+  local mark
+  mark=$(keys_mark)
+  type_text "w"
+  zx_wait_for 5 -- sh -c "tail -n +$((mark + 1)) '$keylog_file' | grep -qx 'key w'" ||
+    fail "after the outside click, typing did not reach the text window (got: '$(keys_since "$mark")')"
+}
+
+case_strip_click_closes() {
+  click_handle
+  expect_geometry "open again" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
+  local mark
+  mark=$(keys_mark)
+  type_text "b"
+  expect_geometry "listing 'b'" "$OPEN_X" "$MID_Y" "$(height_for b)" ||
+    fail "$(focus_report); the text window got '$(keys_since "$mark")'"
+  click_strip
+  # The closing sequence empties the input, so the strip alone comes back.
+  expect_geometry "closed after a click on the strip" "$CLOSED_X" "$MID_Y" "$STRIP_H"
+}
+
+group_flow() {
+  make_program_folder
+  write_ini ShowSplash=0 hide5sec=0
+  if ! start_text_window; then
+    echo "FAIL $group: the text window did not start" >&2
+    failed=$((failed + 1))
+    return
+  fi
+  start_zarvik || { run_case case_closed_panel_at_start; return; }
+  run_case case_closed_panel_at_start
+  run_case case_handle_click_opens
+  run_case case_typing_lists_in_panel
+  run_case case_refused_characters
+  run_case case_escape_closes_and_returns_keyboard
+  run_case case_outside_click_closes
+  run_case case_strip_click_closes
+}
+
+# === group placement: dragging, the stored position, the large panel ===
+
+case_drag_moves_and_stores() {
+  stop_zarvik
+  write_ini ShowSplash=0 hide5sec=0
+  start_zarvik || return
+  expect_geometry "closed panel before the drag" "$CLOSED_X" "$MID_Y" "$STRIP_H" || return
+  local x=$((CLOSED_X + 8)) y=$((MID_Y + 8)) step
+  pointer_to "$x" "$y"
+  apart_from_last_click
+  xdotool mousedown 1
+  for step in 1 2 3 4 5 6 7 8; do
+    pointer_to "$x" "$((y + 5 * step))"
+    sleep 0.03
+  done
+  # Held well past 100 ms: a drag, not a click.
+  sleep 0.3
+  xdotool mouseup 1
+  last_click=$EPOCHREALTIME
+  expect_geometry "dragged 40 px down, still closed" "$CLOSED_X" "$((MID_Y + 40))" "$STRIP_H"
+  local expected=$(((MID_Y + 40) * 15)) stored
+  zx_wait_for 5 -- sh -c "grep -q '^PanelPos=' '$ini'"
+  stored=$(ini_value PanelPos)
+  awk -v s="$stored" -v e="$expected" 'BEGIN { exit !(s != "" && s + 0 == e + 0) }' ||
+    fail "PanelPos after the drag: expected $expected, stored '$stored'"
+  # A drag must not have opened the panel: give a slide time to show, then look again.
+  sleep 0.5
+  geometry_is "$CLOSED_X" - - || fail "the drag opened or moved the panel sideways: $(panel_geometry)"
+}
+
+case_restart_keeps_dragged_position() {
+  stop_zarvik
+  start_zarvik || return
+  expect_geometry "after a restart, at the dragged height" "$CLOSED_X" "$((MID_Y + 40))" "$STRIP_H"
+}
+
+# Stored positions the program must not use: each puts the panel at mid-height and is rewritten.
+case_unusable_panelpos_replaced() {
+  local value stored
+  for value in 999999 -30 "$((SCREEN_H * 15 + 1))" abc; do
+    stop_zarvik
+    write_ini ShowSplash=0 hide5sec=0 "PanelPos=$value"
+    start_zarvik || return
+    expect_geometry "PanelPos=$value" "$CLOSED_X" "$MID_Y" "$STRIP_H"
+    zx_wait_for 5 -- sh -c "grep -qx 'PanelPos=$((MID_Y * 15))' '$ini'"
+    stored=$(ini_value PanelPos)
+    [ "$stored" = "$((MID_Y * 15))" ] || fail "PanelPos=$value was not rewritten as $((MID_Y * 15)): stored '$stored'"
+  done
+}
+
+case_bigpanel_shows_more() {
+  stop_zarvik
+  write_ini ShowSplash=0 hide5sec=0 bigpanel=1
+  start_zarvik || return
+  expect_geometry "closed large panel (1350 twips showing)" "$BIG_CLOSED_X" "$MID_Y" "$STRIP_H" || return
+  click_handle
+  expect_geometry "large panel opened" "$OPEN_X" "$MID_Y" "$STRIP_H"
+  xdotool key Escape
+  expect_geometry "large panel closed by Escape" "$BIG_CLOSED_X" "$MID_Y" "$STRIP_H"
+}
+
+group_placement() {
+  make_program_folder
+  run_case case_drag_moves_and_stores
+  run_case case_restart_keeps_dragged_position
+  run_case case_unusable_panelpos_replaced
+  run_case case_bigpanel_shows_more
+}
+
+# === group autohide: the seven idle seconds ===
+
+now() { echo "$EPOCHREALTIME"; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", b - a }'; }
+
+# wait_closed SECONDS: polls until the panel stands closed again; prints when it was seen.
+wait_closed() {
+  zx_wait_for "$1" -- geometry_is "$CLOSED_X" - "$STRIP_H" && now
+}
+
+case_autohide_after_seven_seconds() {
+  stop_zarvik
+  write_ini ShowSplash=0 hide5sec=1
+  start_zarvik || return
+  expect_geometry "closed at start" "$CLOSED_X" "$MID_Y" "$STRIP_H" || return
+  local clicked closed
+  clicked=$(now)
+  click_handle
+  expect_geometry "opened" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
+  closed=$(wait_closed 15) || { fail "still open 15 s after the click: $(panel_geometry)"; return; }
+  local took
+  took=$(elapsed "$clicked" "$closed")
+  awk -v t="$took" 'BEGIN { exit !(t >= 6 && t <= 12) }' ||
+    fail "auto-hide came $took s after the click; expected about 7 (between 6 and 12)"
+  echo "     auto-hide after $took s"
+}
+
+case_keystroke_postpones_autohide() {
+  expect_geometry "closed" "$CLOSED_X" "$MID_Y" "$STRIP_H" || return
+  click_handle
+  expect_geometry "opened" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
+  sleep 4
+  local typed closed took
+  typed=$(now)
+  type_text "c"
+  expect_geometry "listing 'c'" "$OPEN_X" "$MID_Y" "$(height_for c)" || return
+  closed=$(wait_closed 16) || { fail "still open 16 s after the keystroke: $(panel_geometry)"; return; }
+  took=$(elapsed "$typed" "$closed")
+  awk -v t="$took" 'BEGIN { exit !(t >= 6 && t <= 12) }' ||
+    fail "auto-hide came $took s after the last keystroke; expected about 7 (between 6 and 12)"
+  echo "     auto-hide $took s after the keystroke"
+}
+
+case_no_autohide_when_off() {
+  stop_zarvik
+  write_ini ShowSplash=0 hide5sec=0
+  start_zarvik || return
+  expect_geometry "closed at start" "$CLOSED_X" "$MID_Y" "$STRIP_H" || return
+  click_handle
+  expect_geometry "opened" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
+  sleep 9
+  geometry_is "$OPEN_X" "$MID_Y" "$STRIP_H" || fail "with hide5sec=0 the panel closed by itself: $(panel_geometry)"
+}
+
+group_autohide() {
+  make_program_folder
+  run_case case_autohide_after_seven_seconds
+  run_case case_keystroke_postpones_autohide
+  run_case case_no_autohide_when_off
+}
+
+case "$group" in
+  flow) group_flow ;;
+  placement) group_placement ;;
+  autohide) group_autohide ;;
+  *) echo "panel-e2e.sh: unknown group '$group'" >&2; exit 2 ;;
+esac
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
