@@ -103,13 +103,23 @@ Corpus& million()
     return corpus;
 }
 
-void listPrefix(benchmark::State& state, Corpus& (*corpus)())
+// The corpus when it could be made; otherwise the benchmark is marked skipped.
+Corpus* ready(benchmark::State& state, Corpus& (*corpus)())
 {
     Corpus& c = corpus();
     if (!c.ok) {
         state.SkipWithError("dictionary not available");
-        return;
+        return nullptr;
     }
+    return &c;
+}
+
+void listPrefix(benchmark::State& state, Corpus& (*corpus)())
+{
+    Corpus* corpusReady = ready(state, corpus);
+    if (!corpusReady)
+        return;
+    Corpus& c = *corpusReady;
     qsizetype i = 0;
     for (auto _ : state) {
         QStringList lines = c.reader.listPrefix(c.prefixes[i++ % c.prefixes.size()]);
@@ -119,11 +129,10 @@ void listPrefix(benchmark::State& state, Corpus& (*corpus)())
 
 void exactLookup(benchmark::State& state, Corpus& (*corpus)())
 {
-    Corpus& c = corpus();
-    if (!c.ok) {
-        state.SkipWithError("dictionary not available");
+    Corpus* corpusReady = ready(state, corpus);
+    if (!corpusReady)
         return;
-    }
+    Corpus& c = *corpusReady;
     qsizetype i = 0;
     for (auto _ : state) {
         c.reader.exactLookup(c.words[i++ % c.words.size()]);
@@ -137,11 +146,10 @@ void exactLookup(benchmark::State& state, Corpus& (*corpus)())
 // The floor: the same work on sorted memory, with no database in between.
 void floorListPrefix(benchmark::State& state, Corpus& (*corpus)())
 {
-    Corpus& c = corpus();
-    if (!c.ok) {
-        state.SkipWithError("dictionary not available");
+    Corpus* corpusReady = ready(state, corpus);
+    if (!corpusReady)
         return;
-    }
+    Corpus& c = *corpusReady;
     qsizetype i = 0;
     for (auto _ : state) {
         const QString& text = c.prefixes[i++ % c.prefixes.size()];
@@ -159,11 +167,10 @@ void floorListPrefix(benchmark::State& state, Corpus& (*corpus)())
 
 void floorExactLookup(benchmark::State& state, Corpus& (*corpus)())
 {
-    Corpus& c = corpus();
-    if (!c.ok) {
-        state.SkipWithError("dictionary not available");
+    Corpus* corpusReady = ready(state, corpus);
+    if (!corpusReady)
         return;
-    }
+    Corpus& c = *corpusReady;
     qsizetype i = 0;
     for (auto _ : state) {
         const QByteArray key = foldedKeyUtf8(c.words[i++ % c.words.size()]);

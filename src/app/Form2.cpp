@@ -64,23 +64,16 @@ DictionaryWindow& Form2::form1()
         // A window loaded again after Escape gets the current skin at once, so it never
         // comes back without its pictures.
         m_form1 = std::make_unique<DictionaryWindow>(
-            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_programDir, form); },
-            [this] { focusAfterPanel(); });
+            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_programDir, form); });
     }
     return *m_form1;
 }
 
 void Form2::mnuopen_Click()
 {
-    mnuopen(m_settings, form3(), form1(), [this] { focusAfterPanel(); });
-}
-
-void Form2::focusAfterPanel()
-{
-    // The main form never takes the keyboard (it is the pop-up strip); what matters is that
-    // the closed panel lets go of it, so the user's typing goes back to their own program.
-    if (m_form3)
-        m_form3->clearFocus();
+    // The panel's closing sequence itself hands the keyboard back to the user's program; the
+    // main form is the pop-up strip and never takes it.
+    mnuopen(m_settings, form3(), form1(), {});
 }
 
 void Form2::Form_Load()

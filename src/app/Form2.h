@@ -67,8 +67,6 @@ public:
     QTimer Timer4; // 3000 ms, hides the pop-up
 
 private:
-    void focusAfterPanel();
-
     Platform& m_platform;
     Settings& m_settings;
     QString m_programDir;
