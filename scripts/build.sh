@@ -4,5 +4,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZARVIK_BUILD_DIR:-$root/build}
 jobs=${ZARVIK_JOBS:-$(nproc)}
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+launcher=()
+# Rebuilds in a second checkout of the tree reuse the compiled objects when ccache is there.
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build "$build" -j "$jobs"
