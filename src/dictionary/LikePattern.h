@@ -18,6 +18,11 @@ namespace zarvik {
 //  - "[]" matches the empty string, as the old engine did;
 //  - "[!]" is a literal "!" (a negation needs something to negate);
 //  - a reversed range such as "[z-a]" contains nothing.
+//
+// Whatever the input, building a pattern is linear in its length, and a match costs at most
+// the text's length times the longest stretch of the pattern between two "*" (a list being
+// one binary search). The texts are headwords and the patterns what fits the input line, so
+// no pasted or stored text can stall a keystroke.
 class LikePattern final {
 public:
     explicit LikePattern(const QString& pattern);
