@@ -223,8 +223,14 @@ struct DictionaryReader::Impl {
         // read on; the stat above is what notices a new version of the file. No busy handler:
         // a lock held by someone else fails at once, and we try again a second later, rather
         // than freeze the screen.
+        // Without the memory map, pages come from SQLite's own cache or a read call; a cache of
+        // 8 MiB holds the whole Mueller dictionary once it has been read, and costs only the
+        // pages that lookups actually touched. (Measured with bench/run-dictionary.sh: this
+        // mode with the stat is the cheapest of the safe ones; the normal locking mode costs
+        // two to three microseconds more per listing.)
         sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr);
         sqlite3_exec(db, "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA cache_size=-8192", nullptr, nullptr, nullptr);
         QStringList columns;
         rc = engRusColumns(columns);
         if (rc != SQLITE_OK) {
