@@ -10,6 +10,8 @@ packages=(
   libx11-dev libxtst-dev libxi-dev libxres-dev libxfixes-dev
   xdg-utils fonts-dejavu-core
   libbenchmark-dev
+  # the sanitizer and libFuzzer tree of scripts/test.sh (llvm symbolizes the reports)
+  clang libclang-rt-14-dev llvm
   mueller7-dict
   xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk
 )
