@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcDictionary, "zarvik.dictionary", QtWarningMsg)
 
@@ -209,6 +210,10 @@ struct DictionaryReader::Impl {
         }
         if (identity->size == 0) {
             fail(QStringLiteral("the file is empty"));
+            return false;
+        }
+        if (::access(encoded.constData(), R_OK) != 0) { // SQLite would only say "unable to open"
+            fail(QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
         int rc = sqlite3_open_v2(encoded.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
