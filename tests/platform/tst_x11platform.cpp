@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -262,6 +263,44 @@ private slots:
         QCOMPARE(seen, polls);
     }
 
+    void pressesAreReportedWithoutAPoll()
+    {
+        if (!m_platform->tracksButtonByEvents())
+            QSKIP("the server has no XInput 2.1 raw events");
+        QVERIFY(m_platform->reportsLeftButtonPresses());
+        while (m_platform->leftButtonDown()) {
+        } // play out anything queued
+        int presses = 0;
+        bool heldWhenReported = false;
+        m_platform->setLeftButtonPressHandler([&] {
+            ++presses;
+            heldWhenReported = m_platform->leftButtonHeld();
+        });
+        const quint64 requestsBefore = m_platform->requestsSent();
+
+        // Only the event loop runs meanwhile: the reports come from the connection's socket.
+        xdotool({QStringLiteral("click"), QStringLiteral("3")}); // not the left button
+        xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+        QVERIFY(eventually([&] { return presses == 1; }));
+        QVERIFY(heldWhenReported);
+        QVERIFY(m_platform->leftButtonHeld());
+        xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+        QVERIFY(eventually([&] { return !m_platform->leftButtonHeld(); }));
+        // A click far shorter than a poll interval is reported as well.
+        xdotool({QStringLiteral("click"), QStringLiteral("1")});
+        QVERIFY(eventually([&] { return presses == 2; }));
+        QTest::qWait(100);
+        QCOMPARE(presses, 2);
+        QCOMPARE(m_platform->requestsSent() - requestsBefore, quint64(0));
+        m_platform->setLeftButtonPressHandler({});
+
+        // Asking the button does not use the changes up: the poll still sees both presses.
+        QString seen;
+        for (int i = 0; i < 5; ++i)
+            seen += m_platform->leftButtonDown() ? u'1' : u'0';
+        QCOMPARE(seen, QStringLiteral("10100"));
+    }
+
     void capsLockKeyHeldAndCursorPosition()
     {
         QVERIFY(!m_platform->capsLockDown());
@@ -335,6 +374,28 @@ private slots:
             text);
         const QString expected = QString::fromUtf8(text);
         QVERIFY(eventually([&] { return m_platform->clipboardText() == expected; }));
+    }
+
+    void newOwnerIsReportedOnceItsTextIsIn()
+    {
+        QVERIFY(m_platform->reportsClipboardOwnerChanges());
+        QTest::qWait(300); // reports of earlier copies are over
+        QStringList seen;
+        bool onInterfaceThread = true;
+        m_platform->setClipboardOwnerChangeHandler([&] {
+            seen.append(m_platform->clipboardText());
+            onInterfaceThread = onInterfaceThread && QThread::currentThread() == qApp->thread();
+        });
+        for (const QString& text : {QStringLiteral("first owner"), QStringLiteral("второй владелец")}) {
+            seen.clear();
+            run(QStringLiteral("xclip"),
+                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")}, text.toUtf8());
+            QVERIFY(eventually([&] { return !seen.isEmpty(); }));
+            // The report comes with the new text already readable, not before it.
+            QCOMPARE(seen.first(), text);
+        }
+        m_platform->setClipboardOwnerChangeHandler({});
+        QVERIFY(onInterfaceThread);
     }
 
     void clipboardWithoutTextReadsEmpty()
