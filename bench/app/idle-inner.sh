@@ -57,7 +57,7 @@ awk -v t0="$t0" -v t1="$t1" -v zs=$((zs1 - zs0)) -v fs=$((fs1 - fs0)) -v zc=$((z
     printf "floor_wakeups_per_s=%.2f\n", fs / s
     printf "zarvik_cpu_percent=%.4f\n", 100 * zc / 1e9 / s
     printf "floor_cpu_percent=%.4f\n", 100 * fc / 1e9 / s
-    printf "zarvik_cpu_of_floor_percent=%.1f\n", (fc > 0 ? 100 * zc / fc : 0)
+    printf "zarvik_cpu_of_floor_percent=%.2f\n", (fc > 0 ? 100 * zc / fc : 0)
     printf "zarvik_rss_kb=%d\n", zr
     printf "floor_rss_kb=%d\n", fr
 }'
