@@ -113,5 +113,14 @@ else
   echo "panel_search=FAILED"
   status=1
 fi
-kill -0 "$zarvik" 2>/dev/null || { echo "zarvik is gone; it said:" >&2; cat "$tmp/zarvik.log" >&2; status=1; }
+kill -0 "$zarvik" 2>/dev/null || { echo "zarvik is gone; it said:" >&2; cat "$tmp/zarvik.log" >&2; exit 1; }
+
+# Back to sleep after use: once every timeout has run out (the strip's 3 s, the panel's 7 s
+# auto-hide), nothing of ours may keep ticking.
+sleep 8
+after=10
+zs0=$(switches "$zarvik")
+sleep "$after"
+zs1=$(switches "$zarvik")
+awk -v n=$((zs1 - zs0)) -v s="$after" 'BEGIN { printf "zarvik_wakeups_per_s_after_use=%.2f\n", n / s }'
 exit "$status"
