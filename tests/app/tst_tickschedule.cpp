@@ -87,97 +87,38 @@ private slots:
 // The main form applies the schedule to its real timers; the ticks come from the event loop.
 class TestFormPolls : public QObject {
     Q_OBJECT
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<Settings> m_settings;
-    std::unique_ptr<Form2> m_form;
-
-    QString stripText() const { return m_form->strip().Label1()->text() + m_form->strip().Label2()->text(); }
-
 private slots:
-    void init()
+    void copyShownAtOnceAndCaptureWithoutCopyPolledUntilGivenUp()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_platform = std::make_unique<FakePlatform>();
-        m_platform->setForegroundWindow(7);
-        m_platform->setWindowExeName(7, QStringLiteral("kwrite"));
-        m_platform->setRegistryValue(kDefaultSoundKey, QString(), QStringLiteral("ding.wav"));
-        m_platform->setClipboardText(QStringLiteral("user text"));
-        m_settings = std::make_unique<Settings>(m_dir->filePath(QStringLiteral("Zarvik5.ini")));
-        // No dictionary in the folder: every text is a miss, shown with "??? ".
-        m_form = std::make_unique<Form2>(*m_platform, *m_settings, m_dir->path());
-        m_form->state().oldbuffer = QStringLiteral("user text");
-    }
-    void cleanup()
-    {
-        m_form.reset();
-        m_settings.reset();
-        m_platform.reset();
-    }
+        QTemporaryDir dir;
+        FakePlatform platform;
+        platform.setRegistryValue(kDefaultSoundKey, QString(), QStringLiteral("ding.wav"));
+        Settings settings(dir.filePath(QStringLiteral("Zarvik5.ini")));
+        Form2 form(platform, settings, dir.path()); // no dictionary: every text is a miss
+        QVERIFY(!form.Timer1.isActive());
+        QVERIFY(!form.Timer3.isActive());
 
-    void doubleClickFromSleepTranslatesAndSleepsAgain()
-    {
-        QVERIFY(!m_form->Timer1.isActive());
-        QVERIFY(!m_form->Timer3.isActive());
+        platform.copyByAnotherProgram(QStringLiteral("dog"));
+        QCOMPARE(form.strip().Label1()->text() + form.strip().Label2()->text(), QStringLiteral("dog - ??? "));
+        QVERIFY(!form.Timer3.isActive());
 
-        // The press itself wakes the watcher, in the same turn of the event loop.
-        m_platform->pressLeftButton();
-        QVERIFY(m_form->Timer1.isActive());
-        QTRY_COMPARE(m_form->state().clk, QStringLiteral("1"));
-        m_platform->setLeftButtonDown(false);
-        QTRY_COMPARE(m_form->state().clk2(), QStringLiteral("1"));
-
-        // The program under the pointer copies its selection when asked; the desktop reports
-        // the new owner later, from the event loop.
-        m_platform->onCopyKeystroke([this] { m_platform->setClipboardText(QStringLiteral("xyz")); });
-        m_platform->pressLeftButton();
-        QTRY_COMPARE(m_platform->sentKeys(), 1);
-        QVERIFY(m_form->Timer3.isActive()); // the capture waits for its copy
-        m_platform->reportClipboardOwnerChange();
-        QCOMPARE(stripText(), QStringLiteral("xyz - ??? "));
-        QCOMPARE(m_platform->clipboardText(), QStringLiteral("user text"));
-        QVERIFY(!m_form->Timer3.isActive());
-
-        // The release arms the window again; once it has run out and the grace is over, the
-        // watcher sleeps too.
-        m_platform->setLeftButtonDown(false);
-        QTRY_COMPARE(m_form->state().clk2(), QStringLiteral("1"));
-        QTRY_VERIFY(m_form->state().clk2().isEmpty());
-        QVERIFY(m_form->Timer1.isActive());
-        m_platform->advanceClock(TickSchedule::kWatcherGraceSeconds + 0.01);
-        QTRY_VERIFY(!m_form->Timer1.isActive());
-        QVERIFY(!m_form->Timer2.isActive());
-        QVERIFY(!m_form->Timer3.isActive());
-    }
-
-    void copyIsShownAtOnceWithoutAPoll()
-    {
-        m_platform->copyByAnotherProgram(QStringLiteral("dog"));
-        QCOMPARE(stripText(), QStringLiteral("dog - ??? "));
-        QVERIFY(m_form->Timer4.isActive());
-        QVERIFY(!m_form->Timer1.isActive());
-        QVERIFY(!m_form->Timer3.isActive());
-    }
-
-    void captureWhoseCopyNeverComesIsGivenUp()
-    {
-        m_platform->pressLeftButton();
-        QTRY_COMPARE(m_form->state().clk, QStringLiteral("1"));
-        m_platform->setLeftButtonDown(false);
-        QTRY_COMPARE(m_form->state().clk2(), QStringLiteral("1"));
-        m_platform->pressLeftButton(); // nothing selected: the copy changes nothing
-        QTRY_COMPARE(m_platform->sentKeys(), 1);
-        m_platform->setLeftButtonDown(false);
-        QCOMPARE(m_platform->registryValue(kDefaultSoundKey, QString()), m_form->watcher().silentSound());
-
-        // The lookup keeps polling until the capture has expired and the sound is back.
-        m_platform->advanceClock(CapturedWordLookup::kCaptureExpirySeconds + 0.01);
-        QTRY_VERIFY(!m_form->Timer3.isActive());
-        QVERIFY(m_form->state().clktrans.isEmpty());
-        QCOMPARE(m_platform->registryValue(kDefaultSoundKey, QString()), QStringLiteral("ding.wav"));
-        QCOMPARE(m_platform->clipboardText(), QStringLiteral("user text"));
+        // A double-click on nothing selected: the copy never changes the clipboard.
+        platform.pressLeftButton();
+        QTRY_COMPARE(form.state().clk, QStringLiteral("1"));
+        platform.setLeftButtonDown(false);
+        QTRY_COMPARE(form.state().clk2(), QStringLiteral("1"));
+        platform.pressLeftButton();
+        QTRY_COMPARE(platform.sentKeys(), 1);
+        platform.setLeftButtonDown(false);
+        QCOMPARE(platform.registryValue(kDefaultSoundKey, QString()), form.watcher().silentSound());
+        // The lookup keeps polling until it gives the capture up and puts the sound back;
+        // then both polls sleep.
+        platform.advanceClock(CapturedWordLookup::kCaptureExpirySeconds + 0.01);
+        QTRY_VERIFY(!form.Timer3.isActive());
+        QCOMPARE(platform.registryValue(kDefaultSoundKey, QString()), QStringLiteral("ding.wav"));
+        QTRY_VERIFY(form.state().clk2().isEmpty());
+        platform.advanceClock(TickSchedule::kWatcherGraceSeconds + 0.01);
+        QTRY_VERIFY(!form.Timer1.isActive());
     }
 };
 

