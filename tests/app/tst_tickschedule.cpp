@@ -1,15 +1,8 @@
-// When the pop-up machinery's polls run: the schedule's table, then the main form that applies
-// it, driven by the fake platform's reports and clock.
-#include "app/Form2.h"
+// When the pop-up machinery's polls run, driven by the fake platform's reports and clock.
 #include "app/HiddenState.h"
 #include "app/TickSchedule.h"
-#include "platform/Module1.h"
 #include "platform/fake/FakePlatform.h"
-#include "settings/Settings.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zarvik;
@@ -84,50 +77,5 @@ private slots:
     }
 };
 
-// The main form applies the schedule to its real timers; the ticks come from the event loop.
-class TestFormPolls : public QObject {
-    Q_OBJECT
-private slots:
-    void copyShownAtOnceAndCaptureWithoutCopyPolledUntilGivenUp()
-    {
-        QTemporaryDir dir;
-        FakePlatform platform;
-        platform.setRegistryValue(kDefaultSoundKey, QString(), QStringLiteral("ding.wav"));
-        Settings settings(dir.filePath(QStringLiteral("Zarvik5.ini")));
-        Form2 form(platform, settings, dir.path()); // no dictionary: every text is a miss
-        QVERIFY(!form.Timer1.isActive());
-        QVERIFY(!form.Timer3.isActive());
-
-        platform.copyByAnotherProgram(QStringLiteral("dog"));
-        QCOMPARE(form.strip().Label1()->text() + form.strip().Label2()->text(), QStringLiteral("dog - ??? "));
-        QVERIFY(!form.Timer3.isActive());
-
-        // A double-click on nothing selected: the copy never changes the clipboard.
-        platform.pressLeftButton();
-        QTRY_COMPARE(form.state().clk, QStringLiteral("1"));
-        platform.setLeftButtonDown(false);
-        QTRY_COMPARE(form.state().clk2(), QStringLiteral("1"));
-        platform.pressLeftButton();
-        QTRY_COMPARE(platform.sentKeys(), 1);
-        platform.setLeftButtonDown(false);
-        QCOMPARE(platform.registryValue(kDefaultSoundKey, QString()), form.watcher().silentSound());
-        // The lookup keeps polling until it gives the capture up and puts the sound back;
-        // then both polls sleep.
-        platform.advanceClock(CapturedWordLookup::kCaptureExpirySeconds + 0.01);
-        QTRY_VERIFY(!form.Timer3.isActive());
-        QCOMPARE(platform.registryValue(kDefaultSoundKey, QString()), QStringLiteral("ding.wav"));
-        QTRY_VERIFY(form.state().clk2().isEmpty());
-        platform.advanceClock(TickSchedule::kWatcherGraceSeconds + 0.01);
-        QTRY_VERIFY(!form.Timer1.isActive());
-    }
-};
-
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    TestTickSchedule schedule;
-    TestFormPolls form;
-    return QTest::qExec(&schedule, argc, argv) | QTest::qExec(&form, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestTickSchedule)
 #include "tst_tickschedule.moc"

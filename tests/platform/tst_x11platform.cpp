@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -359,23 +358,6 @@ private slots:
             text);
         const QString expected = QString::fromUtf8(text);
         QVERIFY(eventually([&] { return m_platform->clipboardText() == expected; }));
-    }
-
-    void newOwnerIsReportedOnceItsTextIsIn()
-    {
-        QTest::qWait(300); // reports of earlier copies are over
-        QStringList seen;
-        m_platform->setClipboardOwnerChangeHandler([&] {
-            if (QThread::currentThread() == qApp->thread())
-                seen.append(m_platform->clipboardText());
-        });
-        const QString text = QStringLiteral("новый владелец");
-        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")},
-            text.toUtf8());
-        QVERIFY(eventually([&] { return !seen.isEmpty(); }));
-        m_platform->setClipboardOwnerChangeHandler({});
-        // Reported on the interface thread, with the new text already readable.
-        QCOMPARE(seen.first(), text);
     }
 
     void clipboardWithoutTextReadsEmpty()

@@ -33,8 +33,17 @@ quick_click "$PX" "$PY" 2
 zp_expect_strip "cat - кошка; кот  " $((PX + 16)) "$PY"
 zp_end_case
 
+zp_case "a copy after ${LONG_IDLE} s of nothing is shown"
+zx_wait_for 5 -- zp_strip_parked
+sleep "$LONG_IDLE"
+read -r PX PY < <(zp_word_at table)
+xdotool mousemove --sync "$PX" "$PY"
+zx_clipboard_set "dog"
+zp_expect_strip "dog - собака  " $((PX + 16)) "$PY"
+zp_end_case
+
 zp_case "a single sub-millisecond press takes the strip away once the watcher sleeps"
-# The strip of the case before stays three seconds; the watcher sleeps again well before that.
+# The strip of the case before stays three seconds; the watcher sleeps long before that.
 sleep 1.5
 if zp_strip_shown; then
   read -r wx wy < <(zp_geometry "$ZP_WISH")
