@@ -37,8 +37,6 @@ public:
         m_clipboard = text;
         notifyClipboardOwnerChanged();
     }
-    // Runs the owner-change handler for whatever the clipboard holds now.
-    void reportClipboardOwnerChange() { notifyClipboardOwnerChanged(); }
     // Whether presses and clipboard owner changes are reported (both are by default, as on X11).
     void setReportsWakeups(bool on) { m_reportsWakeups = on; }
     void setInternetConnected(bool online) { m_online = online; }
