@@ -5,12 +5,12 @@
 #include "dictionary/LikePattern.h"
 
 #include <QFile>
-#include <cerrno>
-#include <cstring>
-#include <optional>
 #include <QSet>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,6 +105,7 @@ struct DictionaryReader::Impl {
     enum class State { Closed, Open, Failed };
 
     QString path;
+    QByteArray encoded; // the path as the file system takes it
     State state = State::Closed;
     std::function<qint64()> clock = steadyMs;
     qint64 retryAt = 0;          // a failed reader tries again from this time on
@@ -184,12 +185,13 @@ struct DictionaryReader::Impl {
     // (a copy over it, an install into the program folder). The connection reads pages with
     // read calls, never through a memory map, so a file cut short under us gives errors
     // instead of SIGBUS; and a file whose identity changed since it was opened is reopened, so
-    // no page of the old version is ever mixed with the new one.
+    // cached pages of the old version are never served once the change is seen. (A statement
+    // that runs while the copy is under way may read a mixture: SQLite reports that as damage,
+    // or it finds wrong rows for that one lookup; the next lookup sees the new file.)
     bool ensureOpen()
     {
         if (path.isEmpty())
             return false;
-        const QByteArray encoded = QFile::encodeName(path);
         if (state == State::Open) {
             const std::optional<FileIdentity> now = identityOf(encoded, nullptr);
             if (now && *now == opened)
@@ -320,6 +322,7 @@ void DictionaryReader::setDatabaseName(const QString& path)
     d->close();
     d->clearResult();
     d->path = path;
+    d->encoded = QFile::encodeName(path);
 }
 
 QString DictionaryReader::databaseName() const
