@@ -40,8 +40,9 @@ private slots:
         QTest::newRow("subsenses")
             << "book" << "book\n  9) a book of stamps\n     а) альбом марок;\n     б) книжечка почтовых марок\n"
             << "альбом марок; книжечка почтовых марок";
+        // Alone, without the rest of the dictionary: the reference as written, opening with its word.
         QTest::newRow("cross reference only falls back to the text")
-            << "mail-coach" << "mail-coach\n   [↗mɛɪl↗kɜʊtʃ] = mail-cart 1\n" << "= mail-cart 1";
+            << "mail-coach" << "mail-coach\n   [↗mɛɪl↗kɜʊtʃ] = mail-cart 1\n" << "mail-cart 1";
         QTest::newRow("cross reference sense dropped")
             << "stop" << "stop\n  5) знак препинания\n  6) = stopper 1, 1\n  7) клапан\n" << "знак препинания; клапан";
         QTest::newRow("_Ex: examples dropped")

@@ -1,0 +1,248 @@
+#include "ReferenceResolver.h"
+
+#include <algorithm>
+
+namespace zarvik {
+
+namespace {
+
+QString lettersKey(const QString& word)
+{
+    QString key;
+    key.reserve(word.size());
+    for (QChar c : word)
+        if (c.isLetterOrNumber())
+            key += c;
+    return key.toCaseFolded();
+}
+
+// "hallo(a)" stands for hallo and halloa, "euphonic (-al)" for euphonic and euphonical.
+QStringList spellings(const QString& target)
+{
+    const qsizetype open = target.indexOf(QLatin1Char('('));
+    if (open < 0)
+        return {target};
+    qsizetype close = target.indexOf(QLatin1Char(')'), open);
+    if (close < 0)
+        close = target.size();
+    const QString base = target.left(open).trimmed();
+    QString optional = target.mid(open + 1, close - open - 1).trimmed();
+    if (optional.startsWith(QLatin1Char('-')))
+        optional.remove(0, 1);
+    const QString rest = target.mid(close + 1);
+    return {base + rest, base + optional + rest};
+}
+
+qsizetype lengthOf(const QStringList& pieces)
+{
+    qsizetype n = 0;
+    for (const QString& p : pieces)
+        n += p.size() + 2;
+    return n;
+}
+
+} // namespace
+
+std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
+{
+    for (const QString& spelling : spellings(target)) {
+        if (const auto it = m_byKey.constFind(spelling.trimmed().toCaseFolded()); it != m_byKey.cend())
+            return *it;
+    }
+    for (const QString& spelling : spellings(target)) {
+        const QString key = lettersKey(spelling);
+        if (key.isEmpty())
+            continue;
+        if (const auto it = m_byLetters.constFind(key); it != m_byLetters.cend())
+            return *it;
+    }
+    return {};
+}
+
+std::vector<ReferenceResolver::Place> ReferenceResolver::select(const std::vector<int>& rows,
+                                                                const ArticleReference& reference) const
+{
+    std::vector<Place> all;
+    for (int row : rows)
+        for (const ArticleSense& s : m_articles[size_t(row)].senses)
+            all.push_back(Place{row, &s});
+
+    // Each number narrows the choice only when the target has such a place; a number it does
+    // not have is ignored rather than losing the translation.
+    auto narrow = [&all](auto keep) {
+        std::vector<Place> kept;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(kept), keep);
+        if (!kept.empty())
+            all.swap(kept);
+        return !kept.empty() || all.empty();
+    };
+    if (reference.homonym > 0) {
+        const int h = reference.homonym;
+        const bool found = std::any_of(all.begin(), all.end(), [h](const Place& p) { return p.sense->homonym == h; });
+        if (found) {
+            narrow([h](const Place& p) { return p.sense->homonym == h; });
+        } else if (rows.size() >= size_t(h)) {
+            // Homonyms kept as separate entries of the same headword.
+            const int row = rows[size_t(h - 1)];
+            narrow([row](const Place& p) { return p.row == row; });
+        }
+    }
+    if (reference.part > 0) {
+        const int n = reference.part;
+        const bool parts = std::any_of(all.begin(), all.end(), [](const Place& p) { return p.sense->part > 0; });
+        if (parts)
+            narrow([n](const Place& p) { return p.sense->part == n; });
+        else
+            narrow([n](const Place& p) { return p.sense->sense == n; });
+    }
+    if (reference.sense > 0) {
+        const int n = reference.sense;
+        narrow([n](const Place& p) { return p.sense->sense == n; });
+    }
+    return all;
+}
+
+ReferenceResolver::Followed ReferenceResolver::follow(const ArticleReference& reference, std::vector<int>& chain,
+                                                      int depth) const
+{
+    Followed out;
+    const QString shown = reference.targets.value(0);
+    if (depth >= kMaxSteps) {
+        out.failure = QStringLiteral("more than %1 references in a chain").arg(kMaxSteps);
+        return out;
+    }
+    std::vector<int> rows;
+    for (const QString& target : reference.targets) {
+        rows = rowsOf(target);
+        if (!rows.empty())
+            break;
+    }
+    if (rows.empty()) {
+        out.failure = QStringLiteral("refers to \"%1\", which is not in the dictionary").arg(shown);
+        return out;
+    }
+    std::erase_if(rows, [&chain](int row) { return std::find(chain.begin(), chain.end(), row) != chain.end(); });
+    if (rows.empty()) {
+        out.failure = QStringLiteral("refers to \"%1\", which refers back (a loop)").arg(shown);
+        return out;
+    }
+    out.headword = (*m_entries)[size_t(rows.front())].word;
+
+    const std::vector<Place> places = select(rows, reference);
+    const size_t mark = chain.size();
+    chain.insert(chain.end(), rows.begin(), rows.end());
+    QString inner;
+    QStringList pieces = render(places, chain, depth + 1, nullptr, &inner);
+    chain.resize(mark);
+    if (places.empty()) {
+        // An article with no sense to show ("to play hooky бездельничать"): its plain line.
+        const QString plain = m_cleaner.lineOf(m_articles[size_t(rows.front())]);
+        if (hasCyrillicLetter(plain))
+            pieces << plain;
+    }
+
+    if (!std::any_of(pieces.begin(), pieces.end(), [](const QString& p) { return hasCyrillicLetter(p); })) {
+        out.failure = inner.isEmpty()
+                          ? QStringLiteral("refers to \"%1\", which has no Russian translation").arg(out.headword)
+                          : QStringLiteral("refers to \"%1\", which %2").arg(out.headword, inner);
+        return out;
+    }
+    // The translation proper: pieces that are themselves only untranslated notes go.
+    pieces.removeIf([](const QString& p) { return !hasCyrillicLetter(p); });
+    out.pieces = pieces;
+    return out;
+}
+
+QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vector<int>& chain, int depth,
+                                      ReferenceOutcome* outcome, QString* failure) const
+{
+    bool onlyReferences = true;
+    int references = 0;
+    for (const Place& p : senses) {
+        onlyReferences = onlyReferences && p.sense->text.isEmpty();
+        references += p.sense->reference ? 1 : 0;
+    }
+    // Below the entry itself only the start of the target is shown: enough to fill the line.
+    const qsizetype enough = depth > 0 ? qsizetype(m_cleaner.maxLength()) : -1;
+
+    QStringList pieces;
+    for (const Place& p : senses) {
+        const ArticleSense& s = *p.sense;
+        if (s.reference) {
+            const ArticleReference& ref = *s.reference;
+            const Followed target = follow(ref, chain, depth);
+            if (outcome)
+                ++(target.pieces.isEmpty() ? outcome->unresolved : outcome->resolved);
+            if (!target.pieces.isEmpty()) {
+                const QString prefix =
+                    ref.note.isEmpty() ? QString() : ref.note + QStringLiteral(" от ") + target.headword + QStringLiteral(": ");
+                // The whole of the target where the entry is nothing but this reference; beside
+                // senses of the entry's own, the target's first item, so that they keep room.
+                if (onlyReferences && references == 1) {
+                    pieces << prefix + target.pieces.front() << target.pieces.mid(1);
+                } else {
+                    const QString first = target.pieces.front().section(QStringLiteral("; "), 0, 0);
+                    pieces << prefix + first;
+                }
+            } else {
+                if (failure && failure->isEmpty())
+                    *failure = target.failure;
+                if (onlyReferences || !ref.note.isEmpty())
+                    pieces << unresolvedReferenceText(ref);
+            }
+        }
+        if (!s.text.isEmpty())
+            pieces << s.text;
+        // A target may say what the entry says itself ("banyan" = banian, then the same senses).
+        pieces.removeDuplicates();
+        if (enough >= 0 && lengthOf(pieces) > enough)
+            break;
+    }
+    return pieces;
+}
+
+std::vector<QString> ReferenceResolver::lines(const std::vector<SourceEntry>& entries, ReferenceOutcome& outcome)
+{
+    m_entries = &entries;
+    m_articles.clear();
+    m_articles.reserve(entries.size());
+    m_byKey.clear();
+    m_byLetters.clear();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        m_articles.push_back(m_cleaner.parse(entries[i].word, entries[i].article));
+        // "peritoneum, peritonaeum": a headword that lists its spellings is found by each.
+        QStringList names{entries[i].word};
+        if (entries[i].word.contains(QLatin1String(", ")))
+            names << entries[i].word.split(QLatin1String(", "), Qt::SkipEmptyParts);
+        for (const QString& name : names) {
+            m_byKey[name.trimmed().toCaseFolded()].push_back(int(i));
+            const QString letters = lettersKey(name);
+            if (!letters.isEmpty())
+                m_byLetters[letters].push_back(int(i));
+        }
+    }
+
+    std::vector<QString> out;
+    out.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::vector<Place> senses;
+        for (const ArticleSense& s : m_articles[i].senses)
+            senses.push_back(Place{int(i), &s});
+        std::vector<int> chain{int(i)};
+        QString failure;
+        const QStringList pieces = render(senses, chain, 0, &outcome, &failure);
+        QString line = pieces.isEmpty() ? m_cleaner.lineOf(m_articles[i]) : m_cleaner.joinSenses(pieces);
+        if (!hasCyrillicLetter(line)) {
+            QString reason = failure;
+            if (reason.isEmpty())
+                reason = hasCyrillicLetter(entries[i].article) ? QStringLiteral("Russian text only in labels, notes or examples")
+                                                               : QStringLiteral("no Russian text in the article");
+            outcome.untranslated.push_back(UntranslatedEntry{entries[i].word, line, reason});
+        }
+        out.push_back(std::move(line));
+    }
+    m_entries = nullptr;
+    return out;
+}
+
+} // namespace zarvik
