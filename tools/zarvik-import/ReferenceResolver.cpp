@@ -108,7 +108,7 @@ ReferenceResolver::Followed ReferenceResolver::follow(const ArticleReference& re
     Followed out;
     const QString shown = reference.targets.value(0);
     if (depth >= kMaxSteps) {
-        out.failure = QStringLiteral("more than %1 references in a chain").arg(kMaxSteps);
+        out.failure = QStringLiteral("leads on through more than %1 references").arg(kMaxSteps);
         return out;
     }
     std::vector<int> rows;
