@@ -344,7 +344,9 @@ QString trimItem(const QString& item)
 {
     const QString s = item.simplified();
     qsizetype begin = 0, end = s.size();
-    while (begin < end && !opensItem(s[begin]))
+    // "-ся, -сь": a suffix keeps its hyphen.
+    while (begin < end && !opensItem(s[begin]) &&
+           !(s[begin] == QLatin1Char('-') && begin + 1 < end && s[begin + 1].isLetter()))
         ++begin;
     while (end > begin && QStringLiteral(",:; =").contains(s[end - 1]))
         --end;
@@ -592,8 +594,9 @@ QString withoutSynonymHead(const QString& item)
         while (i < s.size() && !s[i].isSpace())
             ++i;
         const QStringView word = QStringView(s).mid(start, i - start);
+        // "= frame of reference см. frame 1" is a pointer ("see"), not a translation.
         if (!word.startsWith(QLatin1Char('_')) && hasCyrillicLetter(word))
-            return s.mid(start);
+            return word == QStringLiteral("см.") ? item : s.mid(start);
     }
     return item;
 }

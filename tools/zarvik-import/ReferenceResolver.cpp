@@ -165,6 +165,14 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
     // Below the entry itself only the start of the target is shown: enough to fill the line.
     const qsizetype enough = depth > 0 ? qsizetype(m_cleaner.maxLength()) : -1;
 
+    // "by-road = by-way, 1) дорога ...": a synonym named beside the homonym's own senses
+    // adds nothing to them.
+    auto translatedBeside = [&senses](const Place& ref) {
+        return std::any_of(senses.begin(), senses.end(), [&ref](const Place& p) {
+            return p.row == ref.row && p.sense->homonym == ref.sense->homonym && !p.sense->text.isEmpty();
+        });
+    };
+
     QStringList pieces;
     for (const Place& p : senses) {
         const ArticleSense& s = *p.sense;
@@ -173,7 +181,9 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
             const Followed target = follow(ref, chain, depth);
             if (outcome)
                 ++(target.pieces.isEmpty() ? outcome->unresolved : outcome->resolved);
-            if (!target.pieces.isEmpty()) {
+            if (ref.note.isEmpty() && translatedBeside(p)) {
+                // counted above; the entry's own senses speak for it
+            } else if (!target.pieces.isEmpty()) {
                 const QString prefix =
                     ref.note.isEmpty() ? QString() : ref.note + QStringLiteral(" от ") + target.headword + QStringLiteral(": ");
                 // The whole of the target where the entry is nothing but this reference; beside
