@@ -79,6 +79,8 @@ private slots:
         QTest::newRow("English list inside a Russian sense stays")
             << "a" << "a\n  1) употр. перед little, few, many и перед счётными\n"
             << "употр. перед little, few, many и перед счётными";
+        QTest::newRow("pointer beside senses left out")
+            << "e" << "e\n  1) буква\n  2) см. even I и II, 2\n" << "буква";
         QTest::newRow("introduction whose examples are cut goes too")
             << "a" << "a\n  1) в наречиях\n  2) в выражениях типа: to go abegging нищенствовать\n" << "в наречиях";
     }
@@ -113,6 +115,8 @@ private slots:
         QTest::newRow("other spellings first") << "noways = nowise" << "" << "nowise" << 0 << 0 << 0;
         QTest::newRow("verb named in Russian")
             << "[ɪz] 3-е л. ед. ч. настоящего времени гл. to be" << "3-е л. ед. ч. настоящего времени" << "be" << 0 << 0 << 0;
+        QTest::newRow("see, a pointer") << "_поэт. см. burden I" << "" << "burden" << 1 << 0 << 0;
+        QTest::newRow("see also is no reference") << "см. тж. burden" << "" << "-" << 0 << 0 << 0;
         QTest::newRow("Russian text before от") << "1) отличаться от smth." << "" << "-" << 0 << 0 << 0;
         QTest::newRow("reference to a sense of this article") << "б) = 2" << "" << "-" << 0 << 0 << 0;
         QTest::newRow("synonym then translation") << "= abranchial _a. безжаберный" << "" << "-" << 0 << 0 << 0;

@@ -394,7 +394,12 @@ QString cutGluedPhrase(const QString& item)
         } else if (latin && russianSeen) {
             if (runStart < 0)
                 runStart = s;
-            ++runWords;
+            // "см. even I и II": a homonym number is no English word
+            QStringView word = QStringView(item).mid(s, i - s);
+            while (!word.isEmpty() && !word.back().isLetter())
+                word.chop(1);
+            if (romanValue(word) == 0)
+                ++runWords;
             runIsList = runIsList || item[i - 1] == QLatin1Char(',');
         }
     }
@@ -546,12 +551,14 @@ std::optional<ArticleReference> referenceIn(const QString& item)
             ++i;
         } else if (t == QStringLiteral("и")) {
             ++i;
-        } else if (t == QLatin1String("=")) {
+        } else if (t == QLatin1String("=") || (t == QStringLiteral("см.") && russian.isEmpty())) {
+            // "= burden", or "см. burden I и II" (see): the entry is translated there.
             if (!russian.isEmpty())
                 return std::nullopt; // the Russian text is the translation
             ArticleReference ref;
             if (!parseTargets(tokens, i + 1, ref))
                 return std::nullopt;
+            ref.pointer = t != QLatin1String("=");
             return ref;
         } else if (t == QStringLiteral("от") || (t == QLatin1String("ot") && !notes.isEmpty())) {
             if (!allAbbreviations)
@@ -639,6 +646,9 @@ QStringList cleanItems(const QStringList& rawItems, QSet<QString>& seen)
             item = trimItem(glued);
             cut = true;
         }
+        // "см. even I и II, 2" among the senses: a pointer, no translation.
+        if (item.startsWith(QStringLiteral("см. ")) && !hasCyrillicLetter(QStringView(item).mid(4)))
+            continue;
         if (item.isEmpty() || isOnlyNotes(item)) {
             if (cut)
                 break;
@@ -779,7 +789,7 @@ QString ArticleCleaner::lineOf(const ParsedArticle& article) const
         onlyReferences = onlyReferences && s.text.isEmpty();
     for (const ArticleSense& s : article.senses) {
         // A plain "= word" beside Russian senses adds nothing the reader can use here.
-        if (s.reference && (onlyReferences || !s.reference->note.isEmpty()))
+        if (s.reference && (onlyReferences || (!s.reference->note.isEmpty() && !s.reference->pointer)))
             pieces << unresolvedReferenceText(*s.reference);
         if (!s.text.isEmpty())
             pieces << s.text;

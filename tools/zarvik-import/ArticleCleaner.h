@@ -21,6 +21,9 @@ struct ArticleReference {
     int sense = 0;
     // The reference as the source writes it, without "=" ("mail-cart 1"): the line's last resort.
     QString written;
+    // "см. burden" (see) rather than "= burden": followed only when the entry says nothing else,
+    // because beside senses of its own it points to related words, not to a translation.
+    bool pointer = false;
 };
 
 // One sense of an article as the short line sees it, with its place in the article.

@@ -181,7 +181,7 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
             const Followed target = follow(ref, chain, depth);
             if (outcome)
                 ++(target.pieces.isEmpty() ? outcome->unresolved : outcome->resolved);
-            if (ref.note.isEmpty() && translatedBeside(p)) {
+            if ((ref.note.isEmpty() && translatedBeside(p)) || (ref.pointer && !onlyReferences)) {
                 // counted above; the entry's own senses speak for it
             } else if (!target.pieces.isEmpty()) {
                 const QString prefix =
