@@ -8,14 +8,21 @@ namespace zarvik {
 
 namespace {
 
+// Letters of the Cyrillic blocks (U+0482..U+0489 are signs and combining marks). By code
+// range rather than by QChar::script(): these run on every character of every article.
 bool isCyrillic(QChar c)
 {
-    return c.script() == QChar::Script_Cyrillic && c.isLetter();
+    const char16_t u = c.unicode();
+    return (u >= 0x0400 && u <= 0x0481) || (u >= 0x048A && u <= 0x052F);
 }
 
+// Latin letters, the phonetic ones of transcriptions included.
 bool isLatin(QChar c)
 {
-    return c.script() == QChar::Script_Latin && c.isLetter();
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return (u | 0x20) >= 'a' && (u | 0x20) <= 'z';
+    return (u >= 0x00C0 && u <= 0x02AF && u != 0x00D7 && u != 0x00F7) || (u >= 0x1E00 && u <= 0x1EFF);
 }
 
 bool hasLatin(QStringView s)
@@ -222,6 +229,7 @@ std::vector<Chunk> senseChunks(const QString& text)
 {
     std::vector<Chunk> chunks;
     Chunk current;
+    qsizetype start = 0; // where the current chunk's text begins
     bool inExample = false;
     int depth = 0;
     qsizetype i = 0;
@@ -236,9 +244,10 @@ std::vector<Chunk> senseChunks(const QString& text)
             int number;
             const qsizetype len = markerAt(text, i, kind, number);
             if (len > 0) {
-                if (!inExample)
+                if (!inExample) {
+                    current.text = text.mid(start, i - start);
                     chunks.push_back(current);
-                current.text.clear();
+                }
                 switch (kind) {
                 case Marker::Homonym:
                     current.homonym = number;
@@ -256,14 +265,16 @@ std::vector<Chunk> senseChunks(const QString& text)
                 }
                 inExample = kind == Marker::Example;
                 i += len;
+                start = i;
                 continue;
             }
         }
-        current.text += c;
         ++i;
     }
-    if (!inExample)
+    if (!inExample) {
+        current.text = text.mid(start);
         chunks.push_back(current);
+    }
     return chunks;
 }
 
@@ -428,16 +439,16 @@ QString noteForLabel(QStringView label)
     while (label.endsWith(QLatin1Char('.')))
         label.chop(1);
     static const struct {
-        const char* label;
+        QStringView label;
         const char* note;
     } notes[] = {
-        {"p", "прош. вр."},         {"p-p", "прич. прош. вр."}, {"р-р", "прич. прош. вр."},
-        {"pres-p", "прич. наст. вр."}, {"pl", "мн. ч."},          {"comp", "сравн. ст."},
-        {"sup", "превосх. ст."},     {"obj", "косв. п."},         {"pres", "наст. вр."},
-        {"сокр", "сокр."},           {"уменьш", "уменьш."},
+        {u"p", "прош. вр."},           {u"p-p", "прич. прош. вр."}, {u"р-р", "прич. прош. вр."},
+        {u"pres-p", "прич. наст. вр."}, {u"pl", "мн. ч."},           {u"comp", "сравн. ст."},
+        {u"sup", "превосх. ст."},       {u"obj", "косв. п."},        {u"pres", "наст. вр."},
+        {u"сокр", "сокр."},             {u"уменьш", "уменьш."},
     };
     for (const auto& n : notes)
-        if (label == QString::fromUtf8(n.label))
+        if (label == n.label)
             return QString::fromUtf8(n.note);
     return QString();
 }
@@ -511,6 +522,10 @@ bool parseTargets(const QList<QStringView>& tokens, qsizetype from, ArticleRefer
 // "= hallo(a)", "(_pl.) = northern lights", "3-е л. ед. ч. настоящего времени гл. to have".
 std::optional<ArticleReference> referenceIn(const QString& item)
 {
+    // Most senses are plain translations: a cheap look for the words a reference needs first.
+    if (!item.contains(QLatin1Char('=')) && !item.contains(QStringLiteral("от")) && !item.contains(QStringLiteral("см.")) &&
+        !item.contains(QLatin1String("ot")) && !item.contains(QStringLiteral("гл. to")))
+        return std::nullopt;
     const QList<QStringView> tokens = QStringView(item).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QStringList notes;
     QStringList russian;
@@ -608,13 +623,13 @@ QString withoutSynonymHead(const QString& item)
     return item;
 }
 
-// The Russian items of a chunk (its reference already taken out), cleaned; `seen` keeps an
-// item from being said twice in one article.
+// The Russian items of a chunk (its reference, labels and grammar notes already taken out),
+// cleaned; `seen` keeps an item from being said twice in one article.
 QStringList cleanItems(const QStringList& rawItems, QSet<QString>& seen)
 {
     QStringList kept;
     for (const QString& raw : rawItems) {
-        const QString plain = removeLabels(removeGrammarNotes(raw)).simplified();
+        const QString plain = raw.simplified();
         if (plain.startsWith(QLatin1Char('=')))
             break; // "= stopper 1": a reference among the senses; the resolver follows only leading ones
         QString item = trimItem(plain);
@@ -770,7 +785,9 @@ ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& arti
                 rawItems[i] = withoutSynonymHead(rawItems[i]);
             break;
         }
-        const QStringList kept = cleanItems(rawItems, seen);
+        // Labels and grammar notes go chunk by chunk (never across a top-level ";").
+        const QString rest = removeLabels(removeGrammarNotes(rawItems.join(QLatin1Char(';'))));
+        const QStringList kept = cleanItems(splitTopLevel(rest, QLatin1Char(';')), seen);
         if (!reference && kept.isEmpty())
             continue;
         parsed.senses.push_back(ArticleSense{chunk.homonym, chunk.part, chunk.sense,

@@ -49,6 +49,15 @@ std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
         if (const auto it = m_byKey.constFind(spelling.trimmed().toCaseFolded()); it != m_byKey.cend())
             return *it;
     }
+    if (m_byLetters.isEmpty()) {
+        // Built at the first miss: most references name their target exactly.
+        m_byLetters.reserve(qsizetype(m_entries->size()));
+        for (auto it = m_byKey.cbegin(); it != m_byKey.cend(); ++it) {
+            const QString letters = lettersKey(it.key());
+            if (!letters.isEmpty())
+                m_byLetters[letters].insert(m_byLetters[letters].end(), it->begin(), it->end());
+        }
+    }
     for (const QString& spelling : spellings(target)) {
         const QString key = lettersKey(spelling);
         if (key.isEmpty())
@@ -203,11 +212,11 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
         }
         if (!s.text.isEmpty())
             pieces << s.text;
-        // A target may say what the entry says itself ("banyan" = banian, then the same senses).
-        pieces.removeDuplicates();
         if (enough >= 0 && lengthOf(pieces) > enough)
             break;
     }
+    // A target may say what the entry says itself ("banyan" = banian, then the same senses).
+    pieces.removeDuplicates();
     return pieces;
 }
 
@@ -217,6 +226,7 @@ std::vector<QString> ReferenceResolver::lines(const std::vector<SourceEntry>& en
     m_articles.clear();
     m_articles.reserve(entries.size());
     m_byKey.clear();
+    m_byKey.reserve(qsizetype(entries.size()));
     m_byLetters.clear();
     for (size_t i = 0; i < entries.size(); ++i) {
         m_articles.push_back(m_cleaner.parse(entries[i].word, entries[i].article));
@@ -224,12 +234,8 @@ std::vector<QString> ReferenceResolver::lines(const std::vector<SourceEntry>& en
         QStringList names{entries[i].word};
         if (entries[i].word.contains(QLatin1String(", ")))
             names << entries[i].word.split(QLatin1String(", "), Qt::SkipEmptyParts);
-        for (const QString& name : names) {
+        for (const QString& name : names)
             m_byKey[name.trimmed().toCaseFolded()].push_back(int(i));
-            const QString letters = lettersKey(name);
-            if (!letters.isEmpty())
-                m_byLetters[letters].push_back(int(i));
-        }
     }
 
     std::vector<QString> out;

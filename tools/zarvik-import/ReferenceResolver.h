@@ -63,7 +63,7 @@ private:
     const std::vector<SourceEntry>* m_entries = nullptr;
     std::vector<ParsedArticle> m_articles;
     QHash<QString, std::vector<int>> m_byKey;   // case-folded headword
-    QHash<QString, std::vector<int>> m_byLetters; // only its letters and digits, case-folded
+    mutable QHash<QString, std::vector<int>> m_byLetters; // only its letters and digits, case-folded
 };
 
 } // namespace zarvik
