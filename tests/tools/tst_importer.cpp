@@ -419,6 +419,57 @@ private slots:
                  qPrintable(listed.join('\n')));
     }
 
+    // Dictionaries made to multiply the work of following references: every sense of every
+    // entry refers to the next entry (200^4 paths), many entries of one headword refer to it,
+    // many entries refer to one huge article. Without bounds these take hours; the lines must
+    // still come out, translated where the target has a translation.
+    void hostileReferences_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::newRow("every sense a reference") << "fan-out";
+        QTest::newRow("one headword, many rows") << "same-name";
+        QTest::newRow("many references to one huge article") << "fan-in";
+    }
+    void hostileReferences()
+    {
+        QFETCH(QString, shape);
+        Dictd d;
+        QString expected;
+        if (shape == QLatin1String("fan-out")) {
+            for (int e = 0; e < 6; ++e) {
+                QString article = QStringLiteral("e%1\n").arg(e);
+                for (int s = 1; s <= 200; ++s)
+                    article += QStringLiteral("  %1) = e%2\n").arg(s).arg(e + 1);
+                d.add(QStringLiteral("e%1").arg(e), article);
+            }
+            d.add(QStringLiteral("e6"), QStringLiteral("e6\n  1) слово\n"));
+            expected = QStringLiteral("e5 - слово");
+        } else if (shape == QLatin1String("same-name")) {
+            for (int e = 0; e < 20000; ++e)
+                d.add(QStringLiteral("a"), QStringLiteral("a\n  = a\n"));
+            d.add(QStringLiteral("b"), QStringLiteral("b\n  = a\n"));
+            expected = QStringLiteral("b - a");
+        } else {
+            QString big = QStringLiteral("big\n");
+            for (int s = 1; s <= 20000; ++s)
+                big += QStringLiteral("  %1) значение\n").arg(s);
+            d.add(QStringLiteral("big"), big);
+            for (int e = 0; e < 20000; ++e)
+                d.add(QStringLiteral("r%1").arg(e), QStringLiteral("= big 1"));
+            expected = QStringLiteral("r7 - значение");
+        }
+        writeFile(path("h.index"), d.index);
+        writeFile(path("h.dict"), d.dict);
+        importDictionary(path("h.index"), m_out, {});
+        DictionaryReader reader;
+        reader.setDatabaseName(m_out);
+        const QString word = expected.section(QLatin1Char(' '), 0, 0);
+        reader.exactLookup(word);
+        QVERIFY(reader.recordCount() > 0);
+        reader.moveFirst();
+        QCOMPARE(displayLine(reader.field(0), reader.field(1)), expected);
+    }
+
     // The tool's summary counts the references and the report file lists each untranslated
     // entry with its reason.
     void toolReportsReferences()

@@ -45,9 +45,12 @@ qsizetype lengthOf(const QStringList& pieces)
 
 std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
 {
+    auto first = [](const std::vector<int>& rows) {
+        return std::vector<int>(rows.begin(), rows.begin() + qMin(rows.size(), kMaxRowsPerHeadword));
+    };
     for (const QString& spelling : spellings(target)) {
         if (const auto it = m_byKey.constFind(spelling.trimmed().toCaseFolded()); it != m_byKey.cend())
-            return *it;
+            return first(*it);
     }
     if (m_byLetters.isEmpty()) {
         // Built at the first miss: most references name their target exactly.
@@ -63,7 +66,7 @@ std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
         if (key.isEmpty())
             continue;
         if (const auto it = m_byLetters.constFind(key); it != m_byLetters.cend())
-            return *it;
+            return first(*it);
     }
     return {};
 }
@@ -74,7 +77,8 @@ std::vector<ReferenceResolver::Place> ReferenceResolver::select(const std::vecto
     std::vector<Place> all;
     for (int row : rows)
         for (const ArticleSense& s : m_articles[size_t(row)].senses)
-            all.push_back(Place{row, &s});
+            if (all.size() < kMaxSensesLookedAt)
+                all.push_back(Place{row, &s});
 
     // Each number narrows the choice only when the target has such a place; a number it does
     // not have is ignored rather than losing the translation.
@@ -120,6 +124,11 @@ ReferenceResolver::Followed ReferenceResolver::follow(const ArticleReference& re
         out.failure = QStringLiteral("leads on through more than %1 references").arg(kMaxSteps);
         return out;
     }
+    if (m_followsLeft <= 0) {
+        out.failure = QStringLiteral("leads to more than %1 references").arg(kMaxFollowsPerEntry);
+        return out;
+    }
+    --m_followsLeft;
     std::vector<int> rows;
     for (const QString& target : reference.targets) {
         rows = rowsOf(target);
@@ -183,6 +192,8 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
     };
 
     QStringList pieces;
+    // Plain "= word" references that lead nowhere: the line's words only when nothing else is.
+    QStringList unresolvedSynonyms;
     for (const Place& p : senses) {
         const ArticleSense& s = *p.sense;
         if (s.reference) {
@@ -206,8 +217,10 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
             } else {
                 if (failure && failure->isEmpty())
                     *failure = target.failure;
-                if (onlyReferences || !ref.note.isEmpty())
+                if (!ref.note.isEmpty() && !ref.pointer)
                     pieces << unresolvedReferenceText(ref);
+                else if (onlyReferences)
+                    unresolvedSynonyms << unresolvedReferenceText(ref);
             }
         }
         if (!s.text.isEmpty())
@@ -215,6 +228,8 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
         if (enough >= 0 && lengthOf(pieces) > enough)
             break;
     }
+    if (pieces.isEmpty())
+        pieces = unresolvedSynonyms;
     // A target may say what the entry says itself ("banyan" = banian, then the same senses).
     pieces.removeDuplicates();
     return pieces;
@@ -245,6 +260,7 @@ std::vector<QString> ReferenceResolver::lines(const std::vector<SourceEntry>& en
         for (const ArticleSense& s : m_articles[i].senses)
             senses.push_back(Place{int(i), &s});
         std::vector<int> chain{int(i)};
+        m_followsLeft = kMaxFollowsPerEntry;
         QString failure;
         const QStringList pieces = render(senses, chain, 0, &outcome, &failure);
         QString line = pieces.isEmpty() ? m_cleaner.lineOf(m_articles[i]) : m_cleaner.joinSenses(pieces);

@@ -35,6 +35,12 @@ struct ReferenceOutcome {
 class ReferenceResolver final {
 public:
     static constexpr int kMaxSteps = 4;
+    // Bounds that keep a hostile dictionary (every sense a reference to an entry whose senses
+    // are all references...) from multiplying the work: references followed for one entry,
+    // rows of one headword, senses of a target looked through. Real entries stay far below.
+    static constexpr int kMaxFollowsPerEntry = 64;
+    static constexpr size_t kMaxRowsPerHeadword = 32;
+    static constexpr size_t kMaxSensesLookedAt = 1024;
 
     explicit ReferenceResolver(const ArticleCleaner& cleaner) : m_cleaner(cleaner) {}
 
@@ -62,6 +68,7 @@ private:
     const ArticleCleaner& m_cleaner;
     const std::vector<SourceEntry>* m_entries = nullptr;
     std::vector<ParsedArticle> m_articles;
+    mutable int m_followsLeft = 0; // for the entry whose line is being made
     QHash<QString, std::vector<int>> m_byKey;   // case-folded headword
     mutable QHash<QString, std::vector<int>> m_byLetters; // only its letters and digits, case-folded
 };
