@@ -351,9 +351,9 @@ bool opensItem(QChar c)
     return c.isLetterOrNumber() || c == QLatin1Char('(') || c == QLatin1Char('"') || c == QChar(0x00AB);
 }
 
-QString trimItem(const QString& item)
+// Trims an item whose blanks are already single: leading punctuation, trailing separators.
+QString trimSimplified(const QString& s)
 {
-    const QString s = item.simplified();
     qsizetype begin = 0, end = s.size();
     // "-ся, -сь": a suffix keeps its hyphen.
     while (begin < end && !opensItem(s[begin]) &&
@@ -362,6 +362,11 @@ QString trimItem(const QString& item)
     while (end > begin && QStringLiteral(",:; =").contains(s[end - 1]))
         --end;
     return s.mid(begin, end - begin);
+}
+
+QString trimItem(const QString& item)
+{
+    return trimSimplified(item.simplified());
 }
 
 // "ход, работа (машины) to be in the running иметь шансы": an English phrase with its Russian
@@ -632,11 +637,11 @@ QStringList cleanItems(const QStringList& rawItems, QSet<QString>& seen)
         const QString plain = raw.simplified();
         if (plain.startsWith(QLatin1Char('=')))
             break; // "= stopper 1": a reference among the senses; the resolver follows only leading ones
-        QString item = trimItem(plain);
+        QString item = trimSimplified(plain);
         // "напр.:" (for example) introduces examples: keep what comes before it.
         const qsizetype example = item.indexOf(QStringLiteral("напр."));
         if (example >= 0)
-            item = trimItem(item.left(example));
+            item = trimSimplified(item.left(example));
         bool cut = example >= 0;
         // "...глаголом-связкой: he is a teacher он учитель": an English example after a colon.
         // Colons before the same first word share its verdict, so the scan moves past it.
@@ -646,7 +651,7 @@ QStringList cleanItems(const QStringList& rawItems, QSet<QString>& seen)
             if (!firstLetteredWord(item, colon + 2, &s, &e))
                 break;
             if (endsSense(QStringView(item).mid(s, e - s))) {
-                item = trimItem(item.left(colon));
+                item = trimSimplified(item.left(colon));
                 cut = true;
                 // "в выражениях типа: to go abegging ...": without its examples the item is a
                 // dangling fragment.
@@ -658,7 +663,7 @@ QStringList cleanItems(const QStringList& rawItems, QSet<QString>& seen)
         }
         const QString glued = cutGluedPhrase(item);
         if (glued.size() != item.size()) {
-            item = trimItem(glued);
+            item = trimSimplified(glued);
             cut = true;
         }
         // "см. even I и II, 2" among the senses: a pointer, no translation.
@@ -772,21 +777,34 @@ ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& arti
     ParsedArticle parsed;
     QSet<QString> seen;
     for (const Chunk& chunk : senseChunks(text)) {
-        QStringList rawItems = splitTopLevel(chunk.text, QLatin1Char(';'));
+        // The first item that holds anything may be a reference; the rest of the chunk is
+        // its own translation (what follows the reference, or the whole chunk).
         std::optional<ArticleReference> reference;
-        for (qsizetype i = 0; i < rawItems.size(); ++i) {
-            const QString first = rawItems[i].simplified();
-            if (first.isEmpty())
+        QString rest = chunk.text;
+        qsizetype start = 0;
+        int depth = 0;
+        for (qsizetype i = 0; i <= chunk.text.size(); ++i) {
+            const QChar c = i < chunk.text.size() ? chunk.text[i] : QLatin1Char(';');
+            if (c == QLatin1Char('('))
+                ++depth;
+            else if (c == QLatin1Char(')') && depth > 0)
+                --depth;
+            if (c != QLatin1Char(';') || (depth > 0 && i < chunk.text.size()))
                 continue;
+            const QString first = chunk.text.mid(start, i - start).simplified();
+            if (first.isEmpty()) {
+                start = i + 1;
+                continue;
+            }
             reference = referenceIn(first);
             if (reference)
-                rawItems.remove(0, i + 1);
-            else
-                rawItems[i] = withoutSynonymHead(rawItems[i]);
+                rest = chunk.text.mid(i + 1);
+            else if (first.startsWith(QLatin1Char('=')))
+                rest = chunk.text.left(start) + withoutSynonymHead(first) + chunk.text.mid(i);
             break;
         }
         // Labels and grammar notes go chunk by chunk (never across a top-level ";").
-        const QString rest = removeLabels(removeGrammarNotes(rawItems.join(QLatin1Char(';'))));
+        rest = removeLabels(removeGrammarNotes(rest));
         const QStringList kept = cleanItems(splitTopLevel(rest, QLatin1Char(';')), seen);
         if (!reference && kept.isEmpty())
             continue;

@@ -57,8 +57,10 @@ std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
         m_byLetters.reserve(qsizetype(m_entries->size()));
         for (auto it = m_byKey.cbegin(); it != m_byKey.cend(); ++it) {
             const QString letters = lettersKey(it.key());
-            if (!letters.isEmpty())
-                m_byLetters[letters].insert(m_byLetters[letters].end(), it->begin(), it->end());
+            if (!letters.isEmpty()) {
+                std::vector<int>& rows = m_byLetters[letters];
+                rows.insert(rows.end(), it->begin(), it->end());
+            }
         }
     }
     for (const QString& spelling : spellings(target)) {
