@@ -79,6 +79,10 @@ private slots:
         QTest::newRow("English list inside a Russian sense stays")
             << "a" << "a\n  1) употр. перед little, few, many и перед счётными\n"
             << "употр. перед little, few, many и перед счётными";
+        QTest::newRow("subsenses of an idiom that ends a sense left out")
+            << "foot" << "foot\n  1) ступня; to put one's best foot forward\n     а) прибавить шагу;\n"
+                         "     б) делать всё возможное\n  2) пехота\n"
+            << "ступня; пехота";
         QTest::newRow("pointer beside senses left out")
             << "e" << "e\n  1) буква\n  2) см. even I и II, 2\n" << "буква";
         QTest::newRow("introduction whose examples are cut goes too")

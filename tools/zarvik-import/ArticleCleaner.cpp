@@ -220,6 +220,7 @@ qsizetype markerAt(const QString& t, qsizetype i, Marker& kind, int& number)
 
 struct Chunk {
     int homonym = 0, part = 0, sense = 0;
+    bool subsense = false; // а), б) ...
     QString text;
 };
 
@@ -263,6 +264,7 @@ std::vector<Chunk> senseChunks(const QString& text)
                 default:
                     break;
                 }
+                current.subsense = kind == Marker::Subsense;
                 inExample = kind == Marker::Example;
                 i += len;
                 start = i;
@@ -776,7 +778,10 @@ ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& arti
 
     ParsedArticle parsed;
     QSet<QString> seen;
+    bool idiomOpen = false;
     for (const Chunk& chunk : senseChunks(text)) {
+        if (chunk.subsense && idiomOpen)
+            continue;
         // The first item that holds anything may be a reference; the rest of the chunk is
         // its own translation (what follows the reference, or the whole chunk).
         std::optional<ArticleReference> reference;
@@ -805,7 +810,21 @@ ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& arti
         }
         // Labels and grammar notes go chunk by chunk (never across a top-level ";").
         rest = removeLabels(removeGrammarNotes(rest));
-        const QStringList kept = cleanItems(splitTopLevel(rest, QLatin1Char(';')), seen);
+        const QStringList items = splitTopLevel(rest, QLatin1Char(';'));
+        const QStringList kept = cleanItems(items, seen);
+        // "2) шаг, походка; to put one's best foot forward а) прибавить шагу; б) ...": after a
+        // translated sense that ends in an English phrase, the subsenses translate the phrase,
+        // an idiom. (A sense that is nothing but the phrase keeps them: they are its senses.)
+        if (!chunk.subsense) {
+            idiomOpen = false;
+            for (qsizetype i = items.size() - 1; i >= 0 && !kept.isEmpty(); --i) {
+                const QString last = trimItem(items[i]);
+                if (last.isEmpty())
+                    continue;
+                idiomOpen = endsSense(last);
+                break;
+            }
+        }
         if (!reference && kept.isEmpty())
             continue;
         parsed.senses.push_back(ArticleSense{chunk.homonym, chunk.part, chunk.sense,
