@@ -83,6 +83,9 @@ private slots:
             << "foot" << "foot\n  1) ступня; to put one's best foot forward\n     а) прибавить шагу;\n"
                          "     б) делать всё возможное\n  2) пехота\n"
             << "ступня; пехота";
+        QTest::newRow("usage note left out, optional word kept")
+            << "acoustics" << "acoustics\n  _n. (употр. как sing) акустика; (звуковая) техника\n"
+            << "акустика; (звуковая) техника";
         QTest::newRow("pointer beside senses left out")
             << "e" << "e\n  1) буква\n  2) см. even I и II, 2\n" << "буква";
         QTest::newRow("introduction whose examples are cut goes too")

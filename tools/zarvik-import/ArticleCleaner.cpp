@@ -85,7 +85,12 @@ QString removeGrammarNotes(const QString& text)
             continue;
         }
         const QStringView inner = QStringView(text).mid(i + 1, j - i - 1);
-        if (hasCyrillicLetter(inner) && !inner.contains(QLatin1Char('_')))
+        const QStringView note = inner.trimmed();
+        // "(употр. как sing)": how the word is used, not what it means; "(от approbation)"
+        // (its label gone): where it comes from.
+        const bool usage = note.startsWith(QStringLiteral("употр.")) ||
+                           (note.startsWith(QStringLiteral("от ")) && !hasCyrillicLetter(note.mid(3)));
+        if (hasCyrillicLetter(inner) && !inner.contains(QLatin1Char('_')) && !usage)
             out += QStringView(text).mid(i, j - i + 1);
         i = j;
     }
@@ -831,7 +836,7 @@ ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& arti
                                              kept.join(QStringLiteral("; ")), reference});
     }
     if (parsed.senses.empty())
-        parsed.plain = trimItem(removeLabels(text));
+        parsed.plain = trimItem(removeLabels(removeGrammarNotes(text)));
     return parsed;
 }
 
