@@ -113,6 +113,9 @@ private slots:
         QTest::newRow("homonym and part") << "_p. от break I, 2" << "прош. вр." << "break" << 1 << 2 << 0;
         QTest::newRow("plural, style label dropped") << "_уст. _поэт. _pl. от cow I" << "мн. ч." << "cow" << 1 << 0 << 0;
         QTest::newRow("abbreviation of two") << "_сокр. _разг. от will и shall" << "сокр." << "will|shall" << 0 << 0 << 0;
+        QTest::newRow("abbreviation without от") << "_сокр. _разг. between" << "сокр." << "between" << 0 << 0 << 0;
+        QTest::newRow("punctuation left by transcriptions skipped")
+            << "[twɜ:] (полные формы); [twɜ] (редуцированная форма) _сокр. = it were" << "" << "it were" << 0 << 0 << 0;
         QTest::newRow("Russian abbreviated note") << "сравн. ст. от dry 1" << "сравн. ст." << "dry" << 0 << 1 << 0;
         QTest::newRow("pronoun I is a word, not a number") << "_pron. _pers. _obj. от I" << "косв. п." << "I" << 0 << 0 << 0;
         QTest::newRow("synonym with optional letters") << "[↗hɛ↗lɜʊ] = hallo(a)" << "" << "hallo(a)" << 0 << 0 << 0;

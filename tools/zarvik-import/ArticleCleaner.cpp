@@ -536,7 +536,8 @@ std::optional<ArticleReference> referenceIn(const QString& item)
 {
     // Most senses are plain translations: a cheap look for the words a reference needs first.
     if (!item.contains(QLatin1Char('=')) && !item.contains(QStringLiteral("от")) && !item.contains(QStringLiteral("см.")) &&
-        !item.contains(QLatin1String("ot")) && !item.contains(QStringLiteral("гл. to")))
+        !item.contains(QLatin1String("ot")) && !item.contains(QStringLiteral("гл. to")) &&
+        !item.contains(QStringLiteral("_сокр")))
         return std::nullopt;
     const QList<QStringView> tokens = QStringView(item).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QStringList notes;
@@ -606,6 +607,13 @@ std::optional<ArticleReference> referenceIn(const QString& item)
             russian << t.toString();
             allAbbreviations = allAbbreviations && t.endsWith(QLatin1Char('.'));
             ++i;
+        } else if (russian.isEmpty() && notes.contains(QStringLiteral("сокр."))) {
+            // "_сокр. _разг. between": the abbreviated word follows without "от".
+            ArticleReference ref;
+            if (!parseTargets(tokens, i, ref))
+                return std::nullopt;
+            ref.note = notes.join(QStringLiteral(" и "));
+            return ref;
         } else {
             return std::nullopt;
         }
@@ -802,7 +810,7 @@ ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& arti
             if (c != QLatin1Char(';') || (depth > 0 && i < chunk.text.size()))
                 continue;
             const QString first = chunk.text.mid(start, i - start).simplified();
-            if (first.isEmpty()) {
+            if (std::none_of(first.begin(), first.end(), [](QChar c) { return c.isLetterOrNumber(); })) {
                 start = i + 1;
                 continue;
             }
