@@ -1,6 +1,7 @@
 #include "ReferenceResolver.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 
 namespace zarvik {
@@ -254,8 +255,15 @@ std::vector<QString> ReferenceResolver::lines(const std::vector<SourceEntry>& en
             m_articles[i] = m_cleaner.parse(entries[i].word, entries[i].article);
     };
     const size_t half = entries.size() / 2;
+    std::thread second;
     if (entries.size() >= 10000 && std::thread::hardware_concurrency() > 1) {
-        std::thread second(parseRange, half, entries.size());
+        try {
+            second = std::thread(parseRange, half, entries.size());
+        } catch (const std::system_error&) {
+            // no thread to be had: one after the other
+        }
+    }
+    if (second.joinable()) {
         parseRange(0, half);
         second.join();
     } else {
