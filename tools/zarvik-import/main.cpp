@@ -41,17 +41,24 @@ QString tabFree(const QString& text)
     return QString(text).replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
-// Writes the list of entries without Russian text; false when the file cannot be written.
-bool writeReport(const QString& path, const ImportReport& report)
+// Writes the list of entries without Russian text; false (and the reason) when the file
+// cannot be written.
+bool writeReport(const QString& path, const ImportReport& report, QString* error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        *error = file.errorString();
         return false;
+    }
     QByteArray text;
     for (const UntranslatedEntry& e : report.untranslated)
         text += (tabFree(e.word) + QLatin1Char('\t') + e.reason + QLatin1Char('\t') + tabFree(e.line) + QLatin1Char('\n'))
                     .toUtf8();
-    return file.write(text) == text.size() && file.flush();
+    if (file.write(text) != text.size() || !file.flush()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -124,8 +131,11 @@ int main(int argc, char** argv)
         const qint64 untranslated = qint64(report.untranslated.size());
         const QString share = QString::number(report.written ? 100.0 * double(untranslated) / double(report.written) : 0.0, 'f', 2);
         if (!reportPath.isEmpty()) {
-            if (!writeReport(reportPath, report)) {
-                print(stderr, QStringLiteral("zarvik-import: cannot write the report %1\n").arg(reportPath));
+            QString error;
+            if (!writeReport(reportPath, report, &error)) {
+                // The dictionary itself is complete; only the list is missing.
+                print(stderr, QStringLiteral("zarvik-import: %1 was written, but the report %2 cannot be (%3)\n")
+                                  .arg(paths[1], reportPath, error));
                 return 1;
             }
             print(stderr, QStringLiteral("  %1 entries (%2 %) without Cyrillic, listed in %3\n")
