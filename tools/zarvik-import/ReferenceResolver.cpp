@@ -72,6 +72,11 @@ std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
         if (const auto it = m_byLetters.constFind(key); it != m_byLetters.cend())
             return first(*it);
     }
+    // "= annex i:", "= waterproof l": a stray letter of a transcription or a mistyped number
+    // after the headword.
+    const QString trimmed = target.trimmed();
+    if (trimmed.size() > 2 && trimmed[trimmed.size() - 2] == QLatin1Char(' ') && trimmed.back().isLower())
+        return rowsOf(trimmed.chopped(2));
     return {};
 }
 

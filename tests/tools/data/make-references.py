@@ -21,6 +21,8 @@ ARTICLES = [
     ("pong", "pong\n   = ping\n"),
     ("spake", "spake\n   _уст. _p. от speak\n"),
     ("colour", "colour\n   _ам. = color\n"),
+    ("annex", "annex\n   _n. пристройка\n"),
+    ("annexe", "annexe\n   = annex i:\n"),
     ("spurt", "spurt\n   1. _n.\n      1) струя\n      2) рывок\n   2. _v. бить струёй\n"),
     ("spirt", "spirt\n   _n. = spurt 1, 2\n"),
     ("run", "run\n   _v. бежать; бегать\n"),
