@@ -34,6 +34,13 @@ public:
     double clockSeconds() override;
     void processEvents() override;
     QSize screenSize() override;
+    void forgetButtonChanges() override;
+    quint64 clipboardOwnerChanges() override;
+    QRect screenGeometryAt(QPoint pixels) override;
+    void saveClipboard() override;
+    ClipboardSave clipboardSaveState() override;
+    void restoreClipboard(const QString& text) override;
+    void copyPrimarySelection() override;
 
     // Diagnostics for tests and benchmarks: requests sent on our own connection so far.
     quint64 requestsSent() const;
