@@ -97,6 +97,8 @@ void ClickWatcher::clk2_Change()
 
 void ClickWatcher::capture()
 {
+    // Decided now: the lookup's ticks during the waits below put our own name in curapp.
+    const bool toTerminal = TerminalPrograms::isTerminal(m_state.curapp);
     const QPoint pointer = m_platform.cursorPos();
     m_state.mx = QString::number(pointer.x());
     m_state.my = QString::number(pointer.y());
@@ -150,7 +152,7 @@ void ClickWatcher::capture()
 
     // A copy of the same text as before is still a copy: the new owner tells it apart.
     m_state.ownerChangesAtCapture = m_platform.clipboardOwnerChanges();
-    if (TerminalPrograms::isTerminal(m_state.curapp))
+    if (toTerminal)
         m_platform.copyPrimarySelection();
     else
         m_platform.sendCopyKeystroke();
