@@ -190,6 +190,7 @@ for corner in left right; do
       zp_fail "the strip ($sx $sy ${sw}x$sh) is not whole on the ${screen_w}x$screen_h screen (pointer $PX $PY)"
     fi
     zp_expect_eq "the strip's bottom edge" "$screen_h" "$((sy + sh))"
+    zx_screenshot "popup-bottom-$corner"
   else
     zp_fail "no strip on the screen within 5 s"
   fi
