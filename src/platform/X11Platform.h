@@ -41,6 +41,9 @@ public:
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
+    bool reportsLeftButtonPresses() override;
+    bool reportsClipboardOwnerChanges() override;
+    bool leftButtonHeld() override;
 
     // Diagnostics for tests and benchmarks: requests sent on our own connection so far.
     quint64 requestsSent() const;

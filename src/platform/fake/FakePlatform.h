@@ -46,6 +46,23 @@ public:
     }
     // The monitors; none set means one monitor of screenSize().
     void setMonitors(const QList<QRect>& monitors) { m_monitors = monitors; }
+    // A press of the left button as the desktop reports it: the button goes down and the
+    // press handler runs (setLeftButtonDown changes the state without a report).
+    void pressLeftButton()
+    {
+        m_button.press();
+        notifyLeftButtonPressed();
+    }
+    // Another program copies `text` and the owner-change handler runs, as it does once the
+    // desktop's clipboard has caught up with a new owner.
+    void copyByAnotherProgram(const QString& text)
+    {
+        m_clipboard = text;
+        ++m_ownerChanges;
+        notifyClipboardOwnerChanged();
+    }
+    // Whether presses and clipboard owner changes are reported (both are by default, as on X11).
+    void setReportsWakeups(bool on) { m_reportsWakeups = on; }
     void setInternetConnected(bool online) { m_online = online; }
     void setScreenSize(QSize pixels) { m_screen = pixels; }
     void advanceClock(double seconds) { m_clock += seconds; }
@@ -107,6 +124,9 @@ public:
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
+    bool reportsLeftButtonPresses() override { return m_reportsWakeups; }
+    bool reportsClipboardOwnerChanges() override { return m_reportsWakeups; }
+    bool leftButtonHeld() override { return m_button.physical(); }
 
     int exeNameLookups() const { return m_exeLookups; }
 
@@ -141,6 +161,7 @@ private:
     ClipboardSave m_saveState = ClipboardSave::Idle;
     int m_savePendingDispatches = 0;
     int m_saveReadyAt = 0;
+    bool m_reportsWakeups = true;
 };
 
 } // namespace zarvik
