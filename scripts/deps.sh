@@ -11,7 +11,7 @@ packages=(
   xdg-utils fonts-dejavu-core
   libbenchmark-dev
   mueller7-dict
-  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk
+  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk xterm
 )
 
 missing=()

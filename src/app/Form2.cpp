@@ -17,8 +17,10 @@ namespace zarvik {
 
 Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     : QWidget(nullptr,
+              // WindowTransparentForInput gives the window an empty input shape: a click on
+              // the strip reaches the word under it, as if the strip were not there.
               Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
-                  Qt::X11BypassWindowManagerHint),
+                  Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput),
       m_platform(platform), m_settings(settings), m_programDir(programDir), m_strip(*this, Timer4, platform),
       m_lookupSource(m_data1), m_watcher(platform, settings, m_state, m_strip, Timer2, programDir),
       m_lookup(platform, settings, m_state, m_strip, m_lookupSource,
