@@ -64,7 +64,7 @@ DictionaryWindow& Form2::form1()
         // A window loaded again after Escape gets the current skin at once, so it never
         // comes back without its pictures.
         m_form1 = std::make_unique<DictionaryWindow>(
-            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_programDir, form); });
+            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_skins, form); });
     }
     return *m_form1;
 }
@@ -95,9 +95,9 @@ void Form2::Form_Load()
     // 8-13. Each of these steps stands alone: none of them throws, and a picture or setting
     // that cannot be read leaves its own target as it was.
     // 9. A broken skin folder falls back to the built-in skin before anything is dressed.
-    testskin(m_settings, m_programDir);
+    testskin(m_settings, m_skins);
     // 10. Dressing the panel and the dictionary window loads them, hidden.
-    applyskin(m_settings, m_programDir, form3(), &form1().form());
+    applyskin(m_settings, m_skins, form3(), &form1().form());
     // 13. The panel comes up closed at the right screen edge.
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();

@@ -7,6 +7,7 @@
 #include "popup/ClickWatcher.h"
 #include "popup/DictionaryLookupSource.h"
 #include "popup/PopupStrip.h"
+#include "skins/Skin.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -30,6 +31,8 @@ public:
 
     HiddenState& state() { return m_state; }
     DictionaryReader& Data1() { return m_data1; }
+    // Reads the skins (the splash and the options dialog take their pictures from it too).
+    SkinLoader& skins() { return m_skins; }
     QString programDir() const { return m_programDir; }
 
     // The start-up sequence (load handler).
@@ -70,6 +73,7 @@ private:
     Platform& m_platform;
     Settings& m_settings;
     QString m_programDir;
+    SkinLoader m_skins{m_programDir};
     HiddenState m_state;
     DictionaryReader m_data1;
     PanelControl* m_panel = nullptr;
