@@ -8,6 +8,7 @@
 #include "platform/Module1.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "settings/options.h"
 #include "skins/Skins.h"
 
 #include <QCoreApplication>
@@ -45,8 +46,9 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
 
 Form2::~Form2()
 {
-    // The watcher must not reach a panel that is going away.
+    // The watcher must not reach a panel that is going away, nor an open dialog this form.
     setPanel(nullptr);
+    delete m_options;
 }
 
 Form3& Form2::form3()
@@ -74,6 +76,29 @@ void Form2::mnuopen_Click()
     // The panel's closing sequence itself hands the keyboard back to the user's program; the
     // main form is the pop-up strip and never takes it.
     mnuopen(m_settings, form3(), form1(), {});
+}
+
+options* Form2::optionsDialog() const
+{
+    return m_options;
+}
+
+void Form2::showOptions()
+{
+    if (m_options) {
+        m_options->show();
+        m_options->raise();
+        m_options->activateWindow();
+        return;
+    }
+    OptionsHost host;
+    host.applySkin = [this] {
+        return applyskin(m_settings, m_skins, form3(), m_form1 ? m_form1->loaded() : nullptr);
+    };
+    host.showPanel = [this](bool show) { form3().setVisible(show); };
+    m_options = new options(m_settings, m_platform, m_skins, std::move(host));
+    m_options->Form_Load();
+    m_options->show();
 }
 
 void Form2::Form_Load()

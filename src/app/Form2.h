@@ -9,6 +9,7 @@
 #include "popup/PopupStrip.h"
 #include "skins/Skin.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -20,6 +21,7 @@ class Form3;
 class Platform;
 class Settings;
 class PanelControl;
+class options;
 
 // The main form: never hidden, parked off-screen; it holds the hidden state and the timers
 // of the pop-up machinery, runs the start-up and doubles as the pop-up strip.
@@ -54,6 +56,10 @@ public:
     // The tray command "Словарь...": opens or closes the panel, or shows the dictionary
     // window when the panel is switched off.
     void mnuopen_Click();
+    // Opens the options dialog, or brings the open one forward (its controls are not
+    // reloaded). The dialog unloads itself when it closes.
+    void showOptions();
+    options* optionsDialog() const;
     // The background request of the start-up, and where it goes (tests point it at loopback).
     const HomePageProbe& homePage() const { return m_homePage; }
     void setHomePageAddress(const QUrl& address) { m_homePageAddress = address; }
@@ -85,6 +91,7 @@ private:
     QUrl m_homePageAddress = kHomePage;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<DictionaryWindow> m_form1;
+    QPointer<options> m_options;
 };
 
 // The entry procedure: shows the main form modeless, which runs its load handler and then

@@ -1,0 +1,487 @@
+#include "app/Form2.h"
+#include "panel/Form3.h"
+#include "platform/fake/FakePlatform.h"
+#include "settings/Settings.h"
+#include "settings/options.h"
+#include "skins/Skin.h"
+#include "skins/Skins.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zarvik;
+
+namespace {
+
+struct Message {
+    QMessageBox::Icon icon;
+    QString title, text;
+};
+
+const QString kDuplicate = QStringLiteral("Эта программа уже есть в списке. Выберите другую программу");
+const QString kBroken = QStringLiteral("Не правильно установлен скин. Попробуйте его переустановить");
+
+} // namespace
+
+class TestOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_settings = std::make_unique<Settings>(iniPath());
+        m_skins = std::make_unique<SkinLoader>(m_dir->path());
+        writeSkin(QStringLiteral("Dark"), {});
+        writeSkin(QStringLiteral("Зелёный"), {});
+        writeSkin(QStringLiteral("broken"), {QStringLiteral("dictbutton2.jpg")});
+        m_messages.clear();
+        m_applied.clear();
+        m_panelCalls.clear();
+        m_chooserCalls = 0;
+    }
+    void cleanup()
+    {
+        delete m_dialog;
+        m_skins.reset();
+        m_settings.reset();
+        m_dir.reset();
+    }
+
+    void captions_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("caption");
+        const auto row = [](const char* control, const char* caption) {
+            QTest::newRow(control) << QString::fromLatin1(control) << QString::fromUtf8(caption);
+        };
+        row("window", "Настройки Zarvik");
+        row("Command1", "OK");
+        row("Command2", "Отмена");
+        row("Label1", "Общие");
+        row("Label2", "Панель Zarvik");
+        row("Label3", "Всплывающий перевод");
+        row("Label4", "Вид (Скин)");
+        row("pages", "Общие|Панель Zarvik|Всплывающий перевод|Вид (Скин)");
+        row("showsplash", "Показывать заставку при загрузке");
+        row("appsFrame", "Приложения");
+        row("Command3", "Добавить");
+        row("Command4", "Удалить");
+        row("Label8", "Добавьте в список те программы, в которых Zarvik не должен работать.");
+        row("showpanel", "Показывать панель Zarvik");
+        row("hide5sec", "Скрывать после 7 секунд бездействия");
+        row("hidelastfocus", "Скрывать при при щелчке вне панели");
+        row("bigpanel", "Большая панель (как в Zarvik 4.x)");
+        row("transbuffer", "Переводить буфер обмена");
+        row("clickFrame", "Перевод левой кнопкой мыши");
+        row("transclick", "Переводить при нажатии левой кнопки мыши");
+        row("trans2clk", "Двойным щелчком");
+        row("trans3clk", "Caps Lock + двойной щелчок");
+        row("findword", "Если слово не найдено, попытаться найти его словообразование");
+        row("showquestions", "Показывать знаки вопроса, если слово не найдено");
+        row("Label5", "skin");
+        row("Label7", "skin - кожа; шлура; кожура           skin diver - аквалангист                skin harderning - "
+                      "упрочнение пове  skin-deep - поверхностный            skinflint - скряга");
+        row("Label6", "Загрузить скины с сайта");
+    }
+    void captions()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, caption);
+        options& d = open();
+        QStringList pages;
+        for (int i = 0; i < d.pvlistbox1->count(); ++i)
+            pages << d.pvlistbox1->item(i)->text();
+        const QHash<QString, QString> seen{
+            {QStringLiteral("window"), d.windowTitle()},          {QStringLiteral("Command1"), d.Command1->text()},
+            {QStringLiteral("Command2"), d.Command2->text()},     {QStringLiteral("Label1"), d.Label1->text()},
+            {QStringLiteral("Label2"), d.Label2->text()},         {QStringLiteral("Label3"), d.Label3->text()},
+            {QStringLiteral("Label4"), d.Label4->text()},         {QStringLiteral("pages"), pages.join(QLatin1Char('|'))},
+            {QStringLiteral("showsplash"), d.showsplash->text()}, {QStringLiteral("appsFrame"), d.appsFrame->title()},
+            {QStringLiteral("Command3"), d.Command3->text()},     {QStringLiteral("Command4"), d.Command4->text()},
+            {QStringLiteral("Label8"), d.Label8->text()},         {QStringLiteral("showpanel"), d.showpanel->text()},
+            {QStringLiteral("hide5sec"), d.hide5sec->text()},     {QStringLiteral("hidelastfocus"), d.hidelastfocus->text()},
+            {QStringLiteral("bigpanel"), d.bigpanel->text()},     {QStringLiteral("transbuffer"), d.transbuffer->text()},
+            {QStringLiteral("clickFrame"), d.clickFrame->title()}, {QStringLiteral("transclick"), d.transclick->text()},
+            {QStringLiteral("trans2clk"), d.trans2clk->text()},   {QStringLiteral("trans3clk"), d.trans3clk->text()},
+            {QStringLiteral("findword"), d.findword->text()},     {QStringLiteral("showquestions"), d.showquestions->text()},
+            {QStringLiteral("Label5"), d.Label5->text()},         {QStringLiteral("Label7"), d.Label7->text()},
+            {QStringLiteral("Label6"), d.Label6->text()},
+        };
+        QCOMPARE(seen.value(control, QStringLiteral("<no such control>")), caption);
+    }
+
+    void emptyStoreOpensWithTheDefaults()
+    {
+        options& d = open();
+        QVERIFY(!d.Picture1->isHidden());
+        QVERIFY(d.Picture3->isHidden() && d.Picture5->isHidden() && d.Picture7->isHidden());
+        QVERIFY(d.showsplash->isChecked());
+        QVERIFY(d.showpanel->isChecked());
+        QVERIFY(d.hide5sec->isEnabled() && d.hidelastfocus->isEnabled() && d.bigpanel->isEnabled());
+        QVERIFY(d.hide5sec->isChecked() && d.hidelastfocus->isChecked() && !d.bigpanel->isChecked());
+        QVERIFY(d.transbuffer->isChecked() && d.transclick->isChecked());
+        QVERIFY(d.trans2clk->isChecked() && !d.trans3clk->isChecked() && d.trans2clk->isEnabled());
+        QVERIFY(d.findword->isChecked() && d.showquestions->isChecked());
+        QCOMPARE(d.List1->count(), 0);
+        // The built-in skin first, then the folders; it is selected and previewed.
+        QCOMPARE(d.listskins->item(0)->text(), kBuiltInSkin);
+        QCOMPARE(d.listskins->count(), 4);
+        QCOMPARE(d.selectedSkin(), std::optional(kBuiltInSkin));
+        QVERIFY(d.previewVisible() && !d.Label7->isHidden());
+        QCOMPARE(d.Image1->pixmap().size(), QSize(516, 308));
+        QCOMPARE(d.Picture9->size(), QSize(520, 102)); // 7800 x 1530 twips
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(!QFile::exists(iniPath())); // opening writes nothing
+
+        d.pvlistbox1->setCurrentRow(3);
+        QVERIFY(d.Picture1->isHidden() && !d.Picture7->isHidden());
+    }
+
+    void enablingRules_data()
+    {
+        QTest::addColumn<QString>("ShowPanel");
+        QTest::addColumn<QString>("OnClick");
+        QTest::addColumn<bool>("panelOptions");
+        QTest::addColumn<bool>("clickModes");
+        QTest::newRow("ShowPanel 0") << QStringLiteral("0") << QStringLiteral("1") << false << true;
+        QTest::newRow("OnClick 0") << QStringLiteral("1") << QStringLiteral("0") << true << false;
+        QTest::newRow("both 0") << QStringLiteral("0") << QStringLiteral("0") << false << false;
+    }
+    void enablingRules()
+    {
+        QFETCH(QString, ShowPanel);
+        QFETCH(QString, OnClick);
+        QFETCH(bool, panelOptions);
+        QFETCH(bool, clickModes);
+        m_settings->write(Key::ShowPanel, ShowPanel);
+        m_settings->write(Key::OnClick, OnClick);
+        options& d = open();
+        for (QWidget* w : {static_cast<QWidget*>(d.hide5sec), static_cast<QWidget*>(d.hidelastfocus),
+                           static_cast<QWidget*>(d.bigpanel)})
+            QCOMPARE(w->isEnabled(), panelOptions);
+        QCOMPARE(d.trans2clk->isEnabled(), clickModes);
+        QCOMPARE(d.trans3clk->isEnabled(), clickModes);
+        // The rules follow the boxes; disabled controls keep their state for OK.
+        d.showpanel->click();
+        d.transclick->click();
+        QCOMPARE(d.bigpanel->isEnabled(), !panelOptions);
+        QCOMPARE(d.trans3clk->isEnabled(), !clickModes);
+        QVERIFY(d.hide5sec->isChecked());
+    }
+
+    void clickModesStayOneChoice()
+    {
+        m_settings->writeOption(Key::twoclk, false);
+        m_settings->writeOption(Key::threeclk, false);
+        options& d = open();
+        QVERIFY(!d.trans2clk->isChecked() && !d.trans3clk->isChecked());
+        d.trans3clk->click();
+        QVERIFY(!d.trans2clk->isChecked() && d.trans3clk->isChecked());
+        d.trans3clk->click(); // clicking the selected one keeps it
+        QVERIFY(d.trans3clk->isChecked());
+        d.trans2clk->click();
+        QVERIFY(d.trans2clk->isChecked() && !d.trans3clk->isChecked());
+    }
+
+    void skinOnOpening_data()
+    {
+        QTest::addColumn<QString>("skinname"); // "<absent>": no key
+        QTest::addColumn<QString>("selected"); // "" for none
+        QTest::addColumn<bool>("preview");
+        QTest::addColumn<QString>("stored"); // after OK
+        QTest::newRow("absent: built-in") << QStringLiteral("<absent>") << kBuiltInSkin << true << kBuiltInSkin;
+        QTest::newRow("Cyrillic folder") << QStringLiteral("Зелёный") << QStringLiteral("Зелёный") << true
+                                         << QStringLiteral("Зелёный");
+        QTest::newRow("other letter case: no selection") << QStringLiteral("dark") << QString() << true << kBuiltInSkin;
+        QTest::newRow("broken skin: message, built-in stored")
+            << QStringLiteral("broken") << QStringLiteral("broken") << false << kBuiltInSkin;
+        QTest::newRow("empty name is no skin") << QString() << QString() << true << kBuiltInSkin;
+    }
+    void skinOnOpening()
+    {
+        QFETCH(QString, skinname);
+        QFETCH(QString, selected);
+        QFETCH(bool, preview);
+        QFETCH(QString, stored);
+        if (skinname != QLatin1String("<absent>"))
+            m_settings->write(Key::skinname, skinname);
+        options& d = open();
+        QCOMPARE(d.selectedSkin().value_or(QString()), selected);
+        QCOMPARE(d.previewVisible(), preview);
+        QCOMPARE(d.Label5->isHidden(), !preview);
+        QCOMPARE(m_messages.size(), preview ? 0 : 1);
+        if (!preview) {
+            QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
+            QCOMPARE(m_messages[0].title, QStringLiteral("Ошибка"));
+            QCOMPARE(m_messages[0].text, kBroken);
+        }
+        d.Command1->click();
+        QCOMPARE(m_settings->text(Key::skinname), stored);
+        QCOMPARE(m_applied.last(), stored);
+        QVERIFY(m_dialog.isNull() || !m_dialog->isVisible());
+    }
+
+    void choosingSkinsPreviewsEach()
+    {
+        options& d = open();
+        selectSkin(d, QStringLiteral("broken"));
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(!d.previewVisible());
+        selectSkin(d, QStringLiteral("Dark"));
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(d.previewVisible() && !d.Label7->isHidden());
+        QCOMPARE(d.Image1->pixmap().toImage().pixelColor(2, 2).red() > 150, true); // Dark's panelmain is red
+        d.Command1->click();
+        QCOMPARE(m_settings->text(Key::skinname), QStringLiteral("Dark"));
+        QCOMPARE(m_applied, QStringList{QStringLiteral("Dark")});
+    }
+
+    void addingAProgram_data()
+    {
+        QTest::addColumn<int>("listed");  // p1;..;pN; stored before opening
+        QTest::addColumn<QString>("chosen"); // what the file dialog returns, "" for cancel
+        QTest::addColumn<bool>("byKey");   // Insert in the list instead of the button
+        QTest::addColumn<int>("chooserCalls");
+        QTest::addColumn<QString>("added"); // the new last entry, "" for none
+        QTest::addColumn<bool>("duplicate");
+        QTest::newRow("new program") << 2 << QStringLiteral("bin/Wish8.6") << false << 1 << QStringLiteral("Wish8.6")
+                                     << false;
+        QTest::newRow("link: the running program's name")
+            << 2 << QStringLiteral("bin/wish") << true << 1 << QStringLiteral("Wish8.6") << false;
+        QTest::newRow("duplicate in other letter case") << 2 << QStringLiteral("bin/P2") << false << 1 << QString()
+                                                        << true;
+        QTest::newRow("cancelled") << 2 << QString() << false << 1 << QString() << false;
+        QTest::newRow("49 listed: the 50th is added") << 49 << QStringLiteral("bin/Wish8.6") << true << 1
+                                                      << QStringLiteral("Wish8.6") << false;
+        QTest::newRow("50 listed: the 51st is refused silently")
+            << 50 << QStringLiteral("bin/Wish8.6") << false << 0 << QString() << false;
+    }
+    void addingAProgram()
+    {
+        QFETCH(int, listed);
+        QFETCH(QString, chosen);
+        QFETCH(bool, byKey);
+        QFETCH(int, chooserCalls);
+        QFETCH(QString, added);
+        QFETCH(bool, duplicate);
+        QStringList apps;
+        for (int i = 1; i <= listed; ++i)
+            apps << QStringLiteral("p%1").arg(i);
+        m_settings->write(Key::Apps, Settings::appsText(apps));
+        const QString bin = m_dir->filePath(QStringLiteral("bin"));
+        QVERIFY(QDir().mkpath(bin));
+        for (const char* name : {"Wish8.6", "P2"}) {
+            QFile file(bin + QLatin1Char('/') + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QFile::link(bin + QStringLiteral("/Wish8.6"), bin + QStringLiteral("/wish"));
+        m_chosen = chosen.isEmpty() ? QString() : m_dir->filePath(chosen);
+
+        options& d = open();
+        if (byKey)
+            QTest::keyClick(d.List1, Qt::Key_Insert);
+        else
+            d.Command3->click();
+        QCOMPARE(m_chooserCalls, chooserCalls);
+        QStringList expected = apps;
+        if (!added.isEmpty())
+            expected << added;
+        QCOMPARE(d.choices().apps, expected);
+        QCOMPARE(m_messages.size(), duplicate ? 1 : 0);
+        if (duplicate) {
+            QCOMPARE(m_messages[0].icon, QMessageBox::Information);
+            QCOMPARE(m_messages[0].title, QStringLiteral("Внимание!"));
+            QCOMPARE(m_messages[0].text, kDuplicate);
+        }
+        d.Command1->click();
+        QCOMPARE(m_settings->text(Key::Apps), Settings::appsText(expected));
+    }
+
+    void deletingAProgram_data()
+    {
+        QTest::addColumn<int>("select"); // -1: nothing selected
+        QTest::addColumn<bool>("byKey");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("no selection: nothing") << -1 << true << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+        QTest::newRow("no selection, button") << -1 << false << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+        QTest::newRow("Delete key") << 0 << true << QStringList{QStringLiteral("b")};
+        QTest::newRow("button") << 1 << false << QStringList{QStringLiteral("a")};
+    }
+    void deletingAProgram()
+    {
+        QFETCH(int, select);
+        QFETCH(bool, byKey);
+        QFETCH(QStringList, left);
+        m_settings->write(Key::Apps, QStringLiteral("a;b;"));
+        options& d = open();
+        if (select >= 0)
+            d.List1->setCurrentRow(select);
+        if (byKey)
+            QTest::keyClick(d.List1, Qt::Key_Delete);
+        else
+            d.Command4->click();
+        QCOMPARE(d.choices().apps, left);
+        QCOMPARE(m_chooserCalls, 0);
+    }
+
+    void okShowsOrHidesThePanel_data()
+    {
+        QTest::addColumn<QString>("before"); // "<absent>": no key
+        QTest::addColumn<bool>("click");     // toggles "Показывать панель Zarvik"
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("cleared: hidden at once") << QStringLiteral("1") << true << QStringList{QStringLiteral("hide")};
+        QTest::newRow("ticked: shown at once") << QStringLiteral("0") << true << QStringList{QStringLiteral("show")};
+        QTest::newRow("untouched, shown") << QStringLiteral("1") << false << QStringList{};
+        QTest::newRow("untouched, hidden") << QStringLiteral("0") << false << QStringList{};
+        QTest::newRow("absent, cleared: no change") << QStringLiteral("<absent>") << true << QStringList{};
+    }
+    void okShowsOrHidesThePanel()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, click);
+        QFETCH(QStringList, calls);
+        if (before != QLatin1String("<absent>"))
+            m_settings->write(Key::ShowPanel, before);
+        options& d = open();
+        if (click)
+            d.showpanel->click();
+        d.Command1->click();
+        QCOMPARE(m_panelCalls, calls);
+        QCOMPARE(m_settings->text(Key::ShowPanel), d.showpanel->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+
+    void cancelWritesNothing_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Отмена") << 0;
+        QTest::newRow("close box") << 1;
+        QTest::newRow("Escape") << 2;
+    }
+    void cancelWritesNothing()
+    {
+        QFETCH(int, how);
+        m_settings->write(Key::skinname, QStringLiteral("Dark"));
+        m_settings->write(Key::Apps, QStringLiteral("gimp;wish8.6;"));
+        m_settings->write(Key::ShowPanel, QStringLiteral("1"));
+        m_settings->write(Key::threeclk, QStringLiteral("True"));
+        QFile file(iniPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        file.close();
+
+        options& d = open();
+        d.showpanel->click();
+        d.trans2clk->click();
+        d.List1->setCurrentRow(0);
+        d.Command4->click();
+        selectSkin(d, QStringLiteral("broken"));
+        if (how == 0)
+            d.Command2->click();
+        else if (how == 1)
+            d.close();
+        else
+            QTest::keyClick(&d, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(m_dialog.isNull());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+        QVERIFY(m_applied.isEmpty() && m_panelCalls.isEmpty());
+    }
+
+    void linkOpensTheSkinsPage()
+    {
+        FakePlatform& platform = m_platform;
+        options& d = open();
+        QCOMPARE(d.Label6->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseClick(d.Label6, Qt::LeftButton);
+        QCOMPARE(platform.openedDocuments(), QStringList{kSkinsPage});
+        QVERIFY(kSkinsPage.endsWith(QStringLiteral("/zarvik/download.htm")));
+    }
+
+    // The main form opens one dialog; a second request brings the same one forward, and
+    // after it closed the next request loads a fresh one from the store.
+    void mainFormKeepsOneDialog()
+    {
+        Form2 form(m_platform, *m_settings, m_dir->path());
+        form.showOptions();
+        QPointer<options> first = form.optionsDialog();
+        QVERIFY(first && first->isVisible());
+        first->showsplash->click();
+        form.showOptions();
+        QCOMPARE(form.optionsDialog(), first.data());
+        QVERIFY(!first->showsplash->isChecked()); // not reloaded
+        first->Command1->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first.isNull());
+        QCOMPARE(m_settings->text(Key::ShowSplash), QStringLiteral("0"));
+        form.showOptions();
+        QVERIFY(form.optionsDialog() && !form.optionsDialog()->showsplash->isChecked());
+    }
+
+private:
+    QString iniPath() const { return m_dir->filePath(QStringLiteral("Zarvik5.ini")); }
+
+    options& open()
+    {
+        OptionsHost host;
+        host.applySkin = [this] {
+            m_applied << m_settings->text(Key::skinname);
+            return m_skins->load(m_settings->text(Key::skinname)).isComplete();
+        };
+        host.showPanel = [this](bool show) { m_panelCalls << (show ? QStringLiteral("show") : QStringLiteral("hide")); };
+        m_dialog = new options(*m_settings, m_platform, *m_skins, host);
+        m_dialog->setProgramChooser([this] {
+            ++m_chooserCalls;
+            return m_chosen;
+        });
+        m_dialog->setMessageBox([this](QMessageBox::Icon icon, const QString& title, const QString& text) {
+            m_messages.append({icon, title, text});
+        });
+        m_dialog->Form_Load();
+        m_dialog->show();
+        return *m_dialog;
+    }
+
+    static void selectSkin(options& d, const QString& name)
+    {
+        const QList<QListWidgetItem*> items = d.listskins->findItems(name, Qt::MatchExactly);
+        QVERIFY(!items.isEmpty());
+        d.listskins->setCurrentItem(items.first());
+    }
+
+    void writeSkin(const QString& name, const QStringList& missing)
+    {
+        const QString folder = Skins::folder(m_dir->path(), name);
+        QVERIFY(QDir().mkpath(folder));
+        for (const QString& file : Skins::fileNames()) {
+            if (missing.contains(file))
+                continue;
+            QImage image(40, 30, QImage::Format_RGB32);
+            image.fill(file == QLatin1String("panelmain.jpg") ? qRgb(220, 20, 20) : qRgb(20, 20, 220));
+            QVERIFY(image.save(folder + QLatin1Char('/') + file, "JPG"));
+        }
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<SkinLoader> m_skins;
+    FakePlatform m_platform;
+    QPointer<options> m_dialog;
+    QList<Message> m_messages;
+    QStringList m_applied;
+    QStringList m_panelCalls;
+    QString m_chosen;
+    int m_chooserCalls = 0;
+};
+
+QTEST_MAIN(TestOptions)
+#include "tst_options.moc"
