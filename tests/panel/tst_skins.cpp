@@ -247,6 +247,30 @@ private slots:
         QCOMPARE(m_settings->text(Key::skinname), kBuiltInSkin);
     }
 
+    // The skins built into the program folder are whole, at the built-in sizes, and the one
+    // with a Cyrillic name is found through its folder like any other.
+    void shippedSkins_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("dark") << QStringLiteral("Night");
+        QTest::newRow("light green, Cyrillic folder") << QStringLiteral("Мята");
+    }
+    void shippedSkins()
+    {
+        QFETCH(QString, name);
+        SkinLoader loader(QStringLiteral(ZARVIK_PROGRAM_DIR));
+        const Skin skin = loader.load(name);
+        QVERIFY(skin.isComplete());
+        const Skin builtIn = loader.load(kBuiltInSkin);
+        for (int i = 0; i < kSkinFileCount; ++i) {
+            QCOMPARE(skin.picture(Skin::fileAt(i)).size(), Skin::targetSize(Skin::fileAt(i)));
+            QVERIFY(skin.picture(Skin::fileAt(i)).toImage() != builtIn.picture(Skin::fileAt(i)).toImage());
+        }
+        m_settings->write(Key::skinname, name);
+        QVERIFY(testskin(*m_settings, loader));
+        QCOMPARE(m_settings->text(Key::skinname), name);
+    }
+
 private:
     QString iniPath() const { return m_dir.filePath(QStringLiteral("Zarvik5.ini")); }
 
