@@ -128,11 +128,8 @@ void options::build()
     hidelastfocus = new QCheckBox(QStringLiteral("Скрывать при при щелчке вне панели"), Picture3);
     bigpanel = new QCheckBox(QStringLiteral("Большая панель (как в Zarvik 4.x)"), Picture3);
     panel->addWidget(showpanel);
-    for (QCheckBox* option : {hide5sec, hidelastfocus, bigpanel}) {
-        // The three depend on the first: indented under it.
-        option->setContentsMargins(20, 0, 0, 0);
+    for (QCheckBox* option : {hide5sec, hidelastfocus, bigpanel})
         panel->addWidget(option);
-    }
     panel->addStretch(1);
 
     // "Всплывающий перевод"
@@ -148,8 +145,6 @@ void options::build()
     // One choice of two, but a stored pair may select neither: the exclusion is ours.
     trans2clk->setAutoExclusive(false);
     trans3clk->setAutoExclusive(false);
-    trans2clk->setContentsMargins(20, 0, 0, 0);
-    trans3clk->setContentsMargins(20, 0, 0, 0);
     click->addWidget(transclick);
     click->addWidget(trans2clk);
     click->addWidget(trans3clk);
@@ -190,8 +185,14 @@ void options::build()
     Label6->installEventFilter(this);
     look->addWidget(Label6);
 
+    // Every page gets the room of the largest, so the window keeps its size from page to page.
+    QSize room;
     for (QWidget* p : {Picture1, Picture3, Picture5, Picture7})
+        room = room.expandedTo(p->sizeHint());
+    for (QWidget* p : {Picture1, Picture3, Picture5, Picture7}) {
+        p->setMinimumSize(room);
         pages->addWidget(p, 0, 0);
+    }
 
     Line1 = new QFrame(this);
     Line1->setFrameShape(QFrame::HLine);

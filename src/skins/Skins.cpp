@@ -40,7 +40,11 @@ void assign(const Skin& skin, SkinFile file, Target&& target)
 void wearSkin(const Skin& skin, Form3& panel, Form1* dictionary)
 {
     assign(skin, SkinFile::panelmain, [&](const QPixmap& p) { panel.Picture1->setPicture(p); });
-    assign(skin, SkinFile::panelbutton1, [&](const QPixmap& p) { panel.Picture2->setPicture(p); });
+    // The handle as shown matches the panel's state: a panel restyled while open keeps the
+    // handle of an open panel rather than pointing the wrong way until its next slide.
+    const bool open = panel.isVisible() && !panel.isClosedPosition();
+    assign(skin, open ? SkinFile::panelbutton2 : SkinFile::panelbutton1,
+           [&](const QPixmap& p) { panel.Picture2->setPicture(p); });
     assign(skin, SkinFile::panelbutton1, [&](const QPixmap& p) { panel.Picture3->setPicture(p); });
     assign(skin, SkinFile::panelbutton2, [&](const QPixmap& p) { panel.Picture4->setPicture(p); });
     if (dictionary)
