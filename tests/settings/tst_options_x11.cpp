@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -109,6 +111,10 @@ private slots:
     {
         QVERIFY(displayReachable(nullptr));
         QVERIFY(m_dir.isValid());
+        // As the program does, so that the file dialog is seen as the user sees it.
+        if (m_russian.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&m_russian);
         QString error;
         m_platform = X11Platform::create(m_dir.filePath(QStringLiteral("registry.json")), &error);
         QVERIFY2(m_platform, qPrintable(error));
@@ -262,6 +268,7 @@ private slots:
     }
 
 private:
+    QTranslator m_russian;
     QTemporaryDir m_dir;
     std::unique_ptr<X11Platform> m_platform;
     std::unique_ptr<Settings> m_settings;
