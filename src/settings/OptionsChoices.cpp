@@ -6,8 +6,7 @@
 
 namespace zarvik {
 
-OptionsChoices OptionsChoices::read(const Settings& settings)
-{
+OptionsChoices OptionsChoices::read(const Settings& settings) {
     // A check box is ticked by the number 1; anything else but a number reads as the key's
     // default (the store's rule for hand-edited values).
     const auto box = [&](Key key) { return settings.numberIs(key, 1); };
@@ -20,19 +19,18 @@ OptionsChoices OptionsChoices::read(const Settings& settings)
     c.bigpanel = box(Key::bigpanel);
     c.transbuffer = box(Key::Buffer);
     c.transclick = box(Key::OnClick);
-    std::tie(c.trans2clk, c.trans3clk) = clickModes(settings.boolean(Key::twoclk), settings.boolean(Key::threeclk));
+    std::tie(c.trans2clk, c.trans3clk) =
+        clickModes(settings.boolean(Key::twoclk), settings.boolean(Key::threeclk));
     c.findword = box(Key::findword);
     c.showquestions = box(Key::questions);
     return c;
 }
 
-std::pair<bool, bool> OptionsChoices::clickModes(bool twoclk, bool threeclk)
-{
+std::pair<bool, bool> OptionsChoices::clickModes(bool twoclk, bool threeclk) {
     return {twoclk && !threeclk, threeclk};
 }
 
-QString OptionsChoices::programName(const QString& chosenPath)
-{
+QString OptionsChoices::programName(const QString& chosenPath) {
     const QFileInfo chosen(chosenPath);
     // A running program is named by its executable as the kernel resolved it; a link that
     // leads nowhere keeps its own name.
@@ -40,8 +38,7 @@ QString OptionsChoices::programName(const QString& chosenPath)
     return QFileInfo(target.isEmpty() ? chosenPath : target).fileName();
 }
 
-bool OptionsChoices::isListed(const QStringList& apps, const QString& name)
-{
+bool OptionsChoices::isListed(const QStringList& apps, const QString& name) {
     const QString upper = name.toUpper();
     for (const QString& entry : apps) {
         if (entry.toUpper() == upper)
@@ -50,8 +47,7 @@ bool OptionsChoices::isListed(const QStringList& apps, const QString& name)
     return false;
 }
 
-OptionsChoices::PanelChange OptionsChoices::panelChange(const QString& previousShowPanel, bool showpanel)
-{
+OptionsChoices::PanelChange OptionsChoices::panelChange(const QString& previousShowPanel, bool showpanel) {
     const std::optional<double> previous = settingsNumber(previousShowPanel);
     if (!previous)
         return PanelChange::None;
@@ -63,16 +59,14 @@ OptionsChoices::PanelChange OptionsChoices::panelChange(const QString& previousS
 }
 
 QString OptionsChoices::skinToStore(bool previewVisible, const std::optional<QString>& selected,
-                                    const QString& stored)
-{
+                                    const QString& stored) {
     if (!previewVisible)
         return kBuiltInSkin;
     return selected ? *selected : stored;
 }
 
 void OptionsChoices::write(Settings& settings, const QString& skin, const std::function<bool()>& applySkin,
-                           const std::function<void(PanelChange)>& changePanel) const
-{
+                           const std::function<void(PanelChange)>& changePanel) const {
     settings.write(Key::skinname, skin);
     if (!applySkin() && skin != kBuiltInSkin) {
         settings.write(Key::skinname, kBuiltInSkin);

@@ -53,7 +53,8 @@ struct OptionsChoices {
     // The skin OK stores: the selected entry while the preview is visible, the built-in skin
     // after a failed preview. Without a selection (the stored skin is not among the folders)
     // the stored name is kept.
-    static QString skinToStore(bool previewVisible, const std::optional<QString>& selected, const QString& stored);
+    static QString skinToStore(bool previewVisible, const std::optional<QString>& selected,
+                               const QString& stored);
 
     // OK: stores `skin` and applies it (`applySkin` returns whether every picture loaded; if
     // not, the folder changed since the preview and the built-in skin is stored and applied),

@@ -26,9 +26,10 @@ inline const QString kSkinsPage = QStringLiteral("http://www.zarvik.example/zarv
 
 // The sample of the panel's list for the word "skin" shown over the preview; the runs of
 // spaces are part of it.
-inline const QString kPreviewSample = QStringLiteral(
-    "skin - кожа; шлура; кожура           skin diver - аквалангист                skin harderning - упрочнение "
-    "пове  skin-deep - поверхностный            skinflint - скряга");
+inline const QString kPreviewSample =
+    QStringLiteral("skin - кожа; шлура; кожура           skin diver - аквалангист                skin "
+                   "harderning - упрочнение "
+                   "пове  skin-deep - поверхностный            skinflint - скряга");
 
 // What the dialog's OK does outside the dialog: dress the open forms in the skin now stored
 // (returning whether every picture of it loaded) and show or hide the panel.
@@ -43,7 +44,8 @@ struct OptionsHost {
 class options final : public QDialog {
     Q_OBJECT
 public:
-    options(Settings& settings, Platform& platform, SkinLoader& skins, OptionsHost host, QWidget* parent = nullptr);
+    options(Settings& settings, Platform& platform, SkinLoader& skins, OptionsHost host,
+            QWidget* parent = nullptr);
     ~options() override;
 
     // The page list and the pages (containers with their header strips).

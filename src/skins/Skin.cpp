@@ -31,18 +31,15 @@ constexpr int kAllocationLimitMb = 16;
 
 } // namespace
 
-QString Skin::fileName(SkinFile file)
-{
+QString Skin::fileName(SkinFile file) {
     return QString::fromLatin1(kFiles[static_cast<size_t>(file)].name);
 }
 
-QSize Skin::targetSize(SkinFile file)
-{
+QSize Skin::targetSize(SkinFile file) {
     return kFiles[static_cast<size_t>(file)].size;
 }
 
-bool Skin::isComplete() const
-{
+bool Skin::isComplete() const {
     for (const QPixmap& picture : m_pictures) {
         if (picture.isNull())
             return false;
@@ -52,13 +49,11 @@ bool Skin::isComplete() const
 
 SkinLoader::SkinLoader(QString programDir) : m_programDir(std::move(programDir)) {}
 
-QString SkinLoader::folder(const QString& skinName) const
-{
+QString SkinLoader::folder(const QString& skinName) const {
     return m_programDir + QStringLiteral("/skins/") + skinName;
 }
 
-QImage SkinLoader::decodeBounded(const QString& path, QSize bound)
-{
+QImage SkinLoader::decodeBounded(const QString& path, QSize bound) {
     QImageReader reader(path);
     reader.setAllocationLimit(kAllocationLimitMb);
     const QSize size = reader.size();
@@ -72,8 +67,7 @@ QImage SkinLoader::decodeBounded(const QString& path, QSize bound)
     return image;
 }
 
-QPixmap SkinLoader::pictureOf(SkinFile file, const QString& path)
-{
+QPixmap SkinLoader::pictureOf(SkinFile file, const QString& path) {
     Decoded& last = m_last[static_cast<size_t>(file)];
     const QFileInfo info(path);
     if (!info.isFile()) {
@@ -95,15 +89,14 @@ QPixmap SkinLoader::pictureOf(SkinFile file, const QString& path)
     return last.picture;
 }
 
-Skin SkinLoader::load(const QString& skinName)
-{
+Skin SkinLoader::load(const QString& skinName) {
     if (skinName == kBuiltInSkin) {
         if (!m_builtIn) {
             const BuiltInSkin builtIn;
             Skin skin;
             skin.m_builtIn = true;
-            skin.m_pictures = {builtIn.picpanelleft, builtIn.picpanelright, builtIn.picdicclose,
-                               builtIn.picdicclosepress, builtIn.splash, builtIn.picdicback,
+            skin.m_pictures = {builtIn.picpanelleft,     builtIn.picpanelright, builtIn.picdicclose,
+                               builtIn.picdicclosepress, builtIn.splash,        builtIn.picdicback,
                                builtIn.picpanelback};
             m_builtIn = skin;
         }

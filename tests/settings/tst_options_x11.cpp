@@ -5,8 +5,8 @@
 #include "app/Form2.h"
 #include "panel/Form3.h"
 #include "panel/PictureBox.h"
-#include "platform/X11Platform.h"
 #include "platform/PlatformFactory.h"
+#include "platform/X11Platform.h"
 #include "settings/Settings.h"
 #include "settings/options.h"
 #include "skins/Skin.h"
@@ -17,13 +17,13 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 using namespace zarvik;
 
@@ -32,8 +32,7 @@ namespace {
 const QString kArtifacts = QStringLiteral(ZARVIK_PROGRAM_DIR "/../artifacts/options");
 
 // Runs a command to its end while the program's own events go on being handled.
-QString run(const QString& program, const QStringList& args)
-{
+QString run(const QString& program, const QStringList& args) {
     QProcess process;
     process.start(program, args);
     QElapsedTimer t;
@@ -43,9 +42,7 @@ QString run(const QString& program, const QStringList& args)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-template <typename F>
-bool eventually(F condition, int ms = 5000)
-{
+template <typename F> bool eventually(F condition, int ms = 5000) {
     QElapsedTimer t;
     t.start();
     while (!condition() && t.elapsed() < ms)
@@ -53,37 +50,36 @@ bool eventually(F condition, int ms = 5000)
     return condition();
 }
 
-void click(QPoint global)
-{
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(global.x()),
-                                    QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")});
+void click(QPoint global) {
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(global.x()),
+         QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")});
     QTest::qWait(250);
 }
 
-QPoint centre(QWidget* widget)
-{
+QPoint centre(QWidget* widget) {
     return widget->mapToGlobal(widget->rect().center());
 }
 
-QPoint itemCentre(QListWidget* list, int row)
-{
+QPoint itemCentre(QListWidget* list, int row) {
     return list->viewport()->mapToGlobal(list->visualItemRect(list->item(row)).center());
 }
 
-void shot(const QString& name)
-{
+void shot(const QString& name) {
     QDir().mkpath(kArtifacts);
-    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), kArtifacts + QLatin1Char('/') + name + QStringLiteral(".png")});
+    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                   kArtifacts + QLatin1Char('/') + name + QStringLiteral(".png")});
 }
 
 // The colour the user sees at a screen pixel.
-QColor onScreen(QPoint global)
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0, global.x(), global.y(), 1, 1).toImage().pixelColor(0, 0);
+QColor onScreen(QPoint global) {
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, global.x(), global.y(), 1, 1)
+        .toImage()
+        .pixelColor(0, 0);
 }
 
-bool near(const QColor& a, const QColor& b)
-{
+bool near(const QColor& a, const QColor& b) {
     return qAbs(a.red() - b.red()) < 24 && qAbs(a.green() - b.green()) < 24 && qAbs(a.blue() - b.blue()) < 24;
 }
 
@@ -93,8 +89,7 @@ public:
     bool cameOnScreen = false;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         // Parked, the strip stands about 667 pixels left of the screen.
         if (event->type() == QEvent::Move && static_cast<QWidget*>(watched)->x() > -600)
             cameOnScreen = true;
@@ -107,8 +102,7 @@ protected:
 class TestOptionsX11 : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QVERIFY(displayReachable(nullptr));
         QVERIFY(m_dir.isValid());
         // As the program does, so that the file dialog is seen as the user sees it.
@@ -128,8 +122,7 @@ private slots:
         Main(*m_form);
         QVERIFY(eventually([&] { return m_form->form3().isVisible(); }));
     }
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         if (m_wish.state() != QProcess::NotRunning) {
             m_wish.kill();
             m_wish.waitForFinished(3000);
@@ -137,8 +130,7 @@ private slots:
         m_form.reset();
     }
 
-    void pagesAndPreviews()
-    {
+    void pagesAndPreviews() {
         m_form->mnuopen_Click(); // the panel slides open
         QVERIFY(eventually([&] { return !m_form->form3().isClosedPosition(); }));
         m_form->showOptions();
@@ -171,13 +163,15 @@ private slots:
             shot(QStringLiteral("preview-%1").arg(name == kBuiltInSkin ? QStringLiteral("builtin") : name));
         }
         // OK with the dark skin: the open panel changes at once.
-        const QList<QListWidgetItem*> night = d->listskins->findItems(QStringLiteral("Night"), Qt::MatchExactly);
+        const QList<QListWidgetItem*> night =
+            d->listskins->findItems(QStringLiteral("Night"), Qt::MatchExactly);
         click(itemCentre(d->listskins, d->listskins->row(night.first())));
         QPointer<options> dialog = d;
         click(centre(d->Command1));
         QVERIFY(eventually([&] { return dialog.isNull(); }));
         QCOMPARE(m_settings->text(Key::skinname), QStringLiteral("Night"));
-        const QImage nightPanel = m_form->skins().load(QStringLiteral("Night")).picture(SkinFile::panelmain).toImage();
+        const QImage nightPanel =
+            m_form->skins().load(QStringLiteral("Night")).picture(SkinFile::panelmain).toImage();
         Form3& panel = m_form->form3();
         QVERIFY(eventually([&] {
             return near(onScreen(panel.mapToGlobal(QPoint(60, 12))), nightPanel.pixelColor(60, 12));
@@ -188,48 +182,40 @@ private slots:
 
     // A program added through the file dialog is stored under the name the platform reports
     // for it, so that its window really gets no pop-up afterwards.
-    void addedProgramIsLeftAlone()
-    {
+    void addedProgramIsLeftAlone() {
         if (!m_form->form3().isClosedPosition())
             m_form->form3().closingSequence();
-        m_wish.start(QStringLiteral("wish"), {QStringLiteral(ZARVIK_SOURCE_DIR "/tests/e2e/popup/wordwindow.tcl"),
-                                              QStringLiteral("Words"), QStringLiteral("cat table")});
-        QPoint cat;
-        QString log;
+        m_wish.start(QStringLiteral("wish"),
+                     {QStringLiteral(ZARVIK_SOURCE_DIR "/tests/e2e/popup/wordwindow.tcl"),
+                      QStringLiteral("Words"), QStringLiteral("cat table")});
+        QString log; // "word cat X Y": the middle of the word within the window
         QVERIFY(eventually([&] {
-            log += QString::fromUtf8(m_wish.readAllStandardOutput());
-            return log.contains(QStringLiteral("words done"));
+            return (log += QString::fromUtf8(m_wish.readAllStandardOutput()))
+                .contains(QStringLiteral("words done"));
         }));
-        const QString wid = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
-                                                            QStringLiteral("--name"), QStringLiteral("^Words$")})
-                                .split(QLatin1Char('\n'))
-                                .first();
-        const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), wid});
-        const auto field = [&](const QString& label) {
-            const qsizetype at = info.indexOf(label);
-            return info.mid(at + label.size()).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
-        };
-        for (const QString& line : log.split(QLatin1Char('\n'))) {
-            const QStringList parts = line.split(QLatin1Char(' '));
-            if (parts.size() == 4 && parts[0] == QLatin1String("word") && parts[1] == QLatin1String("cat"))
-                cat = QPoint(field(QStringLiteral("Absolute upper-left X:")) + parts[2].toInt(),
-                             field(QStringLiteral("Absolute upper-left Y:")) + parts[3].toInt());
-        }
-        QVERIFY(!cat.isNull());
+        const QStringList cat = log.section(QStringLiteral("word cat "), 1)
+                                    .section(QLatin1Char('\n'), 0, 0)
+                                    .split(QLatin1Char(' '));
+        const QString wid =
+            run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+                                            QStringLiteral("--name"), QStringLiteral("^Words$")})
+                .section(QLatin1Char('\n'), 0, 0);
+        QVERIFY(cat.size() == 2 && !wid.isEmpty());
         // Parked, the strip stands about 667 pixels left of the screen.
         const auto stripShown = [&] { return m_form->x() > -600; };
         const auto doubleClick = [&] {
             QTest::qWait(800);
-            run(QStringLiteral("xdotool"),
-                {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(cat.x()), QString::number(cat.y()),
-                 QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
-                 QStringLiteral("80"), QStringLiteral("1")});
+            run(QStringLiteral("sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("xdotool mousemove --window %1 --sync %2 %3 click --repeat 2 --delay 80 1")
+                     .arg(wid, cat[0], cat[1])});
         };
         // Before: the double-click translates.
         StripWatch watch;
         m_form->installEventFilter(&watch);
         doubleClick();
-        QVERIFY2(eventually([&] { return watch.cameOnScreen; }), "no pop-up over the text window before it was listed");
+        QVERIFY2(eventually([&] { return watch.cameOnScreen; }),
+                 "no pop-up over the text window before it was listed");
         shot(QStringLiteral("before-listing"));
         QVERIFY(eventually([&] { return !stripShown(); }, 6000));
 
@@ -242,15 +228,18 @@ private slots:
         QProcess typist;
         typist.start(QStringLiteral("sh"),
                      {QStringLiteral("-c"),
-                      QStringLiteral("xdotool search --sync --name 'Добавить программу в список' >/dev/null; sleep 0.5;"
-                                     "import -window root '%1/file-dialog.png';"
-                                     "xdotool type --delay 30 /usr/bin/wish; sleep 0.5; xdotool key Return")
+                      QStringLiteral(
+                          "xdotool search --sync --name 'Добавить программу в список' >/dev/null; sleep 0.5;"
+                          "import -window root '%1/file-dialog.png';"
+                          "xdotool type --delay 30 /usr/bin/wish; sleep 0.5; xdotool key Return")
                           .arg(kArtifacts)});
         click(centre(d->Command3));
         QVERIFY(eventually([&] { return d->List1->count() == 1; }, 20000));
         typist.waitForFinished(5000);
         const QString listed = d->List1->item(0)->text();
-        QCOMPARE(listed, QFileInfo(QStringLiteral("/usr/bin/wish")).canonicalFilePath().section(QLatin1Char('/'), -1));
+        QCOMPARE(
+            listed,
+            QFileInfo(QStringLiteral("/usr/bin/wish")).canonicalFilePath().section(QLatin1Char('/'), -1));
         QCOMPARE(listed, m_platform->windowExeName(wid.toULongLong()));
         shot(QStringLiteral("page-0-listed"));
         QPointer<options> dialog = d;
@@ -262,7 +251,8 @@ private slots:
         watch.cameOnScreen = false;
         m_form->state().word.clear();
         doubleClick();
-        QVERIFY2(!eventually([&] { return watch.cameOnScreen; }, 2000), "a pop-up came over a listed program");
+        QVERIFY2(!eventually([&] { return watch.cameOnScreen; }, 2000),
+                 "a pop-up came over a listed program");
         QCOMPARE(m_form->state().word, QString()); // nothing was even captured
         shot(QStringLiteral("after-listing"));
     }
