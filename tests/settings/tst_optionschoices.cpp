@@ -94,26 +94,6 @@ private slots:
         QCOMPARE(OptionsChoices::programName(bin + chosen), expected);
     }
 
-    void addingPrograms_data() {
-        QTest::addColumn<int>("listed"); // p1 .. pN
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("canAdd");
-        QTest::addColumn<bool>("duplicate");
-        QTest::newRow("same name in other letter case") << 3 << QStringLiteral("P2") << true << true;
-        QTest::newRow("a name containing a listed one") << 3 << QStringLiteral("p22") << true << false;
-        QTest::newRow("49 listed: the 50th may be added") << 49 << QStringLiteral("x") << true << false;
-        QTest::newRow("50 listed: the 51st is refused") << 50 << QStringLiteral("x") << false << false;
-    }
-    void addingPrograms() {
-        QFETCH(int, listed);
-        QFETCH(QString, name);
-        QStringList apps;
-        for (int i = 1; i <= listed; ++i)
-            apps.append(QStringLiteral("p%1").arg(i));
-        QTEST(OptionsChoices::canAddProgram(apps), "canAdd");
-        QTEST(OptionsChoices::isListed(apps, name), "duplicate");
-    }
-
     void okDecisions_data() {
         QTest::addColumn<QString>("previous"); // ShowPanel before OK
         QTest::addColumn<bool>("ticked");
