@@ -6,7 +6,8 @@
 
 namespace zarvik {
 
-OptionsChoices OptionsChoices::read(const Settings& settings) {
+OptionsChoices OptionsChoices::read(const Settings& settings)
+{
     // A check box is ticked by the number 1; anything else but a number reads as the key's
     // default (the store's rule for hand-edited values).
     const auto box = [&](Key key) { return settings.numberIs(key, 1); };
@@ -26,11 +27,13 @@ OptionsChoices OptionsChoices::read(const Settings& settings) {
     return c;
 }
 
-std::pair<bool, bool> OptionsChoices::clickModes(bool twoclk, bool threeclk) {
+std::pair<bool, bool> OptionsChoices::clickModes(bool twoclk, bool threeclk)
+{
     return {twoclk && !threeclk, threeclk};
 }
 
-QString OptionsChoices::programName(const QString& chosenPath) {
+QString OptionsChoices::programName(const QString& chosenPath)
+{
     const QFileInfo chosen(chosenPath);
     // A running program is named by its executable as the kernel resolved it; a link that
     // leads nowhere keeps its own name.
@@ -38,7 +41,8 @@ QString OptionsChoices::programName(const QString& chosenPath) {
     return QFileInfo(target.isEmpty() ? chosenPath : target).fileName();
 }
 
-bool OptionsChoices::isListed(const QStringList& apps, const QString& name) {
+bool OptionsChoices::isListed(const QStringList& apps, const QString& name)
+{
     const QString upper = name.toUpper();
     for (const QString& entry : apps) {
         if (entry.toUpper() == upper)
@@ -47,7 +51,8 @@ bool OptionsChoices::isListed(const QStringList& apps, const QString& name) {
     return false;
 }
 
-OptionsChoices::PanelChange OptionsChoices::panelChange(const QString& previousShowPanel, bool showpanel) {
+OptionsChoices::PanelChange OptionsChoices::panelChange(const QString& previousShowPanel, bool showpanel)
+{
     const std::optional<double> previous = settingsNumber(previousShowPanel);
     if (!previous)
         return PanelChange::None;
@@ -59,14 +64,16 @@ OptionsChoices::PanelChange OptionsChoices::panelChange(const QString& previousS
 }
 
 QString OptionsChoices::skinToStore(bool previewVisible, const std::optional<QString>& selected,
-                                    const QString& stored) {
+                                    const QString& stored)
+{
     if (!previewVisible)
         return kBuiltInSkin;
     return selected ? *selected : stored;
 }
 
 void OptionsChoices::write(Settings& settings, const QString& skin, const std::function<bool()>& applySkin,
-                           const std::function<void(PanelChange)>& changePanel) const {
+                           const std::function<void(PanelChange)>& changePanel) const
+{
     settings.write(Key::skinname, skin);
     if (!applySkin() && skin != kBuiltInSkin) {
         settings.write(Key::skinname, kBuiltInSkin);

@@ -25,7 +25,8 @@ namespace {
 constexpr int kPreviewWidth = 520;
 constexpr int kPreviewHeight = 102;
 
-const QStringList& pageNames() {
+const QStringList& pageNames()
+{
     static const QStringList names{QStringLiteral("Общие"), QStringLiteral("Панель Zarvik"),
                                    QStringLiteral("Всплывающий перевод"), QStringLiteral("Вид (Скин)")};
     return names;
@@ -33,7 +34,8 @@ const QStringList& pageNames() {
 
 // The subfolders of the program folder's "skins", by name. A missing "skins" folder simply
 // lists none: the built-in skin is always there.
-QStringList skinFolders(const QString& programDir) {
+QStringList skinFolders(const QString& programDir)
+{
     return QDir(programDir + QStringLiteral("/skins"))
         .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 }
@@ -41,7 +43,8 @@ QStringList skinFolders(const QString& programDir) {
 } // namespace
 
 options::options(Settings& settings, Platform& platform, SkinLoader& skins, OptionsHost host, QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_platform(platform), m_skins(skins), m_host(std::move(host)) {
+    : QDialog(parent), m_settings(settings), m_platform(platform), m_skins(skins), m_host(std::move(host))
+{
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     setWindowTitle(QStringLiteral("Настройки Zarvik"));
@@ -60,7 +63,8 @@ options::options(Settings& settings, Platform& platform, SkinLoader& skins, Opti
 
 options::~options() = default;
 
-QWidget* options::page(const QString& name, QLabel*& header) {
+QWidget* options::page(const QString& name, QLabel*& header)
+{
     auto* container = new QWidget(this);
     auto* layout = new QVBoxLayout(container);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -78,7 +82,8 @@ QWidget* options::page(const QString& name, QLabel*& header) {
     return container;
 }
 
-void options::build() {
+void options::build()
+{
     auto* root = new QVBoxLayout(this);
     auto* body = new QHBoxLayout;
     root->addLayout(body);
@@ -231,7 +236,8 @@ void options::build() {
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 }
 
-void options::Form_Load() {
+void options::Form_Load()
+{
     listskins->addItem(kBuiltInSkin);
     const OptionsChoices c = OptionsChoices::read(m_settings);
     showsplash->setChecked(c.showsplash);
@@ -261,27 +267,31 @@ void options::Form_Load() {
     pvlistbox1->setCurrentRow(0);
 }
 
-void options::pvlistbox1_Click() {
+void options::pvlistbox1_Click()
+{
     const int index = pvlistbox1->currentRow();
     QWidget* const pages[] = {Picture1, Picture3, Picture5, Picture7};
     for (int i = 0; i < 4; ++i)
         pages[i]->setVisible(i == index);
 }
 
-void options::showpanel_Click() {
+void options::showpanel_Click()
+{
     const bool on = showpanel->isChecked();
     hide5sec->setEnabled(on);
     hidelastfocus->setEnabled(on);
     bigpanel->setEnabled(on);
 }
 
-void options::transclick_Click() {
+void options::transclick_Click()
+{
     const bool on = transclick->isChecked();
     trans2clk->setEnabled(on);
     trans3clk->setEnabled(on);
 }
 
-void options::Command3_Click() {
+void options::Command3_Click()
+{
     QStringList entries;
     for (int i = 0; i < List1->count(); ++i)
         entries.append(List1->item(i)->text());
@@ -299,14 +309,16 @@ void options::Command3_Click() {
     List1->addItem(name);
 }
 
-void options::Command4_Click() {
+void options::Command4_Click()
+{
     const QList<QListWidgetItem*> selected = List1->selectedItems();
     if (selected.isEmpty())
         return;
     delete List1->takeItem(List1->row(selected.first()));
 }
 
-void options::listskins_Click() {
+void options::listskins_Click()
+{
     const QList<QListWidgetItem*> selected = listskins->selectedItems();
     if (selected.isEmpty())
         return;
@@ -334,11 +346,13 @@ void options::listskins_Click() {
     }
 }
 
-void options::Label6_Click() {
+void options::Label6_Click()
+{
     m_platform.openDocument(kSkinsPage);
 }
 
-OptionsChoices options::choices() const {
+OptionsChoices options::choices() const
+{
     OptionsChoices c;
     c.showsplash = showsplash->isChecked();
     for (int i = 0; i < List1->count(); ++i)
@@ -356,18 +370,21 @@ OptionsChoices options::choices() const {
     return c;
 }
 
-std::optional<QString> options::selectedSkin() const {
+std::optional<QString> options::selectedSkin() const
+{
     const QList<QListWidgetItem*> selected = listskins->selectedItems();
     if (selected.isEmpty())
         return std::nullopt;
     return selected.first()->text();
 }
 
-bool options::previewVisible() const {
+bool options::previewVisible() const
+{
     return !Image1->isHidden();
 }
 
-void options::Command1_Click() {
+void options::Command1_Click()
+{
     const QString skin = OptionsChoices::skinToStore(previewVisible(), selectedSkin(),
                                                      m_settings.text(Key::skinname, kBuiltInSkin));
     choices().write(
@@ -379,11 +396,13 @@ void options::Command1_Click() {
     close();
 }
 
-void options::Command2_Click() {
+void options::Command2_Click()
+{
     close();
 }
 
-bool options::eventFilter(QObject* watched, QEvent* event) {
+bool options::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == List1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Insert) {
@@ -402,7 +421,8 @@ bool options::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void options::message(QMessageBox::Icon icon, const QString& title, const QString& text) {
+void options::message(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
     m_message(icon, title, text);
 }
 

@@ -31,15 +31,18 @@ constexpr int kAllocationLimitMb = 16;
 
 } // namespace
 
-QString Skin::fileName(SkinFile file) {
+QString Skin::fileName(SkinFile file)
+{
     return QString::fromLatin1(kFiles[static_cast<size_t>(file)].name);
 }
 
-QSize Skin::targetSize(SkinFile file) {
+QSize Skin::targetSize(SkinFile file)
+{
     return kFiles[static_cast<size_t>(file)].size;
 }
 
-bool Skin::isComplete() const {
+bool Skin::isComplete() const
+{
     for (const QPixmap& picture : m_pictures) {
         if (picture.isNull())
             return false;
@@ -49,11 +52,13 @@ bool Skin::isComplete() const {
 
 SkinLoader::SkinLoader(QString programDir) : m_programDir(std::move(programDir)) {}
 
-QString SkinLoader::folder(const QString& skinName) const {
+QString SkinLoader::folder(const QString& skinName) const
+{
     return m_programDir + QStringLiteral("/skins/") + skinName;
 }
 
-QImage SkinLoader::decodeBounded(const QString& path, QSize bound) {
+QImage SkinLoader::decodeBounded(const QString& path, QSize bound)
+{
     QImageReader reader(path);
     reader.setAllocationLimit(kAllocationLimitMb);
     const QSize size = reader.size();
@@ -67,7 +72,8 @@ QImage SkinLoader::decodeBounded(const QString& path, QSize bound) {
     return image;
 }
 
-QPixmap SkinLoader::pictureOf(SkinFile file, const QString& path) {
+QPixmap SkinLoader::pictureOf(SkinFile file, const QString& path)
+{
     Decoded& last = m_last[static_cast<size_t>(file)];
     const QFileInfo info(path);
     if (!info.isFile()) {
@@ -89,7 +95,8 @@ QPixmap SkinLoader::pictureOf(SkinFile file, const QString& path) {
     return last.picture;
 }
 
-Skin SkinLoader::load(const QString& skinName) {
+Skin SkinLoader::load(const QString& skinName)
+{
     if (skinName == kBuiltInSkin) {
         if (!m_builtIn) {
             const BuiltInSkin builtIn;

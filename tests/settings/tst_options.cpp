@@ -34,7 +34,8 @@ const QString kBroken = QStringLiteral("Не правильно установл
 class TestOptions : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
+    void init()
+    {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_settings = std::make_unique<Settings>(iniPath());
@@ -47,14 +48,16 @@ private slots:
         m_panelCalls.clear();
         m_chooserCalls = 0;
     }
-    void cleanup() {
+    void cleanup()
+    {
         delete m_dialog;
         m_skins.reset();
         m_settings.reset();
         m_dir.reset();
     }
 
-    void emptyStoreOpensWithTheDefaults() {
+    void emptyStoreOpensWithTheDefaults()
+    {
         options& d = open();
         QVERIFY(!d.Picture1->isHidden());
         QVERIFY(d.Picture3->isHidden() && d.Picture5->isHidden() && d.Picture7->isHidden());
@@ -80,7 +83,8 @@ private slots:
         QVERIFY(d.Picture1->isHidden() && !d.Picture7->isHidden());
     }
 
-    void enablingRules() {
+    void enablingRules()
+    {
         m_settings->write(Key::ShowPanel, QStringLiteral("0"));
         m_settings->write(Key::OnClick, QStringLiteral("0"));
         options& d = open();
@@ -91,7 +95,8 @@ private slots:
         QVERIFY(d.bigpanel->isEnabled() && d.hide5sec->isChecked() && !d.trans3clk->isEnabled());
     }
 
-    void clickModesStayOneChoice() {
+    void clickModesStayOneChoice()
+    {
         m_settings->writeOption(Key::twoclk, false);
         m_settings->writeOption(Key::threeclk, false);
         options& d = open();
@@ -104,7 +109,8 @@ private slots:
         QVERIFY(d.trans2clk->isChecked() && !d.trans3clk->isChecked());
     }
 
-    void skinOnOpening_data() {
+    void skinOnOpening_data()
+    {
         QTest::addColumn<QString>("skinname"); // "<absent>": no key
         QTest::addColumn<QString>("selected"); // "" for none
         QTest::addColumn<bool>("preview");
@@ -118,7 +124,8 @@ private slots:
         QTest::newRow("broken skin: message, built-in stored")
             << QStringLiteral("broken") << QStringLiteral("broken") << false << kBuiltInSkin;
     }
-    void skinOnOpening() {
+    void skinOnOpening()
+    {
         QFETCH(QString, skinname);
         QFETCH(QString, selected);
         QFETCH(bool, preview);
@@ -141,7 +148,8 @@ private slots:
         QVERIFY(m_dialog.isNull() || !m_dialog->isVisible());
     }
 
-    void addingAProgram_data() {
+    void addingAProgram_data()
+    {
         QTest::addColumn<int>("listed");     // p1;..;pN; stored before opening
         QTest::addColumn<QString>("chosen"); // what the file dialog returns, "" for cancel
         QTest::addColumn<bool>("byKey");     // Insert in the list instead of the button
@@ -155,7 +163,8 @@ private slots:
         QTest::newRow("50 listed: the 51st is refused silently")
             << 50 << QStringLiteral("bin/Wish8.6") << false << 0 << QString() << false;
     }
-    void addingAProgram() {
+    void addingAProgram()
+    {
         QFETCH(int, listed);
         QFETCH(QString, chosen);
         QFETCH(bool, byKey);
@@ -196,7 +205,8 @@ private slots:
     }
 
     // Delete with nothing selected does nothing; emptied, the list is stored as the empty text.
-    void deletingPrograms() {
+    void deletingPrograms()
+    {
         m_settings->write(Key::Apps, QStringLiteral("a;b;"));
         m_settings->write(Key::ShowPanel, QStringLiteral("1"));
         options& d = open();
@@ -213,12 +223,14 @@ private slots:
         QCOMPARE(m_panelCalls, QStringList{QStringLiteral("hide")});
     }
 
-    void cancelWritesNothing_data() {
+    void cancelWritesNothing_data()
+    {
         QTest::addColumn<int>("how");
         QTest::newRow("Отмена") << 0;
         QTest::newRow("close box") << 1;
     }
-    void cancelWritesNothing() {
+    void cancelWritesNothing()
+    {
         QFETCH(int, how);
         m_settings->write(Key::skinname, QStringLiteral("Dark"));
         m_settings->write(Key::Apps, QStringLiteral("gimp;wish8.6;"));
@@ -246,7 +258,8 @@ private slots:
         QVERIFY(m_applied.isEmpty() && m_panelCalls.isEmpty());
     }
 
-    void linkOpensTheSkinsPage() {
+    void linkOpensTheSkinsPage()
+    {
         FakePlatform& platform = m_platform;
         options& d = open();
         QCOMPARE(d.Label6->cursor().shape(), Qt::PointingHandCursor);
@@ -257,7 +270,8 @@ private slots:
 
     // The main form opens one dialog; a second request brings the same one forward, and
     // after it closed the next request loads a fresh one from the store.
-    void mainFormKeepsOneDialog() {
+    void mainFormKeepsOneDialog()
+    {
         Form2 form(m_platform, *m_settings, m_dir->path());
         form.showOptions();
         QPointer<options> first = form.optionsDialog();
@@ -277,7 +291,8 @@ private slots:
 private:
     QString iniPath() const { return m_dir->filePath(QStringLiteral("Zarvik5.ini")); }
 
-    options& open() {
+    options& open()
+    {
         OptionsHost host;
         host.applySkin = [this] {
             m_applied << m_settings->text(Key::skinname);
@@ -299,13 +314,15 @@ private:
         return *m_dialog;
     }
 
-    static void selectSkin(options& d, const QString& name) {
+    static void selectSkin(options& d, const QString& name)
+    {
         const QList<QListWidgetItem*> items = d.listskins->findItems(name, Qt::MatchExactly);
         QVERIFY(!items.isEmpty());
         d.listskins->setCurrentItem(items.first());
     }
 
-    void writeSkin(const QString& name, const QStringList& missing) {
+    void writeSkin(const QString& name, const QStringList& missing)
+    {
         const QString folder = Skins::folder(m_dir->path(), name);
         QVERIFY(QDir().mkpath(folder));
         for (const QString& file : Skins::fileNames()) {

@@ -32,7 +32,8 @@ namespace {
 const QString kArtifacts = QStringLiteral(ZARVIK_PROGRAM_DIR "/../artifacts/options");
 
 // Runs a command to its end while the program's own events go on being handled.
-QString run(const QString& program, const QStringList& args) {
+QString run(const QString& program, const QStringList& args)
+{
     QProcess process;
     process.start(program, args);
     QElapsedTimer t;
@@ -42,7 +43,8 @@ QString run(const QString& program, const QStringList& args) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-template <typename F> bool eventually(F condition, int ms = 5000) {
+template <typename F> bool eventually(F condition, int ms = 5000)
+{
     QElapsedTimer t;
     t.start();
     while (!condition() && t.elapsed() < ms)
@@ -50,36 +52,42 @@ template <typename F> bool eventually(F condition, int ms = 5000) {
     return condition();
 }
 
-void click(QPoint global) {
+void click(QPoint global)
+{
     run(QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(global.x()),
          QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")});
     QTest::qWait(250);
 }
 
-QPoint centre(QWidget* widget) {
+QPoint centre(QWidget* widget)
+{
     return widget->mapToGlobal(widget->rect().center());
 }
 
-QPoint itemCentre(QListWidget* list, int row) {
+QPoint itemCentre(QListWidget* list, int row)
+{
     return list->viewport()->mapToGlobal(list->visualItemRect(list->item(row)).center());
 }
 
-void shot(const QString& name) {
+void shot(const QString& name)
+{
     QDir().mkpath(kArtifacts);
     run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
                                    kArtifacts + QLatin1Char('/') + name + QStringLiteral(".png")});
 }
 
 // The colour the user sees at a screen pixel.
-QColor onScreen(QPoint global) {
+QColor onScreen(QPoint global)
+{
     return QGuiApplication::primaryScreen()
         ->grabWindow(0, global.x(), global.y(), 1, 1)
         .toImage()
         .pixelColor(0, 0);
 }
 
-bool near(const QColor& a, const QColor& b) {
+bool near(const QColor& a, const QColor& b)
+{
     return qAbs(a.red() - b.red()) < 24 && qAbs(a.green() - b.green()) < 24 && qAbs(a.blue() - b.blue()) < 24;
 }
 
@@ -89,7 +97,8 @@ public:
     bool cameOnScreen = false;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
         // Parked, the strip stands about 667 pixels left of the screen.
         if (event->type() == QEvent::Move && static_cast<QWidget*>(watched)->x() > -600)
             cameOnScreen = true;
@@ -102,7 +111,8 @@ protected:
 class TestOptionsX11 : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         QVERIFY(displayReachable(nullptr));
         QVERIFY(m_dir.isValid());
         // As the program does, so that the file dialog is seen as the user sees it.
@@ -122,7 +132,8 @@ private slots:
         Main(*m_form);
         QVERIFY(eventually([&] { return m_form->form3().isVisible(); }));
     }
-    void cleanupTestCase() {
+    void cleanupTestCase()
+    {
         if (m_wish.state() != QProcess::NotRunning) {
             m_wish.kill();
             m_wish.waitForFinished(3000);
@@ -130,7 +141,8 @@ private slots:
         m_form.reset();
     }
 
-    void pagesAndPreviews() {
+    void pagesAndPreviews()
+    {
         m_form->mnuopen_Click(); // the panel slides open
         QVERIFY(eventually([&] { return !m_form->form3().isClosedPosition(); }));
         m_form->showOptions();
@@ -182,7 +194,8 @@ private slots:
 
     // A program added through the file dialog is stored under the name the platform reports
     // for it, so that its window really gets no pop-up afterwards.
-    void addedProgramIsLeftAlone() {
+    void addedProgramIsLeftAlone()
+    {
         if (!m_form->form3().isClosedPosition())
             m_form->form3().closingSequence();
         m_wish.start(QStringLiteral("wish"),

@@ -13,7 +13,8 @@ Q_DECLARE_METATYPE(OptionsChoices::PanelChange)
 
 namespace {
 // The ticked controls by name, so that a failing row says which control is wrong.
-QString ticked(const OptionsChoices& c) {
+QString ticked(const OptionsChoices& c)
+{
     QStringList on;
     const std::pair<const char*, bool> boxes[] = {
         {"splash", c.showsplash},       {"panel", c.showpanel},        {"hide5sec", c.hide5sec},
@@ -32,7 +33,8 @@ class TestOptionsChoices : public QObject {
 private slots:
     void init() { QFile::remove(iniPath()); }
 
-    void readsTheStore_data() {
+    void readsTheStore_data()
+    {
         QTest::addColumn<QString>("stored"); // "key=value" pairs, space-separated
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("apps"); // entries shown
@@ -58,7 +60,8 @@ private slots:
             << QStringLiteral("Apps=gimp;wish8.6") << defaults << 1;
         QTest::newRow("Apps with 55 names shows 51") << many << defaults << 51;
     }
-    void readsTheStore() {
+    void readsTheStore()
+    {
         QFETCH(QString, stored);
         QFETCH(QString, expected);
         QFETCH(int, apps);
@@ -70,7 +73,8 @@ private slots:
         QCOMPARE(c.apps.size(), apps);
     }
 
-    void programName_data() {
+    void programName_data()
+    {
         QTest::addColumn<QString>("chosen"); // in the test's bin folder
         QTest::addColumn<QString>("expected");
         QTest::newRow("plain file, letter case kept")
@@ -79,7 +83,8 @@ private slots:
         QTest::newRow("link to a link") << QStringLiteral("tclsh") << QStringLiteral("wish8.6");
         QTest::newRow("dangling link keeps its name") << QStringLiteral("gone") << QStringLiteral("gone");
     }
-    void programName() {
+    void programName()
+    {
         QFETCH(QString, chosen);
         QFETCH(QString, expected);
         const QString bin = m_dir.filePath(QStringLiteral("bin/"));
@@ -94,7 +99,8 @@ private slots:
         QCOMPARE(OptionsChoices::programName(bin + chosen), expected);
     }
 
-    void okDecisions_data() {
+    void okDecisions_data()
+    {
         QTest::addColumn<QString>("previous"); // ShowPanel before OK
         QTest::addColumn<bool>("ticked");
         QTest::addColumn<Change>("change");
@@ -103,7 +109,8 @@ private slots:
         QTest::newRow("shown, still ticked") << QStringLiteral("1") << true << Change::None;
         QTest::newRow("hand-edited 2, cleared") << QStringLiteral("2") << false << Change::None;
     }
-    void okDecisions() {
+    void okDecisions()
+    {
         QFETCH(QString, previous);
         QFETCH(bool, ticked);
         QTEST(OptionsChoices::panelChange(previous, ticked), "change");
@@ -118,7 +125,8 @@ private slots:
 
     // The skin is stored and applied first; the panel is shown or hidden after Apps is
     // written and before its own key; every key of the pages exists afterwards.
-    void writeKeepsItsOrder() {
+    void writeKeepsItsOrder()
+    {
         Settings settings(iniPath());
         settings.write(Key::ShowPanel, QStringLiteral("1"));
         OptionsChoices c;
@@ -145,7 +153,8 @@ private slots:
     }
 
     // The folder changed after its preview: the built-in skin is stored and applied.
-    void failedApplyFallsBackToBuiltIn() {
+    void failedApplyFallsBackToBuiltIn()
+    {
         Settings settings(iniPath());
         QStringList applied;
         OptionsChoices{}.write(
@@ -157,7 +166,8 @@ private slots:
 
 private:
     QString iniPath() const { return m_dir.filePath(QStringLiteral("Zarvik5.ini")); }
-    static Key keyNamed(const QString& name) {
+    static Key keyNamed(const QString& name)
+    {
         for (int k = 0; k <= int(Key::PanelPos); ++k)
             if (Settings::keyName(Key(k)) == name)
                 return Key(k);
