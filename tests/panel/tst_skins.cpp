@@ -247,6 +247,22 @@ private slots:
         QCOMPARE(m_settings->text(Key::skinname), kBuiltInSkin);
     }
 
+    // A skin applied while the panel is open gives the handle its open picture, not the
+    // closed one pointing the wrong way until the next slide.
+    void openPanelKeepsItsOpenHandle()
+    {
+        writeSkin(QStringLiteral("test"), {});
+        m_settings->write(Key::skinname, QStringLiteral("test"));
+        m_platform->setScreenSize(QSize(1024, 768));
+        m_panel->show();
+        m_panel->openingSequence();
+        QVERIFY(!m_panel->isClosedPosition());
+        QVERIFY(applyskin(*m_settings, m_dir.path(), *m_panel, nullptr));
+        QVERIFY(sameColour(m_panel->Picture2->picture(), colour(QStringLiteral("panelbutton2.jpg"))));
+        m_panel->closingSequence();
+        QVERIFY(sameColour(m_panel->Picture2->picture(), colour(QStringLiteral("panelbutton1.jpg"))));
+    }
+
     // The skins built into the program folder are whole, at the built-in sizes, and the one
     // with a Cyrillic name is found through its folder like any other.
     void shippedSkins_data()
