@@ -95,7 +95,13 @@ void Form2::showOptions()
     host.applySkin = [this] {
         return applyskin(m_settings, m_skins, form3(), m_form1 ? m_form1->loaded() : nullptr);
     };
-    host.showPanel = [this](bool show) { form3().setVisible(show); };
+    host.showPanel = [this](bool show) {
+        // A panel switched off while open is shut first, so that its auto-hide stops and it
+        // does not come back open when it is switched on again.
+        if (!show && form3().isVisible() && !form3().isClosedPosition())
+            form3().closingSequence();
+        form3().setVisible(show);
+    };
     m_options = new options(m_settings, m_platform, m_skins, std::move(host));
     m_options->Form_Load();
     m_options->show();

@@ -288,6 +288,24 @@ private slots:
         QVERIFY(form.optionsDialog() && !form.optionsDialog()->showsplash->isChecked());
     }
 
+    // Switched off while open, the panel is shut before it goes, and comes back closed.
+    void panelSwitchedOffWhileOpen()
+    {
+        m_settings->writeFlag(Key::ShowPanel, true);
+        m_platform.setScreenSize(QSize(1024, 768));
+        Form2 form(m_platform, *m_settings, m_dir->path());
+        form.form3().show();
+        form.form3().openingSequence();
+        for (const bool on : {false, true}) {
+            form.showOptions();
+            form.optionsDialog()->showpanel->setChecked(on);
+            form.optionsDialog()->Command1->click();
+            QCOMPARE(form.form3().isVisible(), on);
+            QVERIFY(form.form3().isClosedPosition());
+            QVERIFY(!form.form3().Timer2.isActive());
+        }
+    }
+
 private:
     QString iniPath() const { return m_dir->filePath(QStringLiteral("Zarvik5.ini")); }
 
