@@ -174,13 +174,19 @@ void options::build()
     Label5 = new QLabel(QStringLiteral("skin"), Picture9);
     Label5->setGeometry(100, 5, 270, 16);
     Label7 = new QLabel(kPreviewSample, Picture9);
-    Label7->setGeometry(97, 28, 283, kPreviewHeight - 30);
     Label7->setWordWrap(true);
     Label7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QFont small = Label7->font();
     small.setPixelSize(11);
     Label7->setFont(small);
     Label5->setFont(small);
+    // The runs of spaces pad each entry of the sample to a line of its own when the label is
+    // as wide as its longest entry: the preview then reads like the panel's list.
+    const QFontMetrics metrics(small);
+    int widest = 0;
+    for (const QString& entry : kPreviewSample.split(QStringLiteral("  "), Qt::SkipEmptyParts))
+        widest = qMax(widest, metrics.horizontalAdvance(entry.trimmed()));
+    Label7->setGeometry(97, 28, qMin(widest + 4, 283), kPreviewHeight - 30);
     Label6 = new QLabel(QStringLiteral("Загрузить скины с сайта"), Picture7);
     Label6->setCursor(Qt::PointingHandCursor);
     Label6->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
