@@ -288,6 +288,15 @@ private slots:
         QVERIFY(form.optionsDialog() && !form.optionsDialog()->showsplash->isChecked());
     }
 
+    void noSkinsFolderListsTheBuiltInSkin()
+    {
+        QVERIFY(QDir(m_dir->filePath(QStringLiteral("skins"))).removeRecursively());
+        options& d = open();
+        QCOMPARE(d.listskins->count(), 1);
+        QCOMPARE(d.selectedSkin(), std::optional(kBuiltInSkin));
+        QVERIFY(d.previewVisible() && m_messages.isEmpty());
+    }
+
     // Switched off while open, the panel is shut before it goes, and comes back closed.
     void panelSwitchedOffWhileOpen()
     {
