@@ -38,8 +38,11 @@ QString run(const QString& program, const QStringList& args)
     process.start(program, args);
     QElapsedTimer t;
     t.start();
-    while (!process.waitForFinished(10) && t.elapsed() < 20000)
+    // waitForFinished() says false for a process that ended inside processEvents(): ask the state.
+    while (process.state() != QProcess::NotRunning && t.elapsed() < 20000) {
+        process.waitForFinished(10);
         QCoreApplication::processEvents();
+    }
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
@@ -57,7 +60,9 @@ void click(QPoint global)
     run(QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(global.x()),
          QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")});
-    QTest::qWait(250);
+    // Longer than the double-click time: two test clicks must never make a double-click,
+    // which would send the copy keystroke into the dialog.
+    QTest::qWait(700);
 }
 
 QPoint centre(QWidget* widget)
@@ -220,7 +225,7 @@ private slots:
             QTest::qWait(800);
             run(QStringLiteral("sh"),
                 {QStringLiteral("-c"),
-                 QStringLiteral("xdotool mousemove --window %1 --sync %2 %3 click --repeat 2 --delay 80 1")
+                 QStringLiteral("xdotool mousemove --window %1 %2 %3 click --repeat 2 --delay 80 1")
                      .arg(wid, cat[0], cat[1])});
         };
         // Before: the double-click translates.
