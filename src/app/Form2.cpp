@@ -8,6 +8,7 @@
 #include "platform/Module1.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "settings/options.h"
 #include "skins/Skins.h"
 
 #include <QCoreApplication>
@@ -73,8 +74,9 @@ Form2::~Form2()
 {
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
-    // The watcher must not reach a panel that is going away.
+    // The watcher must not reach a panel that is going away, nor an open dialog this form.
     setPanel(nullptr);
+    delete m_options;
 }
 
 void Form2::applySchedule()
@@ -105,7 +107,7 @@ DictionaryWindow& Form2::form1()
         // A window loaded again after Escape gets the current skin at once, so it never
         // comes back without its pictures.
         m_form1 = std::make_unique<DictionaryWindow>(
-            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_programDir, form); });
+            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_skins, form); });
     }
     return *m_form1;
 }
@@ -115,6 +117,35 @@ void Form2::mnuopen_Click()
     // The panel's closing sequence itself hands the keyboard back to the user's program; the
     // main form is the pop-up strip and never takes it.
     mnuopen(m_settings, form3(), form1(), {});
+}
+
+options* Form2::optionsDialog() const
+{
+    return m_options;
+}
+
+void Form2::showOptions()
+{
+    if (m_options) {
+        m_options->show();
+        m_options->raise();
+        m_options->activateWindow();
+        return;
+    }
+    OptionsHost host;
+    host.applySkin = [this] {
+        return applyskin(m_settings, m_skins, form3(), m_form1 ? m_form1->loaded() : nullptr);
+    };
+    host.showPanel = [this](bool show) {
+        // A panel switched off while open is shut first, so that its auto-hide stops and it
+        // does not come back open when it is switched on again.
+        if (!show && form3().isVisible() && !form3().isClosedPosition())
+            form3().closingSequence();
+        form3().setVisible(show);
+    };
+    m_options = new options(m_settings, m_platform, m_skins, std::move(host));
+    m_options->Form_Load();
+    m_options->show();
 }
 
 void Form2::Form_Load()
@@ -136,9 +167,9 @@ void Form2::Form_Load()
     // 8-13. Each of these steps stands alone: none of them throws, and a picture or setting
     // that cannot be read leaves its own target as it was.
     // 9. A broken skin folder falls back to the built-in skin before anything is dressed.
-    testskin(m_settings, m_programDir);
+    testskin(m_settings, m_skins);
     // 10. Dressing the panel and the dictionary window loads them, hidden.
-    applyskin(m_settings, m_programDir, form3(), &form1().form());
+    applyskin(m_settings, m_skins, form3(), &form1().form());
     // 13. The panel comes up closed at the right screen edge.
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();

@@ -8,7 +8,9 @@
 #include "popup/ClickWatcher.h"
 #include "popup/DictionaryLookupSource.h"
 #include "popup/PopupStrip.h"
+#include "skins/Skin.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -20,6 +22,7 @@ class Form3;
 class Platform;
 class Settings;
 class PanelControl;
+class options;
 
 // The main form: never hidden, parked off-screen; it holds the hidden state and the timers
 // of the pop-up machinery, runs the start-up and doubles as the pop-up strip.
@@ -31,6 +34,8 @@ public:
 
     HiddenState& state() { return m_state; }
     DictionaryReader& Data1() { return m_data1; }
+    // Reads the skins (the splash and the options dialog take their pictures from it too).
+    SkinLoader& skins() { return m_skins; }
     QString programDir() const { return m_programDir; }
 
     // The start-up sequence (load handler).
@@ -52,6 +57,10 @@ public:
     // The tray command "Словарь...": opens or closes the panel, or shows the dictionary
     // window when the panel is switched off.
     void mnuopen_Click();
+    // Opens the options dialog, or brings the open one forward (its controls are not
+    // reloaded). The dialog unloads itself when it closes.
+    void showOptions();
+    options* optionsDialog() const;
     // The background request of the start-up, and where it goes (tests point it at loopback).
     const HomePageProbe& homePage() const { return m_homePage; }
     void setHomePageAddress(const QUrl& address) { m_homePageAddress = address; }
@@ -74,6 +83,7 @@ private:
     Platform& m_platform;
     Settings& m_settings;
     QString m_programDir;
+    SkinLoader m_skins{m_programDir};
     HiddenState m_state;
     DictionaryReader m_data1;
     PanelControl* m_panel = nullptr;
@@ -86,6 +96,7 @@ private:
     QUrl m_homePageAddress = kHomePage;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<DictionaryWindow> m_form1;
+    QPointer<options> m_options;
 };
 
 // The entry procedure: shows the main form modeless, which runs its load handler and then
