@@ -11,6 +11,8 @@ packages=(
   xdg-utils fonts-dejavu-core
   libbenchmark-dev
   mueller7-dict
+  # the help: chmcmd compiles zarvik.chm, xchm is the desktop's viewer for it
+  fp-utils xchm
   xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk
 )
 

@@ -1,6 +1,12 @@
 #include "app/Form2.h"
 
+#include "app/Artwork.h"
+#include "app/TrayCommands.h"
+#include "app/TrayIcon.h"
+#include "app/TrayMenu.h"
 #include "app/Units.h"
+#include "app/about.h"
+#include "app/frmSplash.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
@@ -12,6 +18,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QIcon>
+#include <QPixmap>
 
 namespace zarvik {
 
@@ -41,10 +49,42 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     // Enabled in the form's definition: they run from the moment the form exists.
     Timer1.start();
     Timer3.start();
+    wireShell();
 }
+
+void Form2::wireShell()
+{
+    m_trayIcon = std::make_unique<TrayIcon>(m_platform);
+    m_trayIcon->setScreenTip(QStringLiteral("Zarvik 5.0"));
+    TrayTargets targets;
+    targets.panelTopTwips = [this] { return form3().topTwips(); };
+    targets.openDictionary = [this] { mnuopen_Click(); };
+    targets.showOptions = [this] { showOptions(); };
+    targets.showAbout = [this] { showAbout(); };
+    targets.removeTrayIcon = [this] { m_trayIcon->Remove(); };
+    // Every setting is on disk the moment it is written, so ending the event loop loses
+    // nothing; the windows go with the process.
+    targets.quit = [] { QCoreApplication::exit(0); };
+    targets.chmViewerRegistered = &desktopHasChmViewer;
+    m_trayCommands = std::make_unique<TrayCommands>(m_platform, m_settings, m_programDir, std::move(targets));
+    m_trayMenu = std::make_unique<TrayMenu>(*m_trayCommands);
+    connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] { m_trayCommands->mnuopen_Click(); });
+    connect(m_trayIcon.get(), &TrayIcon::RightClick, this, [this] { m_trayMenu->popup(m_platform.cursorPos()); });
+}
+
+void Form2::showAbout()
+{
+    about box(m_platform, m_data1.databaseName());
+    box.exec();
+}
+
+// Placeholder until the options dialog lands; the options work provides the real one.
+void Form2::showOptions() {}
 
 Form2::~Form2()
 {
+    // The unload handler: the icon leaves the notification area with the form.
+    m_trayIcon->Remove();
     // The watcher must not reach a panel that is going away.
     setPanel(nullptr);
 }
@@ -54,6 +94,8 @@ Form3& Form2::form3()
     if (!m_form3) {
         m_form3 = std::make_unique<Form3>(m_platform, m_settings, m_state, m_programDir);
         setPanel(m_form3.get());
+        // Any button but the left on the handle or strip pops up the tray menu.
+        m_form3->setMenuHook([this](QPoint at) { m_trayMenu->popup(at); });
     }
     return *m_form3;
 }
@@ -85,6 +127,13 @@ void Form2::Form_Load()
     Timer2.setInterval(m_platform.doubleClickTime());
     // 3. Parked off-screen; the zero size is corrected by the activate handler.
     setGeometry(-10000, -10000, 1, 1);
+    // 4. The splash screen, painted before anything else happens.
+    if (m_settings.numberIs(Key::ShowSplash, 1)) {
+        m_splash = std::make_unique<frmSplash>(m_platform, m_settings, m_programDir);
+        m_splash->Show();
+        m_splashShown = true;
+        emit splashShown(*m_splash);
+    }
     // 5. The dictionary beside the program.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
     // 6. The clipboard text to compare with and to put back.
@@ -98,6 +147,10 @@ void Form2::Form_Load()
     testskin(m_settings, m_programDir);
     // 10. Dressing the panel and the dictionary window loads them, hidden.
     applyskin(m_settings, m_programDir, form3(), &form1().form());
+    // 11. The icon in the notification area, with its tip.
+    m_trayIcon->Add(QIcon(QPixmap::fromImage(Artwork::icon(32))));
+    // 12. The splash goes (nothing when it was not shown).
+    m_splash.reset();
     // 13. The panel comes up closed at the right screen edge.
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();

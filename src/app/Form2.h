@@ -16,6 +16,10 @@ namespace zarvik {
 
 class DictionaryWindow;
 class Form3;
+class frmSplash;
+class TrayCommands;
+class TrayIcon;
+class TrayMenu;
 class Platform;
 class Settings;
 class PanelControl;
@@ -51,6 +55,16 @@ public:
     // The tray command "Словарь...": opens or closes the panel, or shows the dictionary
     // window when the panel is switched off.
     void mnuopen_Click();
+    // The options dialog: one instance, brought forward when it is already open.
+    void showOptions();
+    // The about box, modal.
+    void showAbout();
+    // The notification-area icon, the tray menu and its commands.
+    TrayIcon& TrayIcon1() { return *m_trayIcon; }
+    TrayMenu& trayMenu() { return *m_trayMenu; }
+    TrayCommands& trayCommands() { return *m_trayCommands; }
+    // Whether this start-up showed the splash screen.
+    bool splashWasShown() const { return m_splashShown; }
     // The background request of the start-up, and where it goes (tests point it at loopback).
     const HomePageProbe& homePage() const { return m_homePage; }
     void setHomePageAddress(const QUrl& address) { m_homePageAddress = address; }
@@ -66,7 +80,13 @@ public:
     QTimer Timer3; // 50 ms, captured-word lookup
     QTimer Timer4; // 3000 ms, hides the pop-up
 
+signals:
+    // The splash screen is on the screen, painted; the start-up goes on when this returns.
+    void splashShown(frmSplash& splash);
+
 private:
+    void wireShell();
+
     Platform& m_platform;
     Settings& m_settings;
     QString m_programDir;
@@ -81,6 +101,11 @@ private:
     QUrl m_homePageAddress = kHomePage;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<DictionaryWindow> m_form1;
+    std::unique_ptr<TrayIcon> m_trayIcon;
+    std::unique_ptr<TrayCommands> m_trayCommands;
+    std::unique_ptr<TrayMenu> m_trayMenu;
+    std::unique_ptr<frmSplash> m_splash;
+    bool m_splashShown = false;
 };
 
 // The entry procedure: shows the main form modeless, which runs its load handler and then
