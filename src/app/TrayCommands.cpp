@@ -36,7 +36,7 @@ void TrayCommands::opts_Click()
 QString TrayCommands::helpTarget(const QString& programDir, bool chmViewerRegistered)
 {
     const QString chm = programDir + QStringLiteral("/zarvik.chm");
-    const QString html = programDir + QStringLiteral("/help/index.htm");
+    const QString html = programDir + QStringLiteral("/help/index.html");
     // Without a viewer for CHM the desktop would show nothing or offer to save the file; the
     // HTML copy says the same in any browser. Should neither be there, the compiled file's
     // name is still handed over, and the desktop says what it says about a missing file.

@@ -7,9 +7,11 @@
 #include "dictionary/DictionaryReader.h"
 #include "platform/Platform.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 
 namespace zarvik {
 
@@ -31,12 +33,16 @@ QLabel* label(QWidget* parent, const QString& text, QPoint position)
 } // namespace
 
 about::about(Platform& platform, const QString& dictionaryPath, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
       m_platform(platform)
 {
     setObjectName(QStringLiteral("about"));
     setWindowTitle(QStringLiteral("О программе Zarvik"));
     setFixedSize(twipsToPixels(6840), twipsToPixels(3330));
+    // Centred on the screen: the box has no parent window to be centred on.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -56,6 +62,8 @@ about::about(Platform& platform, const QString& dictionaryPath, QWidget* parent)
     Label2->setFont(title);
     Label2->adjustSize();
     Label7 = label(this, QStringLiteral("()"), at(3120, 390));
+    // The count can be selected and copied, to quote it in a letter to the vendor.
+    Label7->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // A wide font may run the name into the count; the count then steps right.
     if (Label7->x() < Label2->geometry().right() + 6)
         Label7->move(Label2->geometry().right() + 6, Label7->y());

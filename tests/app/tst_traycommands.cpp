@@ -81,8 +81,8 @@ private slots:
         QTest::addColumn<bool>("html");
         QTest::addColumn<QString>("opened");
         QTest::newRow("CHM viewer registered") << true << true << true << "/zarvik.chm";
-        QTest::newRow("no CHM viewer: the HTML help") << false << true << true << "/help/index.htm";
-        QTest::newRow("viewer but the compiled help is missing") << true << false << true << "/help/index.htm";
+        QTest::newRow("no CHM viewer: the HTML help") << false << true << true << "/help/index.html";
+        QTest::newRow("viewer but the compiled help is missing") << true << false << true << "/help/index.html";
         QTest::newRow("neither file: the compiled help's name") << false << false << false << "/zarvik.chm";
     }
 
@@ -95,7 +95,7 @@ private slots:
         if (chm)
             touch(QStringLiteral("zarvik.chm"));
         if (html)
-            touch(QStringLiteral("help/index.htm"));
+            touch(QStringLiteral("help/index.html"));
         m_viewer = viewer;
         TrayCommands commands = make(0);
         commands.mnuhelp2_Click();
