@@ -4,9 +4,10 @@
 # tray menu and every command in it, and the exit. One run of Zarvik, driven like a user
 # would with xdotool; windows are read back with xwininfo, texts through the clipboard.
 #
-# Usage (inside tests/with-x.sh --tray): shell-e2e.sh ZARVIK PROGRAM_DIR
+# Usage (inside tests/with-x.sh --tray): shell-e2e.sh [--no-tray] ZARVIK PROGRAM_DIR
 #   ZARVIK       the built executable; it is copied into a temporary program folder
 #   PROGRAM_DIR  the build's program folder: its zarvik.bdd, zarvik.chm and help/ come along
+#   --no-tray    instead: the desktop has no notification area (run inside with-x.sh --wm)
 # Prints one line per case and "N passed, N failed"; exits non-zero when a case failed.
 # Screenshots of the splash, the menu, the about box and the help viewer go to
 # $ZARVIK_ARTIFACTS (and one of every failure).
@@ -16,8 +17,13 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../lib/x11.sh
 source "$here/../lib/x11.sh"
 
+no_tray=0
+if [ "${1:-}" = --no-tray ]; then
+  no_tray=1
+  shift
+fi
 if [ $# -ne 2 ]; then
-  echo "usage: shell-e2e.sh ZARVIK PROGRAM_DIR" >&2
+  echo "usage: shell-e2e.sh [--no-tray] ZARVIK PROGRAM_DIR" >&2
   exit 2
 fi
 zarvik_exe=$1 build_program=$2
@@ -385,6 +391,27 @@ case_exit_keeps_the_moved_panel_and_leaves_no_icon() {
   awk -v s="$stored" -v e="$top" 'BEGIN { exit !(s != "" && s + 0 == e + 0) }' ||
     fail "PanelPos after 'Выход' is '$stored', expected $top"
 }
+
+# Without a notification area the program runs on, and says once why it shows no icon.
+case_runs_without_a_notification_area() {
+  printf '[Options]\nShowSplash=0\n' >"$ini"
+  XDG_CONFIG_HOME="$config_dir" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 PATH="$work/bin:$PATH" \
+    "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
+  zarvik_pid=$!
+  zx_wait_for 10 -- find_panel || { fail "no panel window: the program did not come up"; return; }
+  sleep 1
+  kill -0 "$zarvik_pid" 2>/dev/null || fail "Zarvik ended without a notification area"
+  local told
+  told=$(grep -c 'no notification area' "$work/zarvik.log")
+  [ "$told" = 1 ] || fail "expected one line on standard error about the missing notification area, saw $told"
+}
+
+if [ "$no_tray" = 1 ]; then
+  run_case case_runs_without_a_notification_area
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+fi
 
 for c in case_splash_paints_during_startup case_click_opens_and_closes_the_panel case_double_click_opens_once \
   case_menu_opens_at_the_pointer case_menu_on_the_panel_handle case_about_shows_the_word_count \
