@@ -1,6 +1,5 @@
 #include "app/Form2.h"
 #include "app/TrayIcon.h"
-#include "app/TrayMenu.h"
 #include "app/Units.h"
 #include "app/frmSplash.h"
 #include "panel/DictionaryWindow.h"
@@ -13,7 +12,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
-#include <QMenu>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -157,16 +155,6 @@ private slots:
         Main(form);
         QVERIFY(fromSkin);
         QCOMPARE(m_settings->text(Key::skinname), QStringLiteral("(по умолчанию)"));
-    }
-
-    void panelMenuHookPopsUpTheTrayMenu()
-    {
-        Form2 form(m_platform, *m_settings, m_dir->path());
-        Main(form);
-        form.form3().Label_MouseDown(Qt::RightButton, 100, QPoint(900, 400));
-        QTRY_VERIFY(form.trayMenu().mnumenu.isVisible());
-        form.trayMenu().mnumenu.close();
-        form.form3().Label_MouseUp();
     }
 
 private:

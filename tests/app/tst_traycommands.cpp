@@ -65,15 +65,6 @@ private slots:
                                        QStringLiteral("quit")}));
     }
 
-    void optionsTwiceAsksForTheOneDialogTwice()
-    {
-        TrayCommands commands = make(3000);
-        commands.opts_Click();
-        commands.opts_Click();
-        QCOMPARE(m_calls.count(QStringLiteral("options")), 2);
-        QVERIFY(!m_calls.contains(QStringLiteral("quit")));
-    }
-
     void helpOpensWhatTheDesktopCanShow_data()
     {
         QTest::addColumn<bool>("viewer");
