@@ -177,6 +177,14 @@ open_menu() {
 menu_keys() { xdotool key --delay 150 "$@"; }
 menu_closed() { ! xwininfo -id "$menu" 2>/dev/null | grep -q 'IsViewable'; }
 
+# binary_has_text FILE TEXT: the program carries TEXT (as Qt stores string literals, UTF-16,
+# or as UTF-8).
+binary_has_text() {
+  local utf16
+  utf16=$(printf '%s' "$2" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -d ' \n' | sed 's/../\\x&/g')
+  LC_ALL=C grep -qaP "$utf16" "$1" || grep -qaF "$2" "$1"
+}
+
 # === the cases, in the order of one run ===
 
 case_splash_paints_during_startup() {
@@ -332,13 +340,7 @@ case_options_from_the_menu() {
   open_menu || return
   menu_keys Down Down Return
   zx_wait_for 5 -- grep -q '^PanelPos=' "$ini" || fail "'Настройки...' did not store PanelPos"
-  if ! python3 - "$program_dir/zarvik" <<'EOF'
-import sys
-data = open(sys.argv[1], 'rb').read()
-caption = 'Настройки Zarvik'
-sys.exit(0 if caption.encode('utf-16-le') in data or caption.encode('utf-8') in data else 1)
-EOF
-  then
+  if ! binary_has_text "$program_dir/zarvik" 'Настройки Zarvik'; then
     echo "     SKIP the options window itself: this build has no options dialog yet"
     return
   fi
