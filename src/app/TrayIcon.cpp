@@ -68,8 +68,9 @@ void TrayIcon::activate(QSystemTrayIcon::ActivationReason reason)
     const double window = m_platform.doubleClickTime() / 1000.0;
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        // Qt reports every left press, the second press of a double-click included; that
-        // one is the double-click, not a second click.
+        // Qt's XEmbed icon reports a double-click as one press and the double-click; a host
+        // that reports the second press as a press of its own gets it taken as the
+        // double-click, not as a second click.
         if (m_firstPressAt >= 0 && now - m_firstPressAt <= window) {
             m_firstPressAt = -1;
             m_pairClosedAt = now;
@@ -80,8 +81,7 @@ void TrayIcon::activate(QSystemTrayIcon::ActivationReason reason)
         }
         break;
     case QSystemTrayIcon::DoubleClick:
-        // Follows the second press on an XEmbed tray; a host that reports only the
-        // double-click itself still gets its event.
+        // Already raised when the second press came as a press of its own.
         if (m_pairClosedAt >= 0 && now - m_pairClosedAt <= window) {
             m_pairClosedAt = -1;
         } else {
