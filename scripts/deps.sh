@@ -13,7 +13,7 @@ packages=(
   mueller7-dict
   # the help: chmcmd compiles zarvik.chm, xchm is the desktop's viewer for it
   fp-utils xchm
-  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk sqlite3
+  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk sqlite3 strace
 )
 
 missing=()
