@@ -7,7 +7,8 @@
 # Usage (inside tests/with-x.sh --tray): shell-e2e.sh [--no-tray] ZARVIK PROGRAM_DIR
 #   ZARVIK       the built executable; it is copied into a temporary program folder
 #   PROGRAM_DIR  the build's program folder: its zarvik.bdd, zarvik.chm and help/ come along
-#   --no-tray    instead: the desktop has no notification area (run inside with-x.sh --wm)
+#   --no-tray    instead: a desktop with no notification area and no CHM viewer (run inside
+#                with-x.sh --wm): the program runs on, and its help opens as HTML
 # Prints one line per case and "N passed, N failed"; exits non-zero when a case failed.
 # Screenshots of the splash, the menu, the about box and the help viewer go to
 # $ZARVIK_ARTIFACTS (and one of every failure).
@@ -208,7 +209,7 @@ start_zarvik_held() {
 }
 start_zarvik_plain() {
   XDG_CONFIG_HOME="$config_dir" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 PATH="$work/bin:$PATH" \
-    "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
+    "$@" "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
   zarvik_pid=$!
 }
 
@@ -417,7 +418,9 @@ case_exit_keeps_the_moved_panel_and_leaves_no_icon() {
 # Without a notification area the program runs on, and says once why it shows no icon.
 case_runs_without_a_notification_area() {
   printf '[Options]\nShowSplash=0\n' >"$ini"
-  start_zarvik_plain
+  # A desktop that knows no program for any file type, so none for CHM either.
+  mkdir -p "$work/nodata"
+  start_zarvik_plain env XDG_DATA_HOME="$work/nodata" XDG_DATA_DIRS="$work/nodata" XDG_CONFIG_DIRS="$work/nodata"
   zx_wait_for 10 -- find_panel || { fail "no panel window: the program did not come up"; return; }
   sleep 1
   kill -0 "$zarvik_pid" 2>/dev/null || fail "Zarvik ended without a notification area"
@@ -426,8 +429,26 @@ case_runs_without_a_notification_area() {
   [ "$told" = 1 ] || fail "expected one line on standard error about the missing notification area, saw $told"
 }
 
+# The menu is still there on the panel's handle; with no CHM viewer the help opens as HTML.
+case_help_without_a_chm_viewer_is_html() {
+  local x y w h
+  read -r x y w h < <(geometry_of "$panel")
+  before_windows=$(zarvik_windows)
+  pointer_to "$((x + 8))" "$((y + 12))"
+  apart
+  xdotool click 3
+  last_click=$EPOCHREALTIME
+  zx_wait_for 5 -- menu_appeared || { fail "a right click on the panel's handle opened no menu"; return; }
+  : >"$opened_log"
+  menu_keys Down Down Down Right Return
+  zx_wait_for 10 -- test -s "$opened_log" || { fail "'Справка...' opened nothing"; return; }
+  [ "$(head -1 "$opened_log")" = "file://$program_dir/help/index.html" ] ||
+    fail "without a CHM viewer 'Справка...' opened '$(head -1 "$opened_log")', expected the HTML help"
+}
+
 if [ "$no_tray" = 1 ]; then
   run_case case_runs_without_a_notification_area
+  run_case case_help_without_a_chm_viewer_is_html
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
   exit
