@@ -11,7 +11,9 @@ packages=(
   xdg-utils fonts-dejavu-core qt6-translations-l10n
   libbenchmark-dev
   mueller7-dict
-  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk xterm
+  # the help: chmcmd compiles zarvik.chm, xchm is the desktop's viewer for it
+  fp-utils xchm
+  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk xterm sqlite3 strace
 )
 
 missing=()

@@ -19,6 +19,10 @@ namespace zarvik {
 
 class DictionaryWindow;
 class Form3;
+class frmSplash;
+class TrayCommands;
+class TrayIcon;
+class TrayMenu;
 class Platform;
 class Settings;
 class PanelControl;
@@ -61,6 +65,14 @@ public:
     // reloaded). The dialog unloads itself when it closes.
     void showOptions();
     options* optionsDialog() const;
+    // The about box, modal.
+    void showAbout();
+    // The notification-area icon, the tray menu and its commands.
+    TrayIcon& TrayIcon1() { return *m_trayIcon; }
+    TrayMenu& trayMenu() { return *m_trayMenu; }
+    TrayCommands& trayCommands() { return *m_trayCommands; }
+    // Whether this start-up showed the splash screen.
+    bool splashWasShown() const { return m_splashShown; }
     // The background request of the start-up, and where it goes (tests point it at loopback).
     const HomePageProbe& homePage() const { return m_homePage; }
     void setHomePageAddress(const QUrl& address) { m_homePageAddress = address; }
@@ -76,9 +88,14 @@ public:
     QTimer Timer3; // 50 ms, captured-word lookup, while a capture waits for its copy
     QTimer Timer4; // 3000 ms, hides the pop-up
 
+signals:
+    // The splash screen is on the screen, painted; the start-up goes on when this returns.
+    void splashShown(frmSplash& splash);
+
 private:
     // Starts or stops the two polls as the schedule says.
     void applySchedule();
+    void wireShell();
 
     Platform& m_platform;
     Settings& m_settings;
@@ -97,6 +114,11 @@ private:
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<DictionaryWindow> m_form1;
     QPointer<options> m_options;
+    std::unique_ptr<TrayIcon> m_trayIcon;
+    std::unique_ptr<TrayCommands> m_trayCommands;
+    std::unique_ptr<TrayMenu> m_trayMenu;
+    std::unique_ptr<frmSplash> m_splash;
+    bool m_splashShown = false;
 };
 
 // The entry procedure: shows the main form modeless, which runs its load handler and then
