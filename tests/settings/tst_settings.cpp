@@ -217,6 +217,9 @@ private slots:
     {
         QFETCH(QByteArray, line);
         QFETCH(QString, apps);
+        // A file of its own per row: QSettings keeps what it parsed per path for the whole
+        // process and would take a rewritten file of the same size and time for the old one.
+        m_path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ini"));
         {
             QFile file(m_path);
             QVERIFY(file.open(QIODevice::WriteOnly));
