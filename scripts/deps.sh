@@ -12,6 +12,7 @@ packages=(
   libbenchmark-dev
   mueller7-dict
   xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk
+  lintian desktop-file-utils debootstrap
 )
 
 missing=()
