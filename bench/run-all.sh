@@ -90,7 +90,7 @@ row "keystroke to updated panel list (Mueller)" \
 # --- X server: the per-tick platform queries beside one round trip to the server
 say "platform queries per tick..."
 "$root/tests/with-x.sh" --wm -- env ZARVIK_OFFLINE=1 "$build/bench/bench_platform_tick" \
-  --benchmark_filter='BM_TickQueries$|BM_OneRoundTrip' --benchmark_repetitions=5 \
+  --benchmark_filter='BM_TickQueries/|BM_OneRoundTrip' --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only=true --benchmark_format=csv >"$logs/platform.csv" 2>"$logs/platform.err"
 row "platform queries of one timer tick" \
   "$(csv_us "$logs/platform.csv" "BM_TickQueries/iterations:1000_median")" \
