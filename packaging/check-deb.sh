@@ -110,6 +110,27 @@ tests_tree "$chroot_dir/tmp/check"
 status=0
 in_chroot env ZARVIK_ARTIFACTS=/tmp/artifacts bash /tmp/check/tests/with-x.sh --tray -- \
   bash /tmp/check/tests/e2e/package/installed.sh /usr || status=$?
+
+step "start at login, by the README's command"
+# The command as the README gives it, then the XDG autostart runner of openbox (it needs
+# python3-xdg) in a session of its own; the program must come up on that display.
+autostart=$(sed -n 's/^    \(mkdir -p "${XDG_CONFIG_HOME.*autostart\/"\)$/\1/p' "$root/README.md")
+[ -n "$autostart" ] || { echo "no autostart command in README.md" >&2; status=1; }
+in_chroot apt-get install -y -qq --no-install-recommends python3-xdg >/dev/null
+cat >"$chroot_dir/tmp/check/autostart.sh" <<SCRIPT
+export HOME=\$(mktemp -d) ZARVIK_OFFLINE=1
+$autostart
+ls "\$HOME/.config/autostart"
+/usr/lib/*/openbox-xdg-autostart
+for _ in \$(seq 100); do
+  xdotool search --classname '^zarvik\$' >/dev/null 2>&1 && { echo "zarvik started at login"; exit 0; }
+  sleep 0.1
+done
+echo "FAIL: zarvik did not start from the autostart folder"
+exit 1
+SCRIPT
+in_chroot bash /tmp/check/tests/with-x.sh --tray -- bash /tmp/check/autostart.sh || status=1
+
 mkdir -p "$build/artifacts"
 cp "$chroot_dir"/tmp/artifacts/*.png "$build/artifacts/" 2>/dev/null && echo "screenshots: $build/artifacts"
 exit $status
