@@ -33,14 +33,16 @@ row() {
   [ "$ft" = n/a ] && [ -n "$label" ] && ft="n/a ($label)"
   ratio=$(awk -v z="$z" -v f="$f" 'BEGIN {
     if (z !~ /^[0-9.]+$/ || f !~ /^[0-9.]+$/ || f + 0 == 0) { print "n/a"; exit }
-    r = z / f; printf (r < 10 ? "%.2f" : "%.0f"), r }')
+    r = z / f; printf (r >= 10 ? "%.0f" : r >= 0.1 ? "%.2f" : "%.2g"), r }')
   rows+=("| $metric | $zt | $ft | $ratio |")
 }
-# fmt VALUE UNIT: three significant digits or so, with the unit; n/a when not a number.
+# fmt VALUE UNIT: about three significant digits (two below 1), with the unit; n/a when not
+# a number. Idle figures are small: 0.0012 % must not print as 0.00 %.
 fmt() {
   awk -v v="$1" -v u="$2" 'BEGIN {
     if (v !~ /^[0-9.]+$/) { print "n/a"; exit }
-    if (v >= 100) printf "%.0f %s", v, u; else if (v >= 10) printf "%.1f %s", v, u; else printf "%.2f %s", v, u }'
+    if (v >= 100) f = "%.0f"; else if (v >= 10) f = "%.1f"; else if (v >= 1 || v == 0) f = "%.2f"; else f = "%.2g"
+    printf f " %s", v, u }'
 }
 # kv FILE KEY: the value of a key=value line.
 kv() { sed -n "s/^$2=//p" "$1" 2>/dev/null | tail -1; }
