@@ -22,31 +22,70 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
       m_platform(platform), m_settings(settings), m_programDir(programDir), m_strip(*this, Timer4, platform),
       m_lookupSource(m_data1), m_watcher(platform, settings, m_state, m_strip, Timer2, programDir),
       m_lookup(platform, settings, m_state, m_strip, m_lookupSource,
-               QFileInfo(QCoreApplication::applicationFilePath()).fileName())
+               QFileInfo(QCoreApplication::applicationFilePath()).fileName()),
+      m_schedule(platform, m_state)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QString());
 
     m_lookup.setOwnWindow(static_cast<WindowId>(winId()));
     m_state.setClk2ChangeHandler([this] { m_watcher.clk2_Change(); });
-    connect(&Timer1, &QTimer::timeout, this, [this] { m_watcher.Timer1_Timer(); });
-    connect(&Timer2, &QTimer::timeout, this, [this] { m_watcher.Timer2_Timer(); });
-    connect(&Timer3, &QTimer::timeout, this, [this] { m_lookup.Timer3_Timer(); });
+    // Every tick that can start or end the work of a poll is followed by the schedule.
+    connect(&Timer1, &QTimer::timeout, this, [this] {
+        m_watcher.Timer1_Timer();
+        applySchedule();
+    });
+    connect(&Timer2, &QTimer::timeout, this, [this] {
+        m_watcher.Timer2_Timer();
+        applySchedule();
+    });
+    connect(&Timer3, &QTimer::timeout, this, [this] {
+        m_lookup.Timer3_Timer();
+        applySchedule();
+    });
     connect(&Timer4, &QTimer::timeout, this, [this] { m_strip.Timer4_Timer(); });
+
+    // A press wakes the click watcher: its first tick comes one interval later, and the
+    // platform keeps the press for it, however short it was.
+    m_platform.setLeftButtonPressHandler([this] {
+        m_schedule.leftButtonPressed();
+        applySchedule();
+    });
+    // A new clipboard owner is looked at at once rather than at the next tick: the copy
+    // keystroke of a capture shows its strip that much sooner.
+    m_platform.setClipboardOwnerChangeHandler([this] {
+        m_lookup.Timer3_Timer();
+        applySchedule();
+    });
 
     Timer1.setInterval(10);
     Timer2.setInterval(250);
     Timer3.setInterval(50);
     Timer4.setInterval(3000);
-    // Enabled in the form's definition: they run from the moment the form exists.
-    Timer1.start();
-    Timer3.start();
+    // With nothing to do yet, both polls sleep until the desktop reports a press or a copy
+    // (or run all the time on a platform that cannot report them).
+    applySchedule();
 }
 
 Form2::~Form2()
 {
+    m_platform.setLeftButtonPressHandler({});
+    m_platform.setClipboardOwnerChangeHandler({});
     // The watcher must not reach a panel that is going away.
     setPanel(nullptr);
+}
+
+void Form2::applySchedule()
+{
+    // A running timer is left alone: starting it again would put its next tick off.
+    const auto apply = [](QTimer& timer, bool needed) {
+        if (!needed)
+            timer.stop();
+        else if (!timer.isActive())
+            timer.start();
+    };
+    apply(Timer1, m_schedule.watcherNeeded());
+    apply(Timer3, m_schedule.lookupNeeded());
 }
 
 Form3& Form2::form3()

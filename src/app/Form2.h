@@ -2,6 +2,7 @@
 
 #include "app/HiddenState.h"
 #include "app/HomePageProbe.h"
+#include "app/TickSchedule.h"
 #include "dictionary/DictionaryReader.h"
 #include "popup/CapturedWordLookup.h"
 #include "popup/ClickWatcher.h"
@@ -61,12 +62,15 @@ public:
     ClickWatcher& watcher() { return m_watcher; }
     CapturedWordLookup& lookup() { return m_lookup; }
 
-    QTimer Timer1; // 10 ms, click watcher
+    QTimer Timer1; // 10 ms, click watcher, while it has work (see TickSchedule)
     QTimer Timer2; // double-click window
-    QTimer Timer3; // 50 ms, captured-word lookup
+    QTimer Timer3; // 50 ms, captured-word lookup, while a capture waits for its copy
     QTimer Timer4; // 3000 ms, hides the pop-up
 
 private:
+    // Starts or stops the two polls as the schedule says.
+    void applySchedule();
+
     Platform& m_platform;
     Settings& m_settings;
     QString m_programDir;
@@ -77,6 +81,7 @@ private:
     DictionaryLookupSource m_lookupSource;
     ClickWatcher m_watcher;
     CapturedWordLookup m_lookup;
+    TickSchedule m_schedule;
     HomePageProbe m_homePage;
     QUrl m_homePageAddress = kHomePage;
     std::unique_ptr<Form3> m_form3;

@@ -20,7 +20,16 @@ bool ClipboardCache::publish(Ticket ticket, const QString& text)
         ++m_updates;
     }
     m_firstArrived.notify_all();
+    std::lock_guard lock(m_listenerMutex);
+    if (m_listener)
+        m_listener();
     return true;
+}
+
+void ClipboardCache::setPublishListener(std::function<void()> listener)
+{
+    std::lock_guard lock(m_listenerMutex);
+    m_listener = std::move(listener);
 }
 
 void ClipboardCache::writeLocal(const QString& text)

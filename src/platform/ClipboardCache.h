@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace zarvik {
@@ -30,6 +31,9 @@ public:
     quint64 updates() const;
     // Waits until the first publish or write, at most `ms` milliseconds; true when it came.
     bool waitForFirst(int ms) const;
+    // Called on the publishing thread after every publish that took effect. Once this
+    // returns, the listener it replaced is not running and will not be called again.
+    void setPublishListener(std::function<void()> listener);
 
 private:
     mutable std::mutex m_mutex;
@@ -37,6 +41,9 @@ private:
     QString m_text;
     Ticket m_localWrites = 0;
     quint64 m_updates = 0;
+    // Held while the listener runs, apart from the text's lock: a listener may read the text.
+    std::mutex m_listenerMutex;
+    std::function<void()> m_listener;
 };
 
 } // namespace zarvik

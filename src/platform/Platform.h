@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace zarvik {
 
 // An X window id (or whatever the platform uses); 0 means "no window".
@@ -56,6 +58,43 @@ public:
     virtual void processEvents() = 0;
     // Size of the whole screen in pixels.
     virtual QSize screenSize() = 0;
+
+    // Wake-ups, so that a program can let its polls sleep while nothing happens. Each
+    // handler runs on the interface thread. The press handler may run inside any query that
+    // reads pending events, so it should do no more than start a timer; the owner-change
+    // handler runs from the event loop only.
+    void setLeftButtonPressHandler(std::function<void()> handler) { m_leftButtonPressed = std::move(handler); }
+    // Runs once the platform has caught up with a new clipboard owner: clipboardText()
+    // already answers for it.
+    void setClipboardOwnerChangeHandler(std::function<void()> handler)
+    {
+        m_clipboardOwnerChanged = std::move(handler);
+    }
+    // Every press of the left button reaches the press handler; when false, only polling
+    // leftButtonDown() sees presses.
+    virtual bool reportsLeftButtonPresses() { return false; }
+    // Every change of the clipboard owner reaches the owner-change handler; when false, only
+    // polling clipboardText() sees copies.
+    virtual bool reportsClipboardOwnerChanges() { return false; }
+    // The left button is held down now, as far as the reported events tell. Unlike
+    // leftButtonDown() it does not move the poll on, so it may be asked at any time.
+    virtual bool leftButtonHeld() { return false; }
+
+protected:
+    void notifyLeftButtonPressed() const
+    {
+        if (m_leftButtonPressed)
+            m_leftButtonPressed();
+    }
+    void notifyClipboardOwnerChanged() const
+    {
+        if (m_clipboardOwnerChanged)
+            m_clipboardOwnerChanged();
+    }
+
+private:
+    std::function<void()> m_leftButtonPressed;
+    std::function<void()> m_clipboardOwnerChanged;
 };
 
 } // namespace zarvik

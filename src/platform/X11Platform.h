@@ -34,6 +34,9 @@ public:
     double clockSeconds() override;
     void processEvents() override;
     QSize screenSize() override;
+    bool reportsLeftButtonPresses() override;
+    bool reportsClipboardOwnerChanges() override;
+    bool leftButtonHeld() override;
 
     // Diagnostics for tests and benchmarks: requests sent on our own connection so far.
     quint64 requestsSent() const;

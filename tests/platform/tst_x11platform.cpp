@@ -262,6 +262,29 @@ private slots:
         QCOMPARE(seen, polls);
     }
 
+    void pressesAreReportedWithoutAPoll()
+    {
+        if (!m_platform->tracksButtonByEvents())
+            QSKIP("the server has no XInput 2.1 raw events");
+        while (m_platform->leftButtonDown()) {
+        } // play out anything queued
+        int presses = 0;
+        m_platform->setLeftButtonPressHandler([&] { presses += m_platform->leftButtonHeld() ? 1 : 100; });
+        const quint64 requestsBefore = m_platform->requestsSent();
+        // Only the event loop runs meanwhile: the report comes from the connection's socket,
+        // for the left button only, and for a press far shorter than a poll interval.
+        xdotool({QStringLiteral("click"), QStringLiteral("3"), QStringLiteral("mousedown"), QStringLiteral("1"),
+                 QStringLiteral("mouseup"), QStringLiteral("1")});
+        QVERIFY(eventually([&] { return presses != 0; }));
+        QTest::qWait(100);
+        m_platform->setLeftButtonPressHandler({});
+        QCOMPARE(presses, 1); // once, with the button held when reported
+        QCOMPARE(m_platform->requestsSent() - requestsBefore, quint64(0));
+        // Reporting did not use the press up: the poll still sees it.
+        QCOMPARE(m_platform->leftButtonDown(), true);
+        QCOMPARE(m_platform->leftButtonDown(), false);
+    }
+
     void capsLockKeyHeldAndCursorPosition()
     {
         QVERIFY(!m_platform->capsLockDown());

@@ -23,6 +23,22 @@ public:
     void setDoubleClickTime(int ms) { m_doubleClickTime = ms; }
     // Changes the clipboard as another program would (not recorded as a write of ours).
     void setClipboardText(const QString& text) { m_clipboard = text; }
+    // A press of the left button as the desktop reports it: the button goes down and the
+    // press handler runs (setLeftButtonDown changes the state without a report).
+    void pressLeftButton()
+    {
+        m_leftDown = true;
+        notifyLeftButtonPressed();
+    }
+    // Another program copies `text` and the owner-change handler runs, as it does once the
+    // desktop's clipboard has caught up with a new owner.
+    void copyByAnotherProgram(const QString& text)
+    {
+        m_clipboard = text;
+        notifyClipboardOwnerChanged();
+    }
+    // Whether presses and clipboard owner changes are reported (both are by default, as on X11).
+    void setReportsWakeups(bool on) { m_reportsWakeups = on; }
     void setInternetConnected(bool online) { m_online = online; }
     void setScreenSize(QSize pixels) { m_screen = pixels; }
     void advanceClock(double seconds) { m_clock += seconds; }
@@ -77,6 +93,9 @@ public:
     double clockSeconds() override { return m_clock; }
     void processEvents() override;
     QSize screenSize() override { return m_screen; }
+    bool reportsLeftButtonPresses() override { return m_reportsWakeups; }
+    bool reportsClipboardOwnerChanges() override { return m_reportsWakeups; }
+    bool leftButtonHeld() override { return m_leftDown; }
 
     int exeNameLookups() const { return m_exeLookups; }
 
@@ -104,6 +123,7 @@ private:
     QList<WindowId> m_activated;
     int m_exeLookups = 0;
     bool m_logClipboardReads = false;
+    bool m_reportsWakeups = true;
 };
 
 } // namespace zarvik

@@ -25,6 +25,7 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace zarvik {
@@ -75,6 +76,8 @@ struct X11Platform::Impl {
     int xiOpcode = -1;
     bool xiButtons = false;
     ButtonEdgeQueue button;
+    // Told of every press of the left button, once its event has been handled.
+    std::function<void()> pressed;
     unsigned char pointerMap[256] = {};
     int pointerMapLength = 0;
 
@@ -252,13 +255,20 @@ struct X11Platform::Impl {
         case GenericEvent:
             if (ev.xcookie.extension == xiOpcode && XGetEventData(dpy, &ev.xcookie)) {
                 const auto* raw = static_cast<const XIRawEvent*>(ev.xcookie.data);
+                bool leftPressed = false;
                 if (logicalButton(raw->detail) == 1) {
-                    if (ev.xcookie.evtype == XI_RawButtonPress)
+                    if (ev.xcookie.evtype == XI_RawButtonPress) {
                         button.press();
-                    else if (ev.xcookie.evtype == XI_RawButtonRelease)
+                        leftPressed = true;
+                    } else if (ev.xcookie.evtype == XI_RawButtonRelease) {
                         button.release();
+                    }
                 }
                 XFreeEventData(dpy, &ev.xcookie);
+                // The socket notifier brings this here as soon as the server sends it, so a
+                // program whose poll sleeps is woken by the press itself.
+                if (leftPressed && pressed)
+                    pressed();
             }
             break;
         default:
@@ -425,9 +435,24 @@ std::unique_ptr<X11Platform> X11Platform::create(const QString& registryPath, QS
     return std::unique_ptr<X11Platform>(new X11Platform(std::move(impl)));
 }
 
-X11Platform::X11Platform(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+X11Platform::X11Platform(std::unique_ptr<Impl> impl) : d(std::move(impl))
+{
+    d->pressed = [this] { notifyLeftButtonPressed(); };
+    // The reader thread publishes the text fetched after an owner change; the report is
+    // handed to the interface thread's event loop, which the posted call wakes.
+    QSocketNotifier* context = d->notifier.get();
+    d->clipboard.setPublishListener([this, context] {
+        QMetaObject::invokeMethod(context, [this] { notifyClipboardOwnerChanged(); }, Qt::QueuedConnection);
+    });
+}
 
-X11Platform::~X11Platform() = default;
+X11Platform::~X11Platform()
+{
+    // Waits for a report under way on the reader thread; reports already posted die with
+    // their context, the socket notifier.
+    d->clipboard.setPublishListener({});
+    d->pressed = nullptr;
+}
 
 WindowId X11Platform::foregroundWindow()
 {
@@ -573,6 +598,23 @@ QSize X11Platform::screenSize()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         return screen->geometry().size();
     return {DisplayWidth(d->dpy, DefaultScreen(d->dpy)), DisplayHeight(d->dpy, DefaultScreen(d->dpy))};
+}
+
+bool X11Platform::reportsLeftButtonPresses()
+{
+    // Without raw events the button is asked on every poll and nothing reports a press.
+    return d->xiButtons;
+}
+
+bool X11Platform::reportsClipboardOwnerChanges()
+{
+    // The reader follows the owner through XFixes, without which the platform does not start.
+    return true;
+}
+
+bool X11Platform::leftButtonHeld()
+{
+    return d->button.physical();
 }
 
 quint64 X11Platform::requestsSent() const
