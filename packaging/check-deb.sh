@@ -84,7 +84,7 @@ unmount() {
   rm -rf "$unpacked"
 }
 trap unmount EXIT
-for m in proc dev sys; do
+for m in proc dev dev/pts sys; do
   mkdir -p "$chroot_dir/$m"
   case $m in
     proc) mount -t proc proc "$chroot_dir/proc" ;;
