@@ -2,14 +2,15 @@
 # Builds and runs the dictionary benchmarks and prints the figures: the median time of a
 # prefix listing (ten lines) and of an exact lookup, each beside its in-memory floor, on the
 # Mueller dictionary and on a generated 1,000,000-entry one (made once in the build folder),
-# and the time to import Mueller with the command-line tool.
+# the time to import Mueller with the command-line tool, and the article cleaner on hostile
+# articles (16 KB to 1 MB) with the growth fitted to its times.
 # Usage: bench/run-dictionary.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
 cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" -j2 --target bench_dictionary zarvik-import >/dev/null
+cmake --build "$build" -j2 --target bench_dictionary bench_cleaner zarvik-import >/dev/null
 
 echo "== lookups (median of 10 repetitions; target: at most 10 us) =="
 "$build/bench/bench_dictionary" \
@@ -31,3 +32,7 @@ if [ -f "$index" ]; then
 else
     echo "mueller7-dict is not installed: skipped"
 fi
+
+echo
+echo "== article cleaner on hostile articles (1 MB; growth should be N or NlgN, never N^2) =="
+"$build/bench/bench_cleaner" --benchmark_min_time=0.05 2>/dev/null | grep -E '/1048576 |_BigO|resolveChain/16384 ' || true

@@ -40,8 +40,9 @@ private slots:
         QTest::newRow("subsenses")
             << "book" << "book\n  9) a book of stamps\n     а) альбом марок;\n     б) книжечка почтовых марок\n"
             << "альбом марок; книжечка почтовых марок";
+        // Alone, without the rest of the dictionary: the reference as written, opening with its word.
         QTest::newRow("cross reference only falls back to the text")
-            << "mail-coach" << "mail-coach\n   [↗mɛɪl↗kɜʊtʃ] = mail-cart 1\n" << "= mail-cart 1";
+            << "mail-coach" << "mail-coach\n   [↗mɛɪl↗kɜʊtʃ] = mail-cart 1\n" << "mail-cart 1";
         QTest::newRow("cross reference sense dropped")
             << "stop" << "stop\n  5) знак препинания\n  6) = stopper 1, 1\n  7) клапан\n" << "знак препинания; клапан";
         QTest::newRow("_Ex: examples dropped")
@@ -61,6 +62,34 @@ private slots:
             << "house" << "house\n  1) дом\n  2) дом; семья\n" << "дом; семья";
         QTest::newRow("article without headword line")
             << "word" << "1) слово\n2) речь" << "слово; речь";
+        QTest::newRow("form reference alone stays a Russian note")
+            << "went" << "went\n   [wɛnt] _p. от go 1\n" << "прош. вр. от go 1";
+        QTest::newRow("two form labels joined")
+            << "tried" << "tried\n   1. _p. и _p-p. от try 2\n   2. _a. испытанный\n"
+            << "прош. вр. и прич. прош. вр. от try 2; испытанный";
+        QTest::newRow("pronunciation notes and leftover commas do not open the line")
+            << "has" << "has\n   [hæz] (полная форма); [hɜz], [z] (редуцированные формы) 3-е л. ед. ч.\nнастоящего времени гл. to have\n"
+            << "3-е л. ед. ч. настоящего времени от have";
+        QTest::newRow("second spelling before the shared translation")
+            << "abranchiate" << "abranchiate\n   [ɜ↗bræŋkɪɪt] = abranchial [ɜ↗bræŋkɪɜl] _a. _зоол. безжаберный\n"
+            << "безжаберный";
+        QTest::newRow("English idiom glued after the Russian text")
+            << "running" << "running\n  2) ход, работа (машины) to be in the running иметь шансы\n  3) бег\n"
+            << "ход, работа (машины); бег";
+        QTest::newRow("English list inside a Russian sense stays")
+            << "a" << "a\n  1) употр. перед little, few, many и перед счётными\n"
+            << "употр. перед little, few, many и перед счётными";
+        QTest::newRow("subsenses of an idiom that ends a sense left out")
+            << "foot" << "foot\n  1) ступня; to put one's best foot forward\n     а) прибавить шагу;\n"
+                         "     б) делать всё возможное\n  2) пехота\n"
+            << "ступня; пехота";
+        QTest::newRow("usage note left out, optional word kept")
+            << "acoustics" << "acoustics\n  _n. (употр. как sing) акустика; (звуковая) техника\n"
+            << "акустика; (звуковая) техника";
+        QTest::newRow("pointer beside senses left out")
+            << "e" << "e\n  1) буква\n  2) см. even I и II, 2\n" << "буква";
+        QTest::newRow("introduction whose examples are cut goes too")
+            << "a" << "a\n  1) в наречиях\n  2) в выражениях типа: to go abegging нищенствовать\n" << "в наречиях";
     }
     void shortLine()
     {
@@ -68,6 +97,90 @@ private slots:
         QFETCH(QString, article);
         QFETCH(QString, line);
         QCOMPARE(ArticleCleaner().shortLine(headword, article), line);
+    }
+
+    // What parse() makes of the first sense that refers elsewhere; "-" as target: no reference.
+    void references_data()
+    {
+        QTest::addColumn<QString>("article");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("targets");
+        QTest::addColumn<int>("homonym");
+        QTest::addColumn<int>("part");
+        QTest::addColumn<int>("sense");
+        QTest::newRow("past with part") << "[wɛnt] _p. от go 1" << "прош. вр." << "go" << 0 << 1 << 0;
+        QTest::newRow("participle with homonym") << "[si:n] _p-p. от see I" << "прич. прош. вр." << "see" << 1 << 0 << 0;
+        QTest::newRow("homonym and part") << "_p. от break I, 2" << "прош. вр." << "break" << 1 << 2 << 0;
+        QTest::newRow("plural, style label dropped") << "_уст. _поэт. _pl. от cow I" << "мн. ч." << "cow" << 1 << 0 << 0;
+        QTest::newRow("abbreviation of two") << "_сокр. _разг. от will и shall" << "сокр." << "will|shall" << 0 << 0 << 0;
+        QTest::newRow("abbreviation without от") << "_сокр. _разг. between" << "сокр." << "between" << 0 << 0 << 0;
+        QTest::newRow("punctuation left by transcriptions skipped")
+            << "[twɜ:] (полные формы); [twɜ] (редуцированная форма) _сокр. = it were" << "" << "it were" << 0 << 0 << 0;
+        QTest::newRow("Russian abbreviated note") << "сравн. ст. от dry 1" << "сравн. ст." << "dry" << 0 << 1 << 0;
+        QTest::newRow("pronoun I is a word, not a number") << "_pron. _pers. _obj. от I" << "косв. п." << "I" << 0 << 0 << 0;
+        QTest::newRow("synonym with optional letters") << "[↗hɛ↗lɜʊ] = hallo(a)" << "" << "hallo(a)" << 0 << 0 << 0;
+        QTest::newRow("synonym part and sense") << "_n. = spurt 1, 1" << "" << "spurt" << 0 << 1 << 1;
+        QTest::newRow("synonym after a grammar note") << "_n. (_pl. -ta) = catkin" << "" << "catkin" << 0 << 0 << 0;
+        QTest::newRow("phrase list") << "_сокр. = have not, has not" << "" << "have not|has not" << 0 << 0 << 0;
+        QTest::newRow("other spellings first") << "noways = nowise" << "" << "nowise" << 0 << 0 << 0;
+        QTest::newRow("verb named in Russian")
+            << "[ɪz] 3-е л. ед. ч. настоящего времени гл. to be" << "3-е л. ед. ч. настоящего времени" << "be" << 0 << 0 << 0;
+        QTest::newRow("see, a pointer") << "_поэт. см. burden I" << "" << "burden" << 1 << 0 << 0;
+        QTest::newRow("see also is no reference") << "см. тж. burden" << "" << "-" << 0 << 0 << 0;
+        QTest::newRow("Russian text before от") << "1) отличаться от smth." << "" << "-" << 0 << 0 << 0;
+        QTest::newRow("reference to a sense of this article") << "б) = 2" << "" << "-" << 0 << 0 << 0;
+        QTest::newRow("synonym then translation") << "= abranchial _a. безжаберный" << "" << "-" << 0 << 0 << 0;
+    }
+    void references()
+    {
+        QFETCH(QString, article);
+        QFETCH(QString, note);
+        QFETCH(QString, targets);
+        QFETCH(int, homonym);
+        QFETCH(int, part);
+        QFETCH(int, sense);
+        const ParsedArticle parsed = ArticleCleaner().parse(QStringLiteral("w"), QStringLiteral("w\n") + article);
+        const ArticleSense* found = nullptr;
+        for (const ArticleSense& s : parsed.senses)
+            if (s.reference && !found)
+                found = &s;
+        if (targets == QLatin1String("-")) {
+            QVERIFY2(!found, qPrintable(found ? found->reference->targets.join(QLatin1Char('|')) : QString()));
+            return;
+        }
+        QVERIFY(found);
+        QCOMPARE(found->reference->note, note);
+        QCOMPARE(found->reference->targets.join(QLatin1Char('|')), targets);
+        QCOMPARE(found->reference->homonym, homonym);
+        QCOMPARE(found->reference->part, part);
+        QCOMPARE(found->reference->sense, sense);
+    }
+
+    // Articles made to defeat the cleaner: unbalanced openers, endless colons, commas or
+    // markers. Each is a megabyte, so a step that rescans the rest of the text at every
+    // character would take minutes here instead of milliseconds (the timing itself is
+    // bench_cleaner's); the lines must still come out right.
+    void hostileArticles_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("line");
+        const QString cut = QString(QChar(0x2026));
+        QTest::newRow("unbalanced parentheses kept") << "(" << QString(119, QLatin1Char('(')) + cut;
+        QTest::newRow("unbalanced brackets leave no word") << "[" << QString();
+        QTest::newRow("unbalanced braces leave no word") << "{" << QString();
+        QTest::newRow("commas leave no word") << "," << QString();
+        QTest::newRow("colons between Russian words") << "а: " << QStringLiteral("а: ").repeated(39) + QStringLiteral("а:") + cut;
+        QTest::newRow("colons before English words") << "слово: the " << QStringLiteral("слово");
+        QTest::newRow("endless senses") << "1) слово " << QStringLiteral("слово");
+        QTest::newRow("endless homonyms") << "_I слово " << QStringLiteral("слово");
+        QTest::newRow("endless references") << "= a " << QStringLiteral("a = ").repeated(30).chopped(1) + cut;
+    }
+    void hostileArticles()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QString, line);
+        const QString article = QStringLiteral("w\n") + unit.repeated((1 << 20) / unit.size());
+        QCOMPARE(ArticleCleaner().shortLine(QStringLiteral("w"), article).left(200), line);
     }
 
     void lengthIsBoundedAtSenses()

@@ -376,6 +376,141 @@ private slots:
         QCOMPARE(tool.exitCode(), 2);
     }
 
+    // The hand-written reference dictionary of the test data: each entry's line, references
+    // followed.
+    void references_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("past tense, part of speech named") << "went" << "прош. вр. от go: идти; ходить; ехать";
+        QTest::newRow("plural") << "mice" << "мн. ч. от mouse: мышь";
+        QTest::newRow("participle, homonym named") << "seen" << "прич. прош. вр. от see: видеть; смотреть";
+        QTest::newRow("synonym with optional letters") << "hello" << "привет!; окликать";
+        QTest::newRow("chain of synonyms") << "hullo" << "привет!; окликать";
+        QTest::newRow("verb named in the Russian note")
+            << "has" << "3-е л. ед. ч. настоящего времени от have: иметь; обладать";
+        QTest::newRow("part and sense named") << "spirt" << "рывок";
+        QTest::newRow("reference beside own senses, idiom left out")
+            << "running" << "прич. наст. вр. от run: бежать; бег; ход (машины)";
+        QTest::newRow("chain of four") << "c2" << "делать";
+        QTest::newRow("chain of five stops") << "c1" << "c2";
+        QTest::newRow("loop ends") << "ping" << "pong";
+        QTest::newRow("missing form target keeps its note") << "spake" << "прош. вр. от speak";
+        QTest::newRow("missing synonym target") << "colour" << "color";
+        QTest::newRow("stray letter after the target") << "annexe" << "пристройка";
+    }
+    void references()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, line);
+        const QString source = QStringLiteral(ZARVIK_SOURCE_DIR "/tests/tools/data/references.index");
+        const ImportReport report = importDictionary(source, m_out, {});
+        QVERIFY(rowsOf(m_out).contains(word + QStringLiteral(" - ") + line));
+
+        QCOMPARE(report.referencesResolved, 13);
+        QCOMPARE(report.referencesUnresolved, 5);
+        QStringList listed;
+        for (const UntranslatedEntry& e : report.untranslated)
+            listed << e.word + QStringLiteral(": ") + e.reason;
+        QCOMPARE(listed.size(), 4);
+        QVERIFY2(listed.filter(QStringLiteral("ping: ")).value(0).contains(QStringLiteral("loop")), qPrintable(listed.join('\n')));
+        QVERIFY2(listed.filter(QStringLiteral("colour: ")).value(0).contains(QStringLiteral("\"color\", which is not in the dictionary")),
+                 qPrintable(listed.join('\n')));
+        QVERIFY2(listed.filter(QStringLiteral("c1: ")).value(0).contains(QStringLiteral("more than 4 references")),
+                 qPrintable(listed.join('\n')));
+    }
+
+    // Dictionaries made to multiply the work of following references: every sense of every
+    // entry refers to the next entry (200^4 paths), many entries of one headword refer to it,
+    // many entries refer to one huge article. Without bounds these take hours; the lines must
+    // still come out, translated where the target has a translation.
+    void hostileReferences_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::newRow("every sense a reference") << "fan-out";
+        QTest::newRow("one headword, many rows") << "same-name";
+        QTest::newRow("many references to one huge article") << "fan-in";
+    }
+    void hostileReferences()
+    {
+        QFETCH(QString, shape);
+        Dictd d;
+        QString expected;
+        if (shape == QLatin1String("fan-out")) {
+            for (int e = 0; e < 6; ++e) {
+                QString article = QStringLiteral("e%1\n").arg(e);
+                for (int s = 1; s <= 200; ++s)
+                    article += QStringLiteral("  %1) = e%2\n").arg(s).arg(e + 1);
+                d.add(QStringLiteral("e%1").arg(e), article);
+            }
+            d.add(QStringLiteral("e6"), QStringLiteral("e6\n  1) слово\n"));
+            expected = QStringLiteral("e5 - слово");
+        } else if (shape == QLatin1String("same-name")) {
+            for (int e = 0; e < 20000; ++e)
+                d.add(QStringLiteral("a"), QStringLiteral("a\n  = a\n"));
+            d.add(QStringLiteral("b"), QStringLiteral("b\n  = a\n"));
+            expected = QStringLiteral("b - a");
+        } else {
+            QString big = QStringLiteral("big\n");
+            for (int s = 1; s <= 20000; ++s)
+                big += QStringLiteral("  %1) значение\n").arg(s);
+            d.add(QStringLiteral("big"), big);
+            for (int e = 0; e < 20000; ++e)
+                d.add(QStringLiteral("r%1").arg(e), QStringLiteral("= big 1"));
+            expected = QStringLiteral("r7 - значение");
+        }
+        writeFile(path("h.index"), d.index);
+        writeFile(path("h.dict"), d.dict);
+        importDictionary(path("h.index"), m_out, {});
+        DictionaryReader reader;
+        reader.setDatabaseName(m_out);
+        const QString word = expected.section(QLatin1Char(' '), 0, 0);
+        reader.exactLookup(word);
+        QVERIFY(reader.recordCount() > 0);
+        reader.moveFirst();
+        QCOMPARE(displayLine(reader.field(0), reader.field(1)), expected);
+    }
+
+    // The tool's summary counts the references and the report file lists each untranslated
+    // entry with its reason.
+    void toolReportsReferences()
+    {
+        QProcess tool;
+        tool.start(QStringLiteral(ZARVIK_IMPORT_TOOL),
+                   {QStringLiteral("--report"), path("report.txt"),
+                    QStringLiteral(ZARVIK_SOURCE_DIR "/tests/tools/data/references.index"), m_out});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        const QString summary = QString::fromLocal8Bit(tool.readAllStandardError());
+        QVERIFY2(summary.contains(QStringLiteral("references: 13 resolved, 5 left as notes")), qPrintable(summary));
+        QVERIFY2(summary.contains(QStringLiteral("4 entries (14.81 %) without Cyrillic")), qPrintable(summary));
+        const QStringList lines = QString::fromUtf8(readFile(path("report.txt"))).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines.contains(QStringLiteral("colour\trefers to \"color\", which is not in the dictionary\tcolor")));
+    }
+
+    // File names and entries go into messages as they are: "%1" in them is no placeholder.
+    void messagesKeepPercentSigns()
+    {
+        writeFile(path("dict%1.tsv"), "cat\tкошка\n");
+        QProcess tool;
+        tool.start(QStringLiteral(ZARVIK_IMPORT_TOOL), {path("dict%1.tsv"), path("out%2.bdd")});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        const QString summary = QString::fromLocal8Bit(tool.readAllStandardError());
+        QVERIFY2(summary.contains(path("dict%1.tsv") + QStringLiteral(": read 1 entries (tab-separated text)")),
+                 qPrintable(summary));
+        QVERIFY2(summary.contains(path("out%2.bdd") + QStringLiteral(": wrote 1 rows (short lines)")), qPrintable(summary));
+
+        writeFile(path("d%2%3.index"), "c%1t\tA!\tB\n");
+        writeFile(path("d%2%3.dict"), "x");
+        expectRefusal(path("d%2%3.index"), path("d%2%3.index") + QStringLiteral(" line 1: bad base64 number in \"c%1t\tA!\tB\""));
+        writeFile(path("e%1.index"), "big%2\tA\tBA\n");
+        writeFile(path("e%1.dict"), "x");
+        expectRefusal(path("e%1.index"), QStringLiteral(" line 1: entry \"big%2\" points past the end of ") + path("e%1.dict") +
+                                             QStringLiteral(" (1 bytes)"));
+    }
+
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
     QString path(const char* name) const { return path(QString::fromUtf8(name)); }

@@ -59,20 +59,15 @@ SourceData readDictd(const QString& indexPath)
         const QList<QStringView> fields = line.split(QLatin1Char('\t'));
         if (fields.size() < 3)
             throw ImportError(QStringLiteral("%1 line %2: expected headword, offset and length separated by tabs")
-                                  .arg(indexPath)
-                                  .arg(lineNo));
+                                  .arg(indexPath, QString::number(lineNo)));
         quint64 offset = 0, length = 0;
         if (!decodeDictdNumber(fields[1], offset) || !decodeDictdNumber(fields[2], length))
             throw ImportError(QStringLiteral("%1 line %2: bad base64 number in \"%3\"")
-                                  .arg(indexPath)
-                                  .arg(lineNo)
-                                  .arg(line.toString()));
+                                  .arg(indexPath, QString::number(lineNo), line.toString()));
         if (offset > quint64(data.size()) || length > quint64(data.size()) - offset)
             throw ImportError(QStringLiteral("%1 line %2: entry \"%3\" points past the end of %4 (%5 bytes)")
-                                  .arg(indexPath)
-                                  .arg(lineNo)
-                                  .arg(fields[0].toString(), dataPath)
-                                  .arg(data.size()));
+                                  .arg(indexPath, QString::number(lineNo), fields[0].toString(), dataPath,
+                                       QString::number(data.size())));
         QString word = fields[0].trimmed().toString();
         if (fields.size() >= 4 && !fields[3].trimmed().isEmpty())
             word = fields[3].trimmed().toString(); // the headword as written, when kept

@@ -46,13 +46,28 @@ ImportReport importDictionary(const QString& input, const QString& output, const
     const ArticleCleaner cleaner(options.maxLength);
     std::vector<Entry> rows;
     rows.reserve(source.entries.size());
-    for (const SourceEntry& e : source.entries) {
-        QString trans;
-        if (!source.articles)
-            trans = options.full ? e.article.simplified() : cleaner.boundedLine(e.article);
-        else
-            trans = options.full ? cleaner.fullLine(e.word, e.article) : cleaner.shortLine(e.word, e.article);
-        rows.push_back(Entry{e.word, trans});
+    if (source.articles && !options.full) {
+        ReferenceOutcome outcome;
+        std::vector<QString> lines = ReferenceResolver(cleaner).lines(source.entries, outcome);
+        for (size_t i = 0; i < lines.size(); ++i)
+            rows.push_back(Entry{source.entries[i].word, std::move(lines[i])});
+        report.referencesResolved = outcome.resolved;
+        report.referencesUnresolved = outcome.unresolved;
+        report.untranslated = std::move(outcome.untranslated);
+    } else {
+        for (const SourceEntry& e : source.entries) {
+            QString trans;
+            if (!source.articles)
+                trans = options.full ? e.article.simplified() : cleaner.boundedLine(e.article);
+            else
+                trans = cleaner.fullLine(e.word, e.article);
+            if (!hasCyrillicLetter(trans))
+                report.untranslated.push_back(UntranslatedEntry{
+                    e.word, trans,
+                    source.articles ? QStringLiteral("no Russian text in the article")
+                                    : QStringLiteral("no Russian text in the translation")});
+            rows.push_back(Entry{e.word, trans});
+        }
     }
 
     BddWriter writer(output);

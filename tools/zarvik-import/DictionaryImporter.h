@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArticleCleaner.h"
+#include "ReferenceResolver.h"
 #include "SourceEntry.h"
 
 #include <QString>
@@ -22,6 +23,11 @@ struct ImportReport {
     qint64 read = 0;  // entries taken from the input
     std::map<QString, qint64> skipped;
     qint64 written = 0;
+    // References followed into the lines (short lines of dictionary articles only).
+    qint64 referencesResolved = 0;
+    qint64 referencesUnresolved = 0;
+    // Rows whose translation holds no Cyrillic letter, each with its reason.
+    std::vector<UntranslatedEntry> untranslated;
 };
 
 // Reads a dictionary source by the name of INPUT (".index" dictd, ".ifo" StarDict, ".tsv" or

@@ -170,9 +170,7 @@ SourceData readStarDict(const QString& ifoPath)
         const qint64 expected = info.value(QStringLiteral("idxfilesize")).toLongLong(&ok);
         if (!ok || expected != idx.size())
             throw ImportError(QStringLiteral("%1: %2 bytes, but the .ifo says idxfilesize=%3")
-                                  .arg(idxPath)
-                                  .arg(idx.size())
-                                  .arg(info.value(QStringLiteral("idxfilesize"))));
+                                  .arg(idxPath, QString::number(idx.size()), info.value(QStringLiteral("idxfilesize"))));
     }
 
     SourceData out;
@@ -181,7 +179,7 @@ SourceData readStarDict(const QString& ifoPath)
     while (pos < idx.size()) {
         const qsizetype end = idx.indexOf('\0', pos);
         if (end < 0 || idx.size() - (end + 1) < offsetBytes + 4)
-            throw ImportError(QStringLiteral("%1: truncated after %2 entries").arg(idxPath).arg(count));
+            throw ImportError(QStringLiteral("%1: truncated after %2 entries").arg(idxPath, QString::number(count)));
         const QString word = QString::fromUtf8(idx.constData() + pos, end - pos).trimmed();
         const char* p = idx.constData() + end + 1;
         const quint64 offset =
@@ -200,7 +198,7 @@ SourceData readStarDict(const QString& ifoPath)
     }
     if (count != wordCount)
         throw ImportError(
-            QStringLiteral("%1 holds %2 entries, but the .ifo says wordcount=%3").arg(idxPath).arg(count).arg(wordCount));
+            QStringLiteral("%1 holds %2 entries, but the .ifo says wordcount=%3").arg(idxPath, QString::number(count), QString::number(wordCount)));
     return out;
 }
 

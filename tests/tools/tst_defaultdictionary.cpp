@@ -1,0 +1,95 @@
+// The default dictionary as the build makes it from Debian's mueller7-dict: common irregular
+// forms and synonym references show a Russian translation of their main sense, few entries are
+// left without Russian text, and every line opens with a word. Skipped where mueller7-dict is
+// not installed (the build then ships the sample dictionary).
+#include "dictionary/DictionaryReader.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+using namespace zarvik;
+
+namespace {
+
+const QString kMuellerIndex = QStringLiteral("/usr/share/dictd/mueller7.index");
+const QString kDictionary = QStringLiteral(ZARVIK_PROGRAM_DIR "/zarvik.bdd");
+
+bool hasCyrillic(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.isLetter() && c.script() == QChar::Script_Cyrillic; });
+}
+
+} // namespace
+
+class TestDefaultDictionary : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (!QFileInfo::exists(kMuellerIndex))
+            QSKIP("mueller7-dict is not installed; the build ships the sample dictionary");
+        QVERIFY2(QFileInfo::exists(kDictionary), qPrintable(kDictionary + QStringLiteral(" was not built")));
+        m_reader.setDatabaseName(kDictionary);
+        if (m_reader.wordCount() < 40000)
+            QSKIP("zarvik.bdd was built from the sample dictionary (configure again after installing mueller7-dict)");
+    }
+
+    // Each word's line, as the strip shows it, carries a word of its main sense's translation.
+    void mainSenseTranslated_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("translation");
+        QTest::newRow("went") << "went" << "идти";
+        QTest::newRow("mice") << "mice" << "мышь";
+        QTest::newRow("children") << "children" << "ребёнок";
+        QTest::newRow("hello") << "hello" << "привет";
+        QTest::newRow("has") << "has" << "иметь";
+        QTest::newRow("feet") << "feet" << "нога";
+        QTest::newRow("seen") << "seen" << "видеть";
+        QTest::newRow("did") << "did" << "делать";
+        QTest::newRow("taken") << "taken" << "брать";
+        QTest::newRow("men") << "men" << "человек";
+        QTest::newRow("ate") << "ate" << "есть";
+        QTest::newRow("woodsman") << "woodsman" << "лес";
+    }
+    void mainSenseTranslated()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, translation);
+        m_reader.exactLookup(word);
+        QVERIFY2(m_reader.recordCount() > 0, qPrintable(word));
+        m_reader.moveFirst();
+        const QString line = displayLine(m_reader.field(0), m_reader.field(1));
+        QVERIFY2(line.contains(translation), qPrintable(line));
+    }
+
+    // Fewer than 0.3 % of the entries without a Cyrillic letter, and no line that opens with
+    // punctuation (a comma left by a transcription, a bare "=").
+    void wholeDictionary()
+    {
+        m_reader.prefixSearch(QStringLiteral("*"), 0);
+        const int rows = m_reader.recordCount();
+        QVERIFY(rows > 40000);
+        int untranslated = 0;
+        QStringList badStarts;
+        for (int i = 0; i < rows; ++i) {
+            m_reader.setAbsolutePosition(i);
+            const QString trans = m_reader.field(1);
+            if (!hasCyrillic(trans))
+                ++untranslated;
+            const QChar first = trans.isEmpty() ? QChar(u'x') : trans.front();
+            const bool suffix = first == u'-' && trans.size() > 1 && trans[1].isLetter(); // "-ся", "-либо"
+            if (!first.isLetterOrNumber() && first != u'(' && first != u'"' && first != QChar(0x00AB) && !suffix)
+                badStarts << displayLine(m_reader.field(0), trans);
+        }
+        QVERIFY2(untranslated * 1000 < rows * 3, qPrintable(QStringLiteral("%1 of %2").arg(untranslated).arg(rows)));
+        QVERIFY2(badStarts.isEmpty(), qPrintable(badStarts.mid(0, 10).join(QLatin1Char('\n'))));
+    }
+
+private:
+    DictionaryReader m_reader;
+};
+
+QTEST_APPLESS_MAIN(TestDefaultDictionary)
+#include "tst_defaultdictionary.moc"

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "ArticleCleaner.h"
+#include "SourceEntry.h"
+
+#include <QHash>
+#include <QString>
+#include <vector>
+
+namespace zarvik {
+
+// An entry whose line holds no Cyrillic letter, and why.
+struct UntranslatedEntry {
+    QString word;
+    QString line;
+    QString reason;
+};
+
+// What following the references of a whole dictionary came to.
+struct ReferenceOutcome {
+    qint64 resolved = 0;   // references whose target gave a Russian translation
+    qint64 unresolved = 0; // references left as notes (target missing, untranslated, looping)
+    std::vector<UntranslatedEntry> untranslated;
+};
+
+// Makes the short lines of a whole dictionary, putting in place of each reference the
+// translation it refers to: "went" (_p. от go 1) becomes "прош. вр. от go: идти, ходить; …",
+// "hello" (= hallo(a)) the line of "hallo".
+//
+// The target is found by its headword (letter case, hyphens and blanks aside; "hallo(a)" is
+// hallo or halloa), then narrowed to the homonym, part of speech and sense the reference
+// names, as far as the target has them. A chain is followed at most kMaxSteps references
+// deep and never through an entry already on it, so loops end. A reference that leads nowhere
+// stays a note ("прош. вр. от go") and is counted as unresolved.
+class ReferenceResolver final {
+public:
+    static constexpr int kMaxSteps = 4;
+    // Bounds that keep a hostile dictionary (every sense a reference to an entry whose senses
+    // are all references...) from multiplying the work: references followed for one entry,
+    // rows of one headword, senses of a target looked through. Real entries stay far below.
+    static constexpr int kMaxFollowsPerEntry = 64;
+    static constexpr size_t kMaxRowsPerHeadword = 32;
+    static constexpr size_t kMaxSensesLookedAt = 1024;
+
+    explicit ReferenceResolver(const ArticleCleaner& cleaner) : m_cleaner(cleaner) {}
+
+    // The lines of the entries, in their order; `outcome` gets the counts and the entries left
+    // without Russian text.
+    std::vector<QString> lines(const std::vector<SourceEntry>& entries, ReferenceOutcome& outcome);
+
+private:
+    struct Place {
+        int row;
+        const ArticleSense* sense;
+    };
+    struct Followed {
+        QStringList pieces; // the target's senses, first first; empty when not resolved
+        QString headword;   // the target as the dictionary writes it
+        QString failure;    // why not, when not
+    };
+
+    QStringList render(const std::vector<Place>& senses, std::vector<int>& chain, int depth,
+                       ReferenceOutcome* outcome, QString* failure) const;
+    Followed follow(const ArticleReference& reference, std::vector<int>& chain, int depth) const;
+    std::vector<int> rowsOf(const QString& target) const;
+    std::vector<Place> select(const std::vector<int>& rows, const ArticleReference& reference) const;
+
+    const ArticleCleaner& m_cleaner;
+    const std::vector<SourceEntry>* m_entries = nullptr;
+    std::vector<ParsedArticle> m_articles;
+    mutable int m_followsLeft = 0; // for the entry whose line is being made
+    QHash<QString, std::vector<int>> m_byKey;   // case-folded headword
+    mutable QHash<QString, std::vector<int>> m_byLetters; // only its letters and digits, case-folded
+};
+
+} // namespace zarvik
