@@ -8,10 +8,12 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
   libsqlite3-dev zlib1g-dev
   libx11-dev libxtst-dev libxi-dev libxres-dev libxfixes-dev
-  xdg-utils fonts-dejavu-core
+  xdg-utils fonts-dejavu-core qt6-translations-l10n
   libbenchmark-dev
   mueller7-dict
-  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk
+  # the help: chmcmd compiles zarvik.chm, xchm is the desktop's viewer for it
+  fp-utils xchm
+  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk xterm sqlite3 strace
   lintian desktop-file-utils debootstrap
 )
 

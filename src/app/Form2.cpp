@@ -1,6 +1,12 @@
 #include "app/Form2.h"
 
+#include "app/Artwork.h"
+#include "app/TrayCommands.h"
+#include "app/TrayIcon.h"
+#include "app/TrayMenu.h"
 #include "app/Units.h"
+#include "app/about.h"
+#include "app/frmSplash.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
@@ -8,17 +14,22 @@
 #include "platform/Module1.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "settings/options.h"
 #include "skins/Skins.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QIcon>
+#include <QPixmap>
 
 namespace zarvik {
 
 Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     : QWidget(nullptr,
+              // WindowTransparentForInput gives the window an empty input shape: a click on
+              // the strip reaches the word under it, as if the strip were not there.
               Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
-                  Qt::X11BypassWindowManagerHint),
+                  Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput),
       m_platform(platform), m_settings(settings), m_programDir(programDir), m_strip(*this, Timer4, platform),
       m_lookupSource(m_data1), m_watcher(platform, settings, m_state, m_strip, Timer2, programDir),
       m_lookup(platform, settings, m_state, m_strip, m_lookupSource,
@@ -65,14 +76,44 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     // With nothing to do yet, both polls sleep until the desktop reports a press or a copy
     // (or run all the time on a platform that cannot report them).
     applySchedule();
+    wireShell();
+}
+
+void Form2::wireShell()
+{
+    m_trayIcon = std::make_unique<TrayIcon>(m_platform);
+    m_trayIcon->setScreenTip(QStringLiteral("Zarvik 5.0"));
+    TrayTargets targets;
+    targets.panelTopTwips = [this] { return form3().topTwips(); };
+    targets.openDictionary = [this] { mnuopen_Click(); };
+    targets.showOptions = [this] { showOptions(); };
+    targets.showAbout = [this] { showAbout(); };
+    targets.removeTrayIcon = [this] { m_trayIcon->Remove(); };
+    // Every setting is on disk the moment it is written, so ending the event loop loses
+    // nothing; the windows go with the process.
+    targets.quit = [] { QCoreApplication::exit(0); };
+    targets.chmViewerRegistered = &desktopHasChmViewer;
+    m_trayCommands = std::make_unique<TrayCommands>(m_platform, m_settings, m_programDir, std::move(targets));
+    m_trayMenu = std::make_unique<TrayMenu>(*m_trayCommands);
+    connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] { m_trayCommands->mnuopen_Click(); });
+    connect(m_trayIcon.get(), &TrayIcon::RightClick, this, [this] { m_trayMenu->popup(m_platform.cursorPos()); });
+}
+
+void Form2::showAbout()
+{
+    about box(m_platform, m_data1.databaseName());
+    box.exec();
 }
 
 Form2::~Form2()
 {
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
-    // The watcher must not reach a panel that is going away.
+    // The unload handler: the icon leaves the notification area with the form.
+    m_trayIcon->Remove();
+    // The watcher must not reach a panel that is going away, nor an open dialog this form.
     setPanel(nullptr);
+    delete m_options;
 }
 
 void Form2::applySchedule()
@@ -93,6 +134,8 @@ Form3& Form2::form3()
     if (!m_form3) {
         m_form3 = std::make_unique<Form3>(m_platform, m_settings, m_state, m_programDir);
         setPanel(m_form3.get());
+        // Any button but the left on the handle or strip pops up the tray menu.
+        m_form3->setMenuHook([this](QPoint at) { m_trayMenu->popup(at); });
     }
     return *m_form3;
 }
@@ -103,7 +146,7 @@ DictionaryWindow& Form2::form1()
         // A window loaded again after Escape gets the current skin at once, so it never
         // comes back without its pictures.
         m_form1 = std::make_unique<DictionaryWindow>(
-            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_programDir, form); });
+            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_skins, form); });
     }
     return *m_form1;
 }
@@ -115,29 +158,69 @@ void Form2::mnuopen_Click()
     mnuopen(m_settings, form3(), form1(), {});
 }
 
+options* Form2::optionsDialog() const
+{
+    return m_options;
+}
+
+void Form2::showOptions()
+{
+    if (m_options) {
+        m_options->show();
+        m_options->raise();
+        m_options->activateWindow();
+        return;
+    }
+    OptionsHost host;
+    host.applySkin = [this] {
+        return applyskin(m_settings, m_skins, form3(), m_form1 ? m_form1->loaded() : nullptr);
+    };
+    host.showPanel = [this](bool show) {
+        // A panel switched off while open is shut first, so that its auto-hide stops and it
+        // does not come back open when it is switched on again.
+        if (!show && form3().isVisible() && !form3().isClosedPosition())
+            form3().closingSequence();
+        form3().setVisible(show);
+    };
+    m_options = new options(m_settings, m_platform, m_skins, std::move(host));
+    m_options->Form_Load();
+    m_options->show();
+}
+
 void Form2::Form_Load()
 {
-    // 1. Tell the vendor a copy started, in the background, when the machine is online.
+    // Tell the vendor a copy started, in the background, when the machine is online.
     if (Module1::InternetCheck(m_platform))
         m_homePage.navigate(m_homePageAddress);
-    // 2. The double-click window follows the desktop's setting.
+    // The double-click window follows the desktop's setting.
     Timer2.setInterval(m_platform.doubleClickTime());
-    // 3. Parked off-screen; the zero size is corrected by the activate handler.
+    // Parked off-screen; the zero size is corrected by the activate handler.
     setGeometry(-10000, -10000, 1, 1);
-    // 5. The dictionary beside the program.
+    // The splash screen, painted before anything else happens.
+    if (m_settings.numberIs(Key::ShowSplash, 1)) {
+        m_splash = std::make_unique<frmSplash>(m_platform, m_settings, m_skins);
+        m_splash->Show();
+        m_splashShown = true;
+        emit splashShown(*m_splash);
+    }
+    // The dictionary beside the program.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
-    // 6. The clipboard text to compare with and to put back.
+    // The clipboard text to compare with and to put back.
     m_state.oldbuffer = m_platform.clipboardText();
-    // 7. One yield, so that enabled timers may fire.
+    // One yield, so that enabled timers may fire.
     m_platform.processEvents();
 
-    // 8-13. Each of these steps stands alone: none of them throws, and a picture or setting
+    // Each of these steps stands alone: none of them throws, and a picture or setting
     // that cannot be read leaves its own target as it was.
-    // 9. A broken skin folder falls back to the built-in skin before anything is dressed.
-    testskin(m_settings, m_programDir);
-    // 10. Dressing the panel and the dictionary window loads them, hidden.
-    applyskin(m_settings, m_programDir, form3(), &form1().form());
-    // 13. The panel comes up closed at the right screen edge.
+    // A broken skin folder falls back to the built-in skin before anything is dressed.
+    testskin(m_settings, m_skins);
+    // Dressing the panel and the dictionary window loads them, hidden.
+    applyskin(m_settings, m_skins, form3(), &form1().form());
+    // The icon in the notification area, with its tip.
+    m_trayIcon->Add(QIcon(QPixmap::fromImage(Artwork::icon(32))));
+    // The splash goes (nothing when it was not shown).
+    m_splash.reset();
+    // The panel comes up closed at the right screen edge.
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();
 }

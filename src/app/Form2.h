@@ -8,7 +8,9 @@
 #include "popup/ClickWatcher.h"
 #include "popup/DictionaryLookupSource.h"
 #include "popup/PopupStrip.h"
+#include "skins/Skin.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -17,9 +19,14 @@ namespace zarvik {
 
 class DictionaryWindow;
 class Form3;
+class frmSplash;
+class TrayCommands;
+class TrayIcon;
+class TrayMenu;
 class Platform;
 class Settings;
 class PanelControl;
+class options;
 
 // The main form: never hidden, parked off-screen; it holds the hidden state and the timers
 // of the pop-up machinery, runs the start-up and doubles as the pop-up strip.
@@ -31,6 +38,8 @@ public:
 
     HiddenState& state() { return m_state; }
     DictionaryReader& Data1() { return m_data1; }
+    // Reads the skins (the splash and the options dialog take their pictures from it too).
+    SkinLoader& skins() { return m_skins; }
     QString programDir() const { return m_programDir; }
 
     // The start-up sequence (load handler).
@@ -52,6 +61,18 @@ public:
     // The tray command "Словарь...": opens or closes the panel, or shows the dictionary
     // window when the panel is switched off.
     void mnuopen_Click();
+    // Opens the options dialog, or brings the open one forward (its controls are not
+    // reloaded). The dialog unloads itself when it closes.
+    void showOptions();
+    options* optionsDialog() const;
+    // The about box, modal.
+    void showAbout();
+    // The notification-area icon, the tray menu and its commands.
+    TrayIcon& TrayIcon1() { return *m_trayIcon; }
+    TrayMenu& trayMenu() { return *m_trayMenu; }
+    TrayCommands& trayCommands() { return *m_trayCommands; }
+    // Whether this start-up showed the splash screen.
+    bool splashWasShown() const { return m_splashShown; }
     // The background request of the start-up, and where it goes (tests point it at loopback).
     const HomePageProbe& homePage() const { return m_homePage; }
     void setHomePageAddress(const QUrl& address) { m_homePageAddress = address; }
@@ -67,13 +88,19 @@ public:
     QTimer Timer3; // 50 ms, captured-word lookup, while a capture waits for its copy
     QTimer Timer4; // 3000 ms, hides the pop-up
 
+signals:
+    // The splash screen is on the screen, painted; the start-up goes on when this returns.
+    void splashShown(frmSplash& splash);
+
 private:
     // Starts or stops the two polls as the schedule says.
     void applySchedule();
+    void wireShell();
 
     Platform& m_platform;
     Settings& m_settings;
     QString m_programDir;
+    SkinLoader m_skins{m_programDir};
     HiddenState m_state;
     DictionaryReader m_data1;
     PanelControl* m_panel = nullptr;
@@ -86,6 +113,12 @@ private:
     QUrl m_homePageAddress = kHomePage;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<DictionaryWindow> m_form1;
+    QPointer<options> m_options;
+    std::unique_ptr<TrayIcon> m_trayIcon;
+    std::unique_ptr<TrayCommands> m_trayCommands;
+    std::unique_ptr<TrayMenu> m_trayMenu;
+    std::unique_ptr<frmSplash> m_splash;
+    bool m_splashShown = false;
 };
 
 // The entry procedure: shows the main form modeless, which runs its load handler and then

@@ -48,6 +48,8 @@ public:
     // Platform clock (seconds) of the latest capture step, for expiring a capture whose copy
     // never arrives.
     double captureStartedAt = 0.0;
+    // The platform's count of clipboard owner changes just before the capture's copy.
+    quint64 ownerChangesAtCapture = 0;
 
 private:
     QString m_clk2;

@@ -3,6 +3,9 @@
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,6 +21,11 @@ int main(int argc, char* argv[])
     app.setApplicationName(QStringLiteral("Zarvik5"));
     // A resident program: closing a window never ends it, only the exit command does.
     app.setQuitOnLastWindowClosed(false);
+    // The toolkit's own dialogs (choosing a program in the options) speak Russian too.
+    QTranslator toolkitRussian;
+    if (toolkitRussian.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&toolkitRussian);
 
     auto platform = zarvik::createPlatform(&error);
     if (!platform) {

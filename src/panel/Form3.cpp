@@ -176,7 +176,7 @@ void Form3::Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixel
 void Form3::Label_MouseMove(double y)
 {
     if (m_drag)
-        setTop(m_top + y - m_grab);
+        setTop(dragTop(m_top + y - m_grab, screenHeight()));
 }
 
 void Form3::Label_MouseUp()

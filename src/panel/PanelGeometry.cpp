@@ -48,10 +48,17 @@ TopPlacement activationTop(const QString& storedPanelPos, int screenHeight)
     // A value that is not a number (hand-edited store) is treated like one out of range:
     // the panel comes up at mid-height and the store is mended.
     const std::optional<double> value = settingsNumber(storedPanelPos);
-    if (!value || !std::isfinite(*value) || *value > screenHeight || *value < 0)
+    // A top that would leave part of the strip below the screen is out of range as well: the
+    // handle there cannot be reached, nor the list seen.
+    if (!value || !std::isfinite(*value) || *value > screenHeight - kStripHeight || *value < 0)
         return {half, true};
     // The store holds a single-precision number; use what a later read would give.
     return {static_cast<double>(static_cast<float>(*value)), false};
+}
+
+double dragTop(double top, int screenHeight)
+{
+    return std::clamp(top, 0.0, std::max(0.0, double(screenHeight - kStripHeight)));
 }
 
 } // namespace zarvik::PanelGeometry

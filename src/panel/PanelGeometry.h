@@ -41,6 +41,9 @@ struct TopPlacement {
     bool store;
 };
 TopPlacement activationTop(const QString& storedPanelPos, int screenHeight);
+// Where a drag may put the panel's top: its strip stays whole on the screen, so the handle
+// can always be reached again.
+double dragTop(double top, int screenHeight);
 
 } // namespace PanelGeometry
 } // namespace zarvik

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QtGlobal>
@@ -11,6 +12,14 @@ namespace zarvik {
 
 // An X window id (or whatever the platform uses); 0 means "no window".
 using WindowId = quint64;
+
+// Where keeping a copy of the whole clipboard stands (see Platform::saveClipboard).
+enum class ClipboardSave {
+    Idle,     // nothing asked for since the start
+    Pending,  // being read
+    Saved,    // kept, every format that could be read in time
+    TooLarge, // more than the program is willing to hold: nothing kept
+};
 
 // Everything the program needs from the desktop, behind one narrow interface so that the
 // logic runs against a fake in tests. Every query must be cheap: the click watcher calls
@@ -59,6 +68,26 @@ public:
     // Size of the whole screen in pixels.
     virtual QSize screenSize() = 0;
 
+    // Forgets the button presses and releases that leftButtonDown() has not reported yet, so
+    // that from now on it reports the button as it is.
+    virtual void forgetButtonChanges() = 0;
+    // How many times the clipboard has changed owner (our own writes included); the text of
+    // each new owner is in clipboardText() by the time it is counted. Answered from state.
+    virtual quint64 clipboardOwnerChanges() = 0;
+    // The monitor (pixels, in screen coordinates) that holds the point; the nearest one when
+    // none does.
+    virtual QRect screenGeometryAt(QPoint pixels) = 0;
+    // Starts keeping a copy of everything the clipboard holds now, every format, read in the
+    // background; replaces any earlier copy.
+    virtual void saveClipboard() = 0;
+    virtual ClipboardSave clipboardSaveState() = 0;
+    // Puts the copy kept by saveClipboard() back on the clipboard, whole; without a usable
+    // copy, puts `text` back as plain text. The copy stays, so this may run again.
+    virtual void restoreClipboard(const QString& text) = 0;
+    // Takes the text of the PRIMARY selection (what the user has just selected) and puts it
+    // on the clipboard, as a copy keystroke would; no keystroke is sent. In the background:
+    // the clipboard changes a moment later, or not at all when nothing is selected.
+    virtual void copyPrimarySelection() = 0;
     // Wake-ups, so that a program can let its polls sleep while nothing happens. Each
     // handler runs on the interface thread. The press handler may run inside any query that
     // reads pending events, so it should do no more than start a timer; the owner-change

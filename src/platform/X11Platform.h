@@ -34,6 +34,13 @@ public:
     double clockSeconds() override;
     void processEvents() override;
     QSize screenSize() override;
+    void forgetButtonChanges() override;
+    quint64 clipboardOwnerChanges() override;
+    QRect screenGeometryAt(QPoint pixels) override;
+    void saveClipboard() override;
+    ClipboardSave clipboardSaveState() override;
+    void restoreClipboard(const QString& text) override;
+    void copyPrimarySelection() override;
     bool reportsLeftButtonPresses() override;
     bool reportsClipboardOwnerChanges() override;
     bool leftButtonHeld() override;

@@ -53,8 +53,26 @@ void CapturedWordLookup::Timer3_Timer()
     }
 
     const QString text = m_platform.clipboardText();
-    if (text == m_state.oldbuffer || text.size() > kMaxTextLength) {
+    // The copy of a capture brings the selected word even when it is the very text the
+    // clipboard held: a new owner shows that the copy came. A plain copy is still noticed by
+    // its text alone.
+    const bool captureCopied =
+        m_state.clktrans == kOn && m_platform.clipboardOwnerChanges() != m_state.ownerChangesAtCapture;
+    if ((text == m_state.oldbuffer && !captureCopied) || text.size() > kMaxTextLength) {
         expireStaleCapture();
+        return;
+    }
+    if (text.trimmed().isEmpty()) {
+        // A picture, or an empty or blank text: there is no word to look up, and " - ???"
+        // would explain nothing. The clipboard is still followed (or put back after a
+        // capture), so the same content is not looked at again.
+        restoreSound();
+        if (m_state.clktrans == kOn) {
+            m_platform.restoreClipboard(m_state.oldbuffer);
+            m_state.clktrans.clear();
+        } else {
+            m_state.oldbuffer = text;
+        }
         return;
     }
 
@@ -98,7 +116,8 @@ bool CapturedWordLookup::lookUp()
         if (m_state.clktrans == kOn) {
             if (m_settings.numberIs(Key::Buffer, 1))
                 m_state.clktrans.clear();
-            m_platform.writeClipboardText(m_state.oldbuffer);
+            // The whole clipboard as it was before the copy, every format, not just its text.
+            m_platform.restoreClipboard(m_state.oldbuffer);
             if (m_settings.numberIs(Key::OnClick, 0))
                 return false;
         } else {
@@ -153,8 +172,9 @@ void CapturedWordLookup::expireStaleCapture()
     m_state.clktrans.clear();
     // A copy that landed but was not looked up (too long, or our own program excluded) has
     // still replaced the user's clipboard text: it is put back as a processed capture would.
-    if (m_platform.clipboardText() != m_state.oldbuffer)
-        m_platform.writeClipboardText(m_state.oldbuffer);
+    if (m_platform.clipboardText() != m_state.oldbuffer
+        || m_platform.clipboardOwnerChanges() != m_state.ownerChangesAtCapture)
+        m_platform.restoreClipboard(m_state.oldbuffer);
 }
 
 } // namespace zarvik

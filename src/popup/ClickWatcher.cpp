@@ -5,6 +5,7 @@
 #include "panel/PanelControl.h"
 #include "platform/Module1.h"
 #include "popup/PopupWindow.h"
+#include "popup/TerminalPrograms.h"
 #include "settings/Settings.h"
 
 #include <QTimer>
@@ -37,8 +38,13 @@ void ClickWatcher::Timer1_Timer()
         m_state.cachedForeground = foreground;
         m_state.curapp = Module1::GetWindowExeName(m_platform, foreground);
     }
-    if (isExcluded(m_state.curapp, apps))
+    if (isExcluded(m_state.curapp, apps)) {
+        // The presses made while an excluded program is in front are its own: they are
+        // consumed here. Left queued, they would be played back to the first tick after
+        // another window comes to the front and pair with its clicks into a capture.
+        m_platform.forgetButtonChanges();
         return;
+    }
 
     if (m_platform.leftButtonDown()) {
         // Any press hides a shown strip, counted or not.
@@ -91,6 +97,8 @@ void ClickWatcher::clk2_Change()
 
 void ClickWatcher::capture()
 {
+    // Decided now: the lookup's ticks during the waits below put our own name in curapp.
+    const bool toTerminal = TerminalPrograms::isTerminal(m_state.curapp);
     const QPoint pointer = m_platform.cursorPos();
     m_state.mx = QString::number(pointer.x());
     m_state.my = QString::number(pointer.y());
@@ -103,6 +111,9 @@ void ClickWatcher::capture()
     // A clipboard that cannot be read reads as "" from the platform; the capture then goes
     // on and the lookup will put "" back, which is the best that can be done.
     m_state.oldbuffer = m_platform.clipboardText();
+    // The text alone is not the user's clipboard: a picture or rich text would come back as
+    // plain text or not at all. Everything it holds is read during the wait below.
+    m_platform.saveClipboard();
     m_popup.stopCountdown();
 
     // The silent value found here is our own, left by a capture whose copy has not been
@@ -115,14 +126,46 @@ void ClickWatcher::capture()
         m_state.oldwaveSaved = true;
     }
     Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), silent);
+    // Counted before clktrans is set: a lookup tick inside the wait below must not take the
+    // owner changes of earlier copies for this capture's.
+    m_state.ownerChangesAtCapture = m_platform.clipboardOwnerChanges();
     m_state.clktrans = kOn;
     m_state.captureStartedAt = m_platform.clockSeconds();
 
     waitSeconds(kCopyDelaySeconds);
+    // The copy would replace what is being saved, so it waits for the save, within bounds.
+    // An owner that does not answer in time cannot be pasted from either: nothing is lost
+    // by going on. A clipboard too large to keep whole is the user's, and weighs more than
+    // one translation: this capture ends here, before it has touched anything.
+    const double saveStart = m_platform.clockSeconds();
+    while (m_platform.clipboardSaveState() == ClipboardSave::Pending
+           && m_platform.clockSeconds() - saveStart < kClipboardSaveLimitSeconds) {
+        // The lookup gives up on a capture whose copy is long in coming; this one has not
+        // been sent yet.
+        m_state.captureStartedAt = m_platform.clockSeconds();
+        m_platform.processEvents();
+    }
+    if (m_platform.clipboardSaveState() == ClipboardSave::TooLarge) {
+        abandonCapture();
+        return;
+    }
 
-    m_platform.sendCopyKeystroke();
+    // A copy of the same text as before is still a copy: the new owner tells it apart.
+    m_state.ownerChangesAtCapture = m_platform.clipboardOwnerChanges();
+    if (toTerminal)
+        m_platform.copyPrimarySelection();
+    else
+        m_platform.sendCopyKeystroke();
     // The lookup gives the copy a short time from here to arrive before it gives up.
     m_state.captureStartedAt = m_platform.clockSeconds();
+    m_popup.parkAtCapture();
+}
+
+void ClickWatcher::abandonCapture()
+{
+    if (m_state.oldwaveSaved)
+        Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), m_state.oldwave);
+    m_state.clktrans.clear();
     m_popup.parkAtCapture();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 namespace zarvik {
 
 // Where the show step puts the strip, all in twips.
@@ -17,11 +19,13 @@ struct StripLayout {
 class PopupPlacement final {
 public:
     // The strip sits 16 pixels right of the pointer, level with it. When it would stick out
-    // past the right edge of the screen it is put flush with that edge instead, which may give
-    // a negative left edge for a strip wider than the screen. There is no adjustment at the
-    // bottom.
+    // past the right edge of the screen it is put flush with that edge instead; it never
+    // starts left of the screen's left edge (a strip wider than the screen is cut at the
+    // right, where the translation ends, rather than at the headword), and when it would
+    // reach below the bottom edge it moves up to end at that edge. `screen` is the monitor
+    // under the pointer, in twips.
     static StripLayout place(int label1WidthTwips, int label2WidthTwips, int mxPixels, int myPixels,
-                             int screenWidthTwips);
+                             const QRect& screenTwips, int heightTwips);
 };
 
 } // namespace zarvik

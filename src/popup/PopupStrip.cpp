@@ -116,9 +116,14 @@ void PopupStrip::showStep(const QString& label1, const QString& label2, QPoint p
     // readers and for anyone who asks the window server what is on the screen.
     m_window.setWindowTitle(m_label1->text() + m_label2->text());
 
+    // The monitor under the pointer holds the strip, so that it is never cut by a screen
+    // edge or split across two monitors.
+    const QRect monitor = m_platform.screenGeometryAt(pointerPixels);
+    const QRect monitorTwips(pixelsToTwips(monitor.x()), pixelsToTwips(monitor.y()), pixelsToTwips(monitor.width()),
+                             pixelsToTwips(monitor.height()));
     const StripLayout layout =
         PopupPlacement::place(pixelsToTwips(m_label1->width()), pixelsToTwips(m_label2->width()), pointerPixels.x(),
-                              pointerPixels.y(), pixelsToTwips(m_platform.screenSize().width()));
+                              pointerPixels.y(), monitorTwips, kStripHeightTwips);
     m_label2->move(twipsToPixels(layout.label2Left), m_label2->y());
     // Always one line high, even should the form be shown without its activate handler
     // having sized it.

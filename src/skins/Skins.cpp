@@ -4,12 +4,7 @@
 #include "panel/Form3.h"
 #include "panel/PictureBox.h"
 #include "settings/Settings.h"
-#include "skins/BuiltInSkin.h"
-
-#include <QDir>
-#include <QImage>
-#include <functional>
-#include <optional>
+#include "skins/Skin.h"
 
 namespace zarvik {
 
@@ -17,9 +12,10 @@ namespace Skins {
 
 QStringList fileNames()
 {
-    return {QStringLiteral("panelbutton1.jpg"), QStringLiteral("panelbutton2.jpg"), QStringLiteral("dictbutton1.jpg"),
-            QStringLiteral("dictbutton2.jpg"),  QStringLiteral("splash.jpg"),       QStringLiteral("dictmain.jpg"),
-            QStringLiteral("panelmain.jpg")};
+    QStringList names;
+    for (int i = 0; i < kSkinFileCount; ++i)
+        names.append(Skin::fileName(Skin::fileAt(i)));
+    return names;
 }
 
 QString folder(const QString& programDir, const QString& skinName)
@@ -31,90 +27,78 @@ QString folder(const QString& programDir, const QString& skinName)
 
 namespace {
 
-// Gives the picture for one skin file, or nothing when it cannot be had.
-using PictureSource = std::function<std::optional<QPixmap>(const QString& fileName)>;
-
-PictureSource currentSource(Settings& settings, const QString& programDir)
+template <typename Target> void assign(const Skin& skin, SkinFile file, Target&& target)
 {
-    const QString name = settings.text(Key::skinname, kBuiltInSkin);
-    if (name == kBuiltInSkin) {
-        auto builtIn = std::make_shared<BuiltInSkin>();
-        return [builtIn](const QString& fileName) -> std::optional<QPixmap> {
-            const QPixmap* picture = nullptr;
-            if (fileName == QLatin1String("panelmain.jpg"))
-                picture = &builtIn->picpanelback;
-            else if (fileName == QLatin1String("panelbutton1.jpg"))
-                picture = &builtIn->picpanelleft;
-            else if (fileName == QLatin1String("panelbutton2.jpg"))
-                picture = &builtIn->picpanelright;
-            else if (fileName == QLatin1String("dictmain.jpg"))
-                picture = &builtIn->picdicback;
-            else if (fileName == QLatin1String("dictbutton1.jpg"))
-                picture = &builtIn->picdicclose;
-            else if (fileName == QLatin1String("dictbutton2.jpg"))
-                picture = &builtIn->picdicclosepress;
-            if (!picture || picture->isNull())
-                return std::nullopt;
-            return *picture;
-        };
-    }
-    const QString folder = Skins::folder(programDir, name);
-    // Each target loads its file afresh, as the folder may change between two of them.
-    return [folder](const QString& fileName) -> std::optional<QPixmap> {
-        QPixmap picture;
-        if (!picture.load(folder + QLatin1Char('/') + fileName))
-            return std::nullopt;
-        return picture;
-    };
-}
-
-void assign(const PictureSource& source, const QString& fileName, const std::function<void(const QPixmap&)>& target)
-{
-    if (const std::optional<QPixmap> picture = source(fileName))
-        target(*picture);
-}
-
-void dressDictionary(const PictureSource& source, Form1& dictionary)
-{
-    assign(source, QStringLiteral("dictmain.jpg"), [&](const QPixmap& p) { dictionary.setPicture(p); });
-    assign(source, QStringLiteral("dictbutton1.jpg"), [&](const QPixmap& p) { dictionary.Picture1->setPicture(p); });
-    assign(source, QStringLiteral("dictbutton1.jpg"), [&](const QPixmap& p) { dictionary.picclose->setPicture(p); });
-    assign(source, QStringLiteral("dictbutton2.jpg"),
-           [&](const QPixmap& p) { dictionary.picclosepress->setPicture(p); });
+    const QPixmap& picture = skin.picture(file);
+    if (!picture.isNull())
+        target(picture);
 }
 
 } // namespace
 
-bool testskin(Settings& settings, const QString& programDir)
+void wearSkin(const Skin& skin, Form3& panel, Form1* dictionary)
+{
+    assign(skin, SkinFile::panelmain, [&](const QPixmap& p) { panel.Picture1->setPicture(p); });
+    // The handle as shown matches the panel's state: a panel restyled while open keeps the
+    // handle of an open panel rather than pointing the wrong way until its next slide.
+    const bool open = panel.isVisible() && !panel.isClosedPosition();
+    assign(skin, open ? SkinFile::panelbutton2 : SkinFile::panelbutton1,
+           [&](const QPixmap& p) { panel.Picture2->setPicture(p); });
+    assign(skin, SkinFile::panelbutton1, [&](const QPixmap& p) { panel.Picture3->setPicture(p); });
+    assign(skin, SkinFile::panelbutton2, [&](const QPixmap& p) { panel.Picture4->setPicture(p); });
+    if (dictionary)
+        wearSkin(skin, *dictionary);
+}
+
+void wearSkin(const Skin& skin, Form1& dictionary)
+{
+    assign(skin, SkinFile::dictmain, [&](const QPixmap& p) { dictionary.setPicture(p); });
+    assign(skin, SkinFile::dictbutton1, [&](const QPixmap& p) { dictionary.Picture1->setPicture(p); });
+    assign(skin, SkinFile::dictbutton1, [&](const QPixmap& p) { dictionary.picclose->setPicture(p); });
+    assign(skin, SkinFile::dictbutton2, [&](const QPixmap& p) { dictionary.picclosepress->setPicture(p); });
+}
+
+bool testskin(Settings& settings, SkinLoader& skins)
 {
     const QString name = settings.text(Key::skinname, kBuiltInSkin);
     if (name == kBuiltInSkin)
         return true;
-    const QString folder = Skins::folder(programDir, name);
-    QImage scratch;
-    for (const QString& fileName : Skins::fileNames()) {
-        if (!scratch.load(folder + QLatin1Char('/') + fileName)) {
-            settings.write(Key::skinname, kBuiltInSkin);
-            return false;
-        }
-    }
-    return true;
+    if (skins.load(name).isComplete())
+        return true;
+    settings.write(Key::skinname, kBuiltInSkin);
+    return false;
 }
 
-void applyskin(Settings& settings, const QString& programDir, Form3& panel, Form1* dictionary)
+bool applyskin(Settings& settings, SkinLoader& skins, Form3& panel, Form1* dictionary)
 {
-    const PictureSource source = currentSource(settings, programDir);
-    assign(source, QStringLiteral("panelmain.jpg"), [&](const QPixmap& p) { panel.Picture1->setPicture(p); });
-    assign(source, QStringLiteral("panelbutton1.jpg"), [&](const QPixmap& p) { panel.Picture2->setPicture(p); });
-    assign(source, QStringLiteral("panelbutton1.jpg"), [&](const QPixmap& p) { panel.Picture3->setPicture(p); });
-    assign(source, QStringLiteral("panelbutton2.jpg"), [&](const QPixmap& p) { panel.Picture4->setPicture(p); });
-    if (dictionary)
-        dressDictionary(source, *dictionary);
+    const Skin skin = skins.load(settings.text(Key::skinname, kBuiltInSkin));
+    wearSkin(skin, panel, dictionary);
+    return skin.isComplete();
 }
 
-void applyskin(Settings& settings, const QString& programDir, Form1& dictionary)
+bool applyskin(Settings& settings, SkinLoader& skins, Form1& dictionary)
 {
-    dressDictionary(currentSource(settings, programDir), dictionary);
+    const Skin skin = skins.load(settings.text(Key::skinname, kBuiltInSkin));
+    wearSkin(skin, dictionary);
+    return skin.isComplete();
+}
+
+bool testskin(Settings& settings, const QString& programDir)
+{
+    SkinLoader skins(programDir);
+    return testskin(settings, skins);
+}
+
+bool applyskin(Settings& settings, const QString& programDir, Form3& panel, Form1* dictionary)
+{
+    SkinLoader skins(programDir);
+    return applyskin(settings, skins, panel, dictionary);
+}
+
+bool applyskin(Settings& settings, const QString& programDir, Form1& dictionary)
+{
+    SkinLoader skins(programDir);
+    return applyskin(settings, skins, dictionary);
 }
 
 } // namespace zarvik

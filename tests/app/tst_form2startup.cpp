@@ -1,5 +1,7 @@
 #include "app/Form2.h"
+#include "app/TrayIcon.h"
 #include "app/Units.h"
+#include "app/frmSplash.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
@@ -7,7 +9,9 @@
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -89,10 +93,69 @@ private slots:
         form.setHomePageAddress(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort())));
         Main(form);
         QVERIFY(form.homePage().started());
-        QVERIFY(server.waitForNewConnection(5000));
+        // The request may need a few more turns of the event loop (the splash already gave it
+        // some), so wait while the loop runs rather than blocking it.
+        QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), 5000);
         QTcpSocket* socket = server.nextPendingConnection();
         QTRY_VERIFY_WITH_TIMEOUT(socket->canReadLine(), 5000);
         QCOMPARE(socket->readLine().trimmed(), QByteArray("GET / HTTP/1.1"));
+    }
+
+    void splashAndTrayIconFollowTheSettings_data()
+    {
+        QTest::addColumn<QString>("showSplash"); // "-" for absent
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("ShowSplash absent") << "-" << true;
+        QTest::newRow("ShowSplash 1") << "1" << true;
+        QTest::newRow("ShowSplash 0: never loaded") << "0" << false;
+    }
+
+    void splashAndTrayIconFollowTheSettings()
+    {
+        QFETCH(QString, showSplash);
+        QFETCH(bool, shown);
+        if (showSplash != QLatin1String("-"))
+            m_settings->write(Key::ShowSplash, showSplash);
+        Form2 form(m_platform, *m_settings, m_dir->path());
+        int loads = 0;
+        bool visibleWhileStarting = false;
+        bool iconBeforeSplash = true;
+        connect(&form, &Form2::splashShown, this, [&](frmSplash& splash) {
+            ++loads;
+            visibleWhileStarting = splash.isVisible();
+            iconBeforeSplash = form.TrayIcon1().shown();
+        });
+        Main(form);
+        QCOMPARE(form.splashWasShown(), shown);
+        QCOMPARE(loads, shown ? 1 : 0);
+        if (shown) {
+            QVERIFY(visibleWhileStarting);
+            QVERIFY(!iconBeforeSplash);
+        }
+        // The splash is gone once the start-up is over; the icon is there with its tip.
+        QVERIFY(QApplication::topLevelWidgets().count() > 0);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY2(!w->inherits("zarvik::frmSplash"), "the splash outlived the start-up");
+        QVERIFY(form.TrayIcon1().shown());
+        QCOMPARE(form.TrayIcon1().shownTip(), QStringLiteral("Zarvik 5.0"));
+    }
+
+    // The splash reads the skin before the skin check: a broken folder with a splash picture
+    // still dresses the splash, and the check then falls back to the built-in skin.
+    void brokenSkinStillDressesTheSplash()
+    {
+        const QString folder = m_dir->filePath(QStringLiteral("skins/OnlySplash"));
+        QDir().mkpath(folder);
+        QImage red(370, 217, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(folder + QStringLiteral("/splash.jpg"), "JPEG"));
+        m_settings->write(Key::skinname, QStringLiteral("OnlySplash"));
+        Form2 form(m_platform, *m_settings, m_dir->path());
+        bool fromSkin = false;
+        connect(&form, &Form2::splashShown, this, [&](frmSplash& splash) { fromSkin = splash.pictureFromSkin(); });
+        Main(form);
+        QVERIFY(fromSkin);
+        QCOMPARE(m_settings->text(Key::skinname), QStringLiteral("(по умолчанию)"));
     }
 
 private:

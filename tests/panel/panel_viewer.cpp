@@ -44,6 +44,13 @@ public:
     double clockSeconds() override { return m_clock.nsecsElapsed() / 1e9; }
     void processEvents() override { QCoreApplication::processEvents(); }
     QSize screenSize() override { return QGuiApplication::primaryScreen()->size(); }
+    void forgetButtonChanges() override {}
+    quint64 clipboardOwnerChanges() override { return 0; }
+    QRect screenGeometryAt(QPoint) override { return QGuiApplication::primaryScreen()->geometry(); }
+    void saveClipboard() override {}
+    ClipboardSave clipboardSaveState() override { return ClipboardSave::Idle; }
+    void restoreClipboard(const QString&) override {}
+    void copyPrimarySelection() override {}
 
 private:
     QElapsedTimer m_clock;

@@ -368,18 +368,24 @@ private slots:
         QCOMPARE(m_panel->topTwips(), top + 600);
     }
 
-    void dragAboveTheScreenIsStoredAndMendedLater()
+    void dragStopsAtTheScreenEdges()
     {
+        // A drag past either edge leaves the strip whole on the screen, and that is stored.
         m_panel->show();
         m_panel->Label_MouseDown(Qt::LeftButton, 0, {});
         m_panel->Timer1_Timer();
         m_panel->Label_MouseMove(-(H / 2.0) - 300);
         m_panel->Label_MouseUp();
-        QCOMPARE(m_settings->text(Key::PanelPos), QStringLiteral("-300"));
-        QCOMPARE(m_panel->topTwips(), -300.0);
+        QCOMPARE(m_settings->text(Key::PanelPos), QStringLiteral("0"));
+        QCOMPARE(m_panel->topTwips(), 0.0);
+        m_panel->Label_MouseDown(Qt::LeftButton, 0, {});
+        m_panel->Timer1_Timer();
+        m_panel->Label_MouseMove(H + 1000);
+        m_panel->Label_MouseUp();
+        QCOMPARE(m_panel->topTwips(), H - 380.0);
         m_panel->Form_Activate();
-        QCOMPARE(m_panel->topTwips(), H / 2.0);
-        QCOMPARE(m_settings->text(Key::PanelPos), QStringLiteral("5760"));
+        QCOMPARE(m_panel->topTwips(), H - 380.0);
+        QCOMPARE(m_settings->text(Key::PanelPos), QString::number(H - 380));
     }
 
     void realMouseDragFollowsThePointer()

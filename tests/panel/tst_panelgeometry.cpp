@@ -83,7 +83,9 @@ private slots:
         QTest::newRow("absent key reads the default H/2") << QStringLiteral("5760") << 11520 << 5760.0 << false;
         QTest::newRow("in range") << QStringLiteral("3000") << 11520 << 3000.0 << false;
         QTest::newRow("zero is in range") << QStringLiteral("0") << 11520 << 0.0 << false;
-        QTest::newRow("H itself is in range") << QStringLiteral("11520") << 11520 << 11520.0 << false;
+        QTest::newRow("strip ends at the bottom edge: in range") << QStringLiteral("11140") << 11520 << 11140.0 << false;
+        QTest::newRow("strip one twip below the screen") << QStringLiteral("11141") << 11520 << 5760.0 << true;
+        QTest::newRow("H itself: the strip is below the screen") << QStringLiteral("11520") << 11520 << 5760.0 << true;
         QTest::newRow("below the screen") << QStringLiteral("15000") << 11520 << 5760.0 << true;
         QTest::newRow("negative") << QStringLiteral("-15") << 11520 << 5760.0 << true;
         QTest::newRow("not a number") << QStringLiteral("abc") << 11520 << 5760.0 << true;
@@ -101,6 +103,23 @@ private slots:
         const auto placement = PanelGeometry::activationTop(stored, screenHeight);
         QCOMPARE(placement.top, top);
         QCOMPARE(placement.store, store);
+    }
+
+    void dragTop_data()
+    {
+        QTest::addColumn<double>("wanted");
+        QTest::addColumn<double>("top");
+        // 1024 pixels: 15360 twips; the strip is 380 twips high.
+        QTest::newRow("inside the screen") << 7000.5 << 7000.5;
+        QTest::newRow("above the top edge") << -300.0 << 0.0;
+        QTest::newRow("strip would leave at the bottom") << 15165.0 << 14980.0;
+        QTest::newRow("strip ends at the bottom edge") << 14980.0 << 14980.0;
+    }
+    void dragTop()
+    {
+        QFETCH(double, wanted);
+        QFETCH(double, top);
+        QCOMPARE(PanelGeometry::dragTop(wanted, 15360), top);
     }
 
     void maskPixels_data()

@@ -5,6 +5,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
 #include "skins/BuiltInSkin.h"
+#include "skins/Skin.h"
 #include "skins/Skins.h"
 
 #include <QDir>
@@ -175,6 +176,115 @@ private slots:
             m_settings->write(Key::skinname, skinname);
         QCOMPARE(testskin(*m_settings, m_dir.path()), usable);
         QCOMPARE(m_settings->text(Key::skinname, QStringLiteral("<absent>")), afterwards);
+    }
+
+    // A picture far larger than its target is cut to its top-left part while it is read,
+    // so a skin of huge pictures cannot take the memory; what a target shows is unchanged.
+    void decodeIsBounded_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("kept");
+        const QSize bound = SkinLoader::decodeBound(SkinFile::panelmain); // 1032 x 616
+        QTest::newRow("huge") << QSize(3000, 2400) << bound;
+        QTest::newRow("wide only") << QSize(2500, 100) << QSize(1032, 100);
+        QTest::newRow("tall only") << QSize(60, 2000) << QSize(60, 616);
+        QTest::newRow("exactly the bound") << bound << bound;
+        QTest::newRow("small, kept whole") << QSize(40, 30) << QSize(40, 30);
+    }
+    void decodeIsBounded()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QSize, kept);
+        writeSkin(QStringLiteral("big"), {});
+        // Left half red, right half blue, and a green block at the top-left corner: the cut
+        // must keep the top-left, not shrink the whole.
+        QImage image = marked(size, qRgb(200, 0, 0));
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = size.width() / 2; x < size.width(); ++x)
+                image.setPixel(x, y, qRgb(0, 0, 200));
+        for (int y = 0; y < qMin(16, size.height()); ++y)
+            for (int x = 0; x < qMin(16, size.width()); ++x)
+                image.setPixel(x, y, qRgb(0, 200, 0));
+        const QString path = Skins::folder(m_dir.path(), QStringLiteral("big")) + QStringLiteral("/panelmain.jpg");
+        QVERIFY(image.save(path, "JPG", 95));
+
+        SkinLoader loader(m_dir.path());
+        const Skin skin = loader.load(QStringLiteral("big"));
+        const QPixmap& picture = skin.picture(SkinFile::panelmain);
+        QCOMPARE(picture.size(), kept);
+        QVERIFY(sameColour(picture, qRgb(0, 200, 0)));
+        const QColor atMiddleLeft = picture.toImage().pixelColor(qMin(kept.width(), size.width() / 2) - 10,
+                                                                 kept.height() - 2);
+        QVERIFY2(atMiddleLeft.red() > 150 && atMiddleLeft.blue() < 60, "the picture was scaled, not cut");
+        QVERIFY(skin.isComplete());
+    }
+
+    // The skin test, the dressing of the panel and of the dictionary window read each file
+    // once; a file changed on disk is read again, and one removed fails the next test.
+    void eachFileDecodedOnce()
+    {
+        writeSkin(QStringLiteral("once"), {});
+        m_settings->write(Key::skinname, QStringLiteral("once"));
+        SkinLoader loader(m_dir.path());
+        QVERIFY(testskin(*m_settings, loader));
+        QVERIFY(applyskin(*m_settings, loader, *m_panel, m_dictionary.get()));
+        QVERIFY(applyskin(*m_settings, loader, *m_dictionary));
+        QCOMPARE(loader.decodeCount(), kSkinFileCount);
+        QVERIFY(sameColour(m_panel->Picture3->picture(), colour(QStringLiteral("panelbutton1.jpg"))));
+
+        const QString folder = Skins::folder(m_dir.path(), QStringLiteral("once"));
+        // Replaced by another file of the same size class: a new name moved over the old one.
+        QVERIFY(marked(QSize(40, 31), qRgb(250, 250, 250)).save(folder + QStringLiteral("/new.jpg"), "JPG"));
+        QVERIFY(QFile::remove(folder + QStringLiteral("/panelmain.jpg")));
+        QVERIFY(QFile::rename(folder + QStringLiteral("/new.jpg"), folder + QStringLiteral("/panelmain.jpg")));
+        QVERIFY(applyskin(*m_settings, loader, *m_panel, m_dictionary.get()));
+        QCOMPARE(loader.decodeCount(), kSkinFileCount + 1);
+        QVERIFY(sameColour(m_panel->Picture1->picture(), qRgb(250, 250, 250)));
+
+        QVERIFY(QFile::remove(folder + QStringLiteral("/dictbutton2.jpg")));
+        QVERIFY(!applyskin(*m_settings, loader, *m_panel, m_dictionary.get()));
+        QVERIFY(!testskin(*m_settings, loader));
+        QCOMPARE(m_settings->text(Key::skinname), kBuiltInSkin);
+    }
+
+    // A skin applied while the panel is open gives the handle its open picture, not the
+    // closed one pointing the wrong way until the next slide.
+    void openPanelKeepsItsOpenHandle()
+    {
+        writeSkin(QStringLiteral("test"), {});
+        m_settings->write(Key::skinname, QStringLiteral("test"));
+        m_platform->setScreenSize(QSize(1024, 768));
+        m_panel->show();
+        m_panel->openingSequence();
+        QVERIFY(!m_panel->isClosedPosition());
+        QVERIFY(applyskin(*m_settings, m_dir.path(), *m_panel, nullptr));
+        QVERIFY(sameColour(m_panel->Picture2->picture(), colour(QStringLiteral("panelbutton2.jpg"))));
+        m_panel->closingSequence();
+        QVERIFY(sameColour(m_panel->Picture2->picture(), colour(QStringLiteral("panelbutton1.jpg"))));
+    }
+
+    // The skins built into the program folder are whole, at the built-in sizes, and the one
+    // with a Cyrillic name is found through its folder like any other.
+    void shippedSkins_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("dark") << QStringLiteral("Night");
+        QTest::newRow("light green, Cyrillic folder") << QStringLiteral("Мята");
+    }
+    void shippedSkins()
+    {
+        QFETCH(QString, name);
+        SkinLoader loader(QStringLiteral(ZARVIK_PROGRAM_DIR));
+        const Skin skin = loader.load(name);
+        QVERIFY(skin.isComplete());
+        const Skin builtIn = loader.load(kBuiltInSkin);
+        for (int i = 0; i < kSkinFileCount; ++i) {
+            QCOMPARE(skin.picture(Skin::fileAt(i)).size(), Skin::targetSize(Skin::fileAt(i)));
+            QVERIFY(skin.picture(Skin::fileAt(i)).toImage() != builtIn.picture(Skin::fileAt(i)).toImage());
+        }
+        m_settings->write(Key::skinname, name);
+        QVERIFY(testskin(*m_settings, loader));
+        QCOMPARE(m_settings->text(Key::skinname), name);
     }
 
 private:

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +20,7 @@ namespace {
 
 const QString kTextWindowScript = QStringLiteral(ZARVIK_SOURCE_DIR "/tests/e2e/lib/textwindow.tcl");
 const QString kSilentOwner = QStringLiteral(ZARVIK_SILENT_OWNER);
+const QString kClipboardManager = QStringLiteral(ZARVIK_CLIPBOARD_MANAGER);
 
 // Runs a command to its end while the event loop keeps going (our own clipboard answers
 // from it), and returns its standard output.
@@ -443,6 +445,44 @@ private slots:
         run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")},
             QByteArray("after"));
         QVERIFY(eventually([&] { return m_platform->clipboardText() == QLatin1String("after"); }));
+    }
+
+    // The whole clipboard, kept before a capture and put back after it, is every target the
+    // owner offered, byte for byte; what we hold at exit goes to a clipboard manager.
+    void savedClipboardComesBackWholeAndOutlivesUs()
+    {
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("dot.png"));
+        QCOMPARE(QProcess::execute(QStringLiteral("convert"),
+                                   {QStringLiteral("-size"), QStringLiteral("3x2"), QStringLiteral("xc:blue"), png}),
+                 0);
+        QFile file(png);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray picture = file.readAll();
+        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                      QStringLiteral("image/png"), QStringLiteral("-i"), png});
+
+        QString error;
+        auto platform = X11Platform::create(dir.filePath(QStringLiteral("registry.json")), &error);
+        QVERIFY2(platform, qPrintable(error));
+        platform->saveClipboard();
+        QVERIFY(eventually([&] { return platform->clipboardSaveState() != ClipboardSave::Pending; }));
+        QCOMPARE(platform->clipboardSaveState(), ClipboardSave::Saved);
+        // A capture's copy replaces it; putting it back brings the picture, not just a text.
+        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")},
+            QByteArray("word"));
+        platform->restoreClipboard(QString());
+        QCOMPARE(run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
+                                               QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                               QStringLiteral("image/png")}),
+                 picture);
+
+        Child manager;
+        QVERIFY(manager.start(kClipboardManager, {}));
+        platform.reset(); // the exit
+        QVERIFY(manager.process().waitForFinished(5000));
+        const QByteArray saved = manager.process().readAllStandardOutput();
+        QVERIFY2(saved.contains("image/png " + picture.toHex()), saved.constData());
     }
 
     void registryRoundTripThroughThePlatform()

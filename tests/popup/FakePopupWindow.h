@@ -70,7 +70,10 @@ public:
         // 90 twips a character stands in for the label widths.
         const StripLayout layout =
             PopupPlacement::place(90 * int(label1.size()), 90 * int(label2.size()), pointerPixels.x(),
-                                  pointerPixels.y(), pixelsToTwips(m_platform.screenSize().width()));
+                                  pointerPixels.y(),
+                                  QRect(0, 0, pixelsToTwips(m_platform.screenSize().width()),
+                                        pixelsToTwips(m_platform.screenSize().height())),
+                                  kStripHeightTwips);
         left = layout.left;
         top = layout.top;
         m_platform.note(QStringLiteral("strip-show:") + label1 + QStringLiteral("|") + label2);

@@ -61,6 +61,7 @@ struct Rig {
         platform.writeRegString(kDefaultSoundKey, QString(), kSilent);
         state.clktrans = QStringLiteral("1");
         state.captureStartedAt = platform.clockSeconds();
+        state.ownerChangesAtCapture = platform.clipboardOwnerChanges();
         platform.clearLog();
     }
 
@@ -259,17 +260,74 @@ private slots:
         QCOMPARE(r.popup.restarts, 2);
     }
 
-    void clipboardEmptied()
+    // A picture on the clipboard, or one that cannot be read, reads as ""; neither it nor a
+    // blank text has a word to look up.
+    void blankClipboardShowsNothing_data()
     {
-        // A picture on the clipboard, or one that cannot be read, reads as "".
+        QTest::addColumn<QString>("text");
+        QTest::newRow("picture or empty text") << QString();
+        QTest::newRow("one space") << QStringLiteral(" ");
+        QTest::newRow("tabs and line breaks") << QStringLiteral("\t\r\n  ");
+        QTest::newRow("no-break space") << QStringLiteral("\u00a0");
+    }
+    void blankClipboardShowsNothing()
+    {
+        QFETCH(QString, text);
         Rig& r = *m_rig;
         r.state.oldbuffer = QStringLiteral("earlier");
-        r.copy(QString());
-        QCOMPARE(r.dictionary.queries, QStringList{QString()});
-        QCOMPARE(r.popup.shown.size(), 1);
-        QCOMPARE(r.popup.shown[0].label1, QStringLiteral(" - "));
-        QCOMPARE(r.popup.shown[0].label2, QStringLiteral("??? "));
-        QCOMPARE(r.popup.shown[0].pointer, QPoint(500, 400));
+        r.copy(text);
+        QCOMPARE(r.dictionary.queries, QStringList());
+        QCOMPARE(r.popup.shown.size(), 0);
+        QCOMPARE(r.state.oldbuffer, text);
+        r.lookup.Timer3_Timer();
+        QCOMPARE(r.popup.shown.size(), 0);
+        QVERIFY(r.platform.clipboardWrites().isEmpty());
+    }
+
+    void blankCaptureIsPutBack()
+    {
+        Rig& r = *m_rig;
+        r.captureLeftByWatcher();
+        r.copy(QStringLiteral("  "));
+        QCOMPARE(r.dictionary.queries, QStringList());
+        QCOMPARE(r.popup.shown.size(), 0);
+        QCOMPARE(r.platform.clipboardText(), kUserText);
+        QCOMPARE(r.state.clktrans, QString());
+        QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kUserSound);
+    }
+
+    // The copy of a capture is told by its new owner, not by its text.
+    void sameTextCopiedAgain_data()
+    {
+        QTest::addColumn<bool>("capture");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("a capture of the word already on the clipboard") << true << 1;
+        QTest::newRow("a plain copy of the same text") << false << 0;
+    }
+    void sameTextCopiedAgain()
+    {
+        QFETCH(bool, capture);
+        QFETCH(int, shown);
+        Rig& r = *m_rig;
+        r.captureLeftByWatcher();
+        r.platform.setClipboardText(QStringLiteral("book"));
+        r.state.oldbuffer = QStringLiteral("book");
+        r.state.ownerChangesAtCapture = r.platform.clipboardOwnerChanges();
+        if (!capture)
+            r.state.clktrans.clear();
+        r.lookup.Timer3_Timer(); // nothing copied yet
+        QCOMPARE(r.popup.shown.size(), 0);
+
+        r.copy(QStringLiteral("book")); // the copy: a new owner, the same text
+
+        QCOMPARE(r.popup.shown.size(), shown);
+        if (capture) {
+            QCOMPARE(r.popup.shown[0].label1, QStringLiteral("book - "));
+            QCOMPARE(r.state.clktrans, QString());
+            QCOMPARE(r.platform.clipboardText(), QStringLiteral("book"));
+        }
+        r.lookup.Timer3_Timer(); // putting it back is no new copy
+        QCOMPARE(r.popup.shown.size(), shown);
     }
 
     void ownNameInApps_data()
@@ -414,7 +472,9 @@ private slots:
         r.settings.write(Key::Apps, apps);
         r.captureLeftByWatcher();
         const int writesBefore = r.soundWrites();
-        r.platform.setClipboardText(copied);
+        // A copy that changed nothing made no new owner either.
+        if (copied != kUserText)
+            r.platform.setClipboardText(copied);
 
         r.platform.advanceClock(0.5);
         r.lookup.Timer3_Timer();

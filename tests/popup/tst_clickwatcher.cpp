@@ -284,6 +284,7 @@ private slots:
         const QStringList expected{
             QStringLiteral("cursor"),
             QStringLiteral("clk2: timer2-off"),
+            QStringLiteral("clipboard-save"),
             QStringLiteral("countdown-stop"),
             QStringLiteral("reg-read"),
             QStringLiteral("reg-write:") + kSilent,
@@ -365,6 +366,114 @@ private slots:
         QVERIFY(!r.popup.countdown);
         QCOMPARE(r.popup.captureParks, 1);
         QVERIFY(!r.popup.onScreen());
+    }
+
+    // Clicks made while an excluded program (or no named program) is in front are that
+    // program's: none of them may complete a double-click once another window is in front.
+    void excludedPressesAreConsumed_data()
+    {
+        QTest::addColumn<WindowId>("excludedWindow");
+        QTest::addColumn<int>("clicksThere");
+        QTest::addColumn<int>("clicksHere");
+        QTest::newRow("double-click in the excluded program, then nothing") << WindowId(5) << 2 << 0;
+        QTest::newRow("click in the excluded program, then one click here") << WindowId(5) << 1 << 1;
+        QTest::newRow("click on the desktop, then one click here") << WindowId(0) << 1 << 1;
+        QTest::newRow("triple click in the excluded program, then one here") << WindowId(5) << 3 << 1;
+    }
+    void excludedPressesAreConsumed()
+    {
+        QFETCH(WindowId, excludedWindow);
+        QFETCH(int, clicksThere);
+        QFETCH(int, clicksHere);
+        Rig& r = *m_rig;
+        r.settings.write(Key::Apps, QStringLiteral("featherpad;"));
+        r.platform.setWindowExeName(5, QStringLiteral("featherpad"));
+        r.tick(false); // the watcher has seen the editor in front
+        r.platform.setForegroundWindow(excludedWindow);
+        // Clicks quicker than the poll: each one queued whole before the next poll.
+        for (int i = 0; i < clicksThere; ++i)
+            r.platform.queueClick();
+        r.watcher.Timer1_Timer();
+        r.platform.setForegroundWindow(7);
+        for (int i = 0; i < clicksHere; ++i)
+            r.platform.queueClick();
+        for (int i = 0; i < 8; ++i)
+            r.watcher.Timer1_Timer();
+
+        QCOMPARE(r.platform.sentKeys(), 0);
+        QCOMPARE(r.state.clktrans, QString());
+        QCOMPARE(r.platform.clipboardText(), QStringLiteral("user text"));
+        // The watcher still works: a double-click here is one.
+        r.watcher.Timer2_Timer();
+        r.platform.queueClick();
+        r.platform.queueClick();
+        for (int i = 0; i < 4; ++i)
+            r.watcher.Timer1_Timer();
+        QCOMPARE(r.platform.sentKeys(), 1);
+    }
+
+    void terminalsGetNoKeystroke_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<int>("keys");
+        QTest::addColumn<QString>("clipboard");
+        QTest::newRow("xterm: the selection is taken from PRIMARY") << "xterm" << 0 << "word";
+        QTest::newRow("gnome-terminal's server") << "gnome-terminal-server" << 0 << "word";
+        QTest::newRow("an editor gets Ctrl+Insert") << "kwrite" << 1 << "user text";
+        QTest::newRow("names are exact: xterm-like is no terminal") << "xterms" << 1 << "user text";
+    }
+    void terminalsGetNoKeystroke()
+    {
+        QFETCH(QString, program);
+        QFETCH(int, keys);
+        QFETCH(QString, clipboard);
+        Rig& r = *m_rig;
+        r.platform.setWindowExeName(7, program);
+        r.platform.setPrimaryText(QStringLiteral("word"));
+        r.play(QStringLiteral("DUDU"));
+        QCOMPARE(r.platform.sentKeys(), keys);
+        QCOMPARE(r.platform.log().contains(QStringLiteral("primary-copy")), keys == 0);
+        QCOMPARE(r.platform.clipboardText(), clipboard);
+        QCOMPARE(r.state.oldbuffer, QStringLiteral("user text"));
+        QCOMPARE(r.state.clktrans, QStringLiteral("1"));
+    }
+
+    // The copy waits for the user's clipboard to be saved; one too large to keep is never
+    // replaced by a capture.
+    void copyWaitsForTheClipboardSave_data()
+    {
+        QTest::addColumn<int>("saveResult");
+        QTest::addColumn<int>("pendingDispatches");
+        QTest::addColumn<int>("keys");
+        QTest::addColumn<QString>("clktrans");
+        QTest::newRow("saved during the pause") << int(ClipboardSave::Saved) << 3 << 1 << "1";
+        QTest::newRow("saved after the pause") << int(ClipboardSave::Saved) << 40 << 1 << "1";
+        QTest::newRow("owner too slow: the copy goes anyway") << int(ClipboardSave::Saved) << 100000 << 1 << "1";
+        QTest::newRow("too large: no copy") << int(ClipboardSave::TooLarge) << 3 << 0 << "";
+    }
+    void copyWaitsForTheClipboardSave()
+    {
+        QFETCH(int, saveResult);
+        QFETCH(int, pendingDispatches);
+        QFETCH(int, keys);
+        QFETCH(QString, clktrans);
+        Rig& r = *m_rig;
+        r.platform.setSecondsPerEventDispatch(0.01);
+        r.platform.setClipboardSaveResult(ClipboardSave(saveResult), pendingDispatches);
+        ClipboardSave atCopy = ClipboardSave::Idle;
+        r.platform.onCopyKeystroke([&] { atCopy = r.platform.clipboardSaveState(); });
+        const double start = r.platform.clockSeconds();
+        r.play(QStringLiteral("DUDU"));
+        QCOMPARE(r.platform.sentKeys(), keys);
+        QCOMPARE(r.state.clktrans, clktrans);
+        if (keys == 1 && pendingDispatches < 300)
+            QCOMPARE(atCopy, ClipboardSave::Saved);
+        // Never longer than the pause and the save's own limit.
+        QVERIFY(r.platform.clockSeconds() - start
+                <= ClickWatcher::kCopyDelaySeconds + ClickWatcher::kClipboardSaveLimitSeconds + 0.05);
+        // Nothing copied: the user's sound is back at once.
+        if (keys == 0)
+            QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), QStringLiteral("ding.wav"));
     }
 };
 

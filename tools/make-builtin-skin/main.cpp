@@ -1,6 +1,9 @@
-// Draws the pictures of the built-in skin and writes them as JPEG files into the folder
-// given on the command line. The committed pictures in src/skins/builtin were made with it:
+// Draws the pictures of a skin and writes them as JPEG files into the folder given on the
+// command line. The committed pictures of the built-in skin in src/skins/builtin were made
+// with it:
 //   QT_QPA_PLATFORM=offscreen make-builtin-skin src/skins/builtin
+// and the build draws the skins shipped as folders with another colour scheme:
+//   QT_QPA_PLATFORM=offscreen make-builtin-skin --scheme night build/program/skins/Night
 #include "panel/PanelMask.h"
 
 #include <QDir>
@@ -16,18 +19,38 @@ using namespace zarvik;
 
 namespace {
 
-const QColor kStripTop(0x4a, 0x7d, 0xb8);
-const QColor kStripBottom(0x1f, 0x4a, 0x7c);
-const QColor kStripEdge(0x16, 0x36, 0x5c);
-const QColor kBodyTop(0xff, 0xfb, 0xe8);
-const QColor kBodyBottom(0xf2, 0xe9, 0xc8);
-const QColor kOutside(0x40, 0x40, 0x40);
+// The colours of one skin. The panel and the dictionary window write their lists in black
+// on the body, so every body stays light; the character of a skin is in its strips, frames
+// and splash.
+struct Scheme {
+    QColor stripTop, stripBottom, stripEdge; // title strips and handles
+    QColor stripText;                        // writing on the strips and the splash
+    QColor bodyTop, bodyBottom;              // behind the lists
+    QColor listFrame;                        // the frame of the dictionary window's list
+    QColor outside;                          // what the panel's outline cuts away
+    QColor closeTop, closeBottom;            // the released close button
+    QString splashLine;                      // under the name on the splash
+};
+
+const Scheme kBuiltIn{{0x4a, 0x7d, 0xb8}, {0x1f, 0x4a, 0x7c}, {0x16, 0x36, 0x5c}, Qt::white,
+                      {0xff, 0xfb, 0xe8}, {0xf2, 0xe9, 0xc8}, {0xc8, 0xbc, 0x90}, {0x40, 0x40, 0x40},
+                      {0xd9, 0x5b, 0x4a}, {0xa8, 0x33, 0x27}, QStringLiteral("англо-русский словарь")};
+// Graphite strips over a cool silver body, an amber close button.
+const Scheme kNight{{0x55, 0x5b, 0x66}, {0x1e, 0x21, 0x27}, {0x0b, 0x0c, 0x10}, {0xe8, 0xec, 0xf2},
+                    {0xf1, 0xf3, 0xf6}, {0xc3, 0xc8, 0xd0}, {0x8a, 0x90, 0x9a}, {0x18, 0x18, 0x1c},
+                    {0xf0, 0xa8, 0x3c}, {0xb8, 0x6a, 0x10}, QStringLiteral("ночная тема")};
+// Light mint strips with dark green writing over a pale green body.
+const Scheme kMint{{0xb9, 0xe8, 0xc0}, {0x74, 0xc4, 0x8a}, {0x3d, 0x8a, 0x56}, {0x14, 0x4a, 0x26},
+                   {0xf6, 0xfc, 0xf3}, {0xdc, 0xf1, 0xd5}, {0x9c, 0xcf, 0x9f}, {0x6d, 0x8f, 0x72},
+                   {0x5f, 0xb0, 0x6f}, {0x2f, 0x7d, 0x45}, QStringLiteral("мятная тема")};
+
+const Scheme* scheme = &kBuiltIn;
 
 QLinearGradient stripGradient(int height)
 {
     QLinearGradient gradient(0, 0, 0, height);
-    gradient.setColorAt(0, kStripTop);
-    gradient.setColorAt(1, kStripBottom);
+    gradient.setColorAt(0, scheme->stripTop);
+    gradient.setColorAt(1, scheme->stripBottom);
     return gradient;
 }
 
@@ -51,15 +74,15 @@ QImage canvas(int width, int height, const QColor& fill)
 QImage panelMain()
 {
     using namespace PanelMask;
-    QImage image = canvas(kWidth, kHeight, kOutside);
+    QImage image = canvas(kWidth, kHeight, scheme->outside);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
 
     QLinearGradient body(0, 25, 0, kHeight);
-    body.setColorAt(0, kBodyTop);
-    body.setColorAt(1, kBodyBottom);
+    body.setColorAt(0, scheme->bodyTop);
+    body.setColorAt(1, scheme->bodyBottom);
     p.fillRect(QRect(kBodyLeft, 24, kWidth - kBodyLeft, kHeight - 24), body);
-    p.setPen(kStripEdge);
+    p.setPen(scheme->stripEdge);
     p.drawRect(QRectF(kBodyLeft + 0.5, 24.5, kWidth - kBodyLeft - 2, kHeight - 26));
     // The window is 383 pixels wide: its right edge gets a border of its own.
     p.drawLine(QPointF(382.5, 24), QPointF(382.5, kHeight - 2));
@@ -67,22 +90,24 @@ QImage panelMain()
     QPainterPath strip;
     strip.addRoundedRect(QRectF(0.5, 0.5, kWidth - 1.0, 24.0), 12, 12);
     p.fillPath(strip, stripGradient(25));
-    p.setPen(QPen(kStripEdge, 1));
+    p.setPen(QPen(scheme->stripEdge, 1));
     p.drawPath(strip);
     // A lighter line under the top edge gives the strip some relief.
     p.setPen(QColor(255, 255, 255, 70));
     p.drawLine(QPointF(12, 2.5), QPointF(kWidth - 4, 2.5));
 
     // Grip marks on the drag area between the handle and the input line.
-    p.setPen(QColor(255, 255, 255, 120));
+    QColor grip = scheme->stripText;
+    grip.setAlpha(120);
+    p.setPen(grip);
     for (int x = 22; x <= 28; x += 3)
         p.drawLine(QPointF(x + 0.5, 7), QPointF(x + 0.5, 18));
-    p.setPen(Qt::white);
+    p.setPen(scheme->stripText);
     p.setFont(font(11, true));
     p.drawText(QRect(33, 0, 58, 25), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Zarvik"));
 
     // The bed of the input line (the line itself is drawn over it).
-    p.setPen(kStripEdge);
+    p.setPen(scheme->stripEdge);
     p.setBrush(Qt::white);
     p.drawRect(QRectF(95.5, 3.5, 284, 19));
     p.end();
@@ -92,12 +117,12 @@ QImage panelMain()
 // 17 x 27: the handle, an arrow pointing the way the panel will go.
 QImage panelButton(bool open)
 {
-    QImage image = canvas(17, 27, kStripBottom);
+    QImage image = canvas(17, 27, scheme->stripBottom);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(image.rect(), stripGradient(27));
     p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
+    p.setBrush(scheme->stripText);
     const qreal cx = 10, cy = 12.5;
     QPolygonF arrow;
     if (open)
@@ -112,23 +137,23 @@ QImage panelButton(bool open)
 // 378 x 207: title strip with the close button's place at the right, a light body.
 QImage dictMain()
 {
-    QImage image = canvas(378, 207, kBodyTop);
+    QImage image = canvas(378, 207, scheme->bodyTop);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient body(0, 23, 0, 207);
-    body.setColorAt(0, kBodyTop);
-    body.setColorAt(1, kBodyBottom);
+    body.setColorAt(0, scheme->bodyTop);
+    body.setColorAt(1, scheme->bodyBottom);
     p.fillRect(QRect(0, 23, 378, 184), body);
     p.fillRect(QRect(0, 0, 378, 23), stripGradient(23));
-    p.setPen(Qt::white);
+    p.setPen(scheme->stripText);
     p.setFont(font(11, true));
     p.drawText(QRect(8, 0, 330, 23), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Zarvik — словарь"));
-    p.setPen(kStripEdge);
+    p.setPen(scheme->stripEdge);
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(0.5, 0.5, 377, 206));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(49.5, 29.5, 322, 20));
-    p.setPen(QColor(0xc8, 0xbc, 0x90));
+    p.setPen(scheme->listFrame);
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(6.5, 54.5, 366, 146));
     p.end();
@@ -138,15 +163,15 @@ QImage dictMain()
 // 23 x 21: the close button, released or pressed.
 QImage dictButton(bool pressed)
 {
-    QImage image = canvas(23, 21, kStripBottom);
+    QImage image = canvas(23, 21, scheme->stripBottom);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     if (pressed) {
-        p.fillRect(image.rect(), kStripEdge);
+        p.fillRect(image.rect(), scheme->stripEdge);
     } else {
         QLinearGradient g(0, 0, 0, 21);
-        g.setColorAt(0, QColor(0xd9, 0x5b, 0x4a));
-        g.setColorAt(1, QColor(0xa8, 0x33, 0x27));
+        g.setColorAt(0, scheme->closeTop);
+        g.setColorAt(1, scheme->closeBottom);
         p.fillRect(image.rect(), g);
     }
     p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
@@ -163,19 +188,21 @@ QImage dictButton(bool pressed)
 // 370 x 217: the splash screen.
 QImage splash()
 {
-    QImage image = canvas(370, 217, kStripBottom);
+    QImage image = canvas(370, 217, scheme->stripBottom);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, 370, 217);
-    g.setColorAt(0, kStripTop);
-    g.setColorAt(1, kStripEdge);
+    g.setColorAt(0, scheme->stripTop);
+    g.setColorAt(1, scheme->stripEdge);
     p.fillRect(image.rect(), g);
-    p.setPen(Qt::white);
+    p.setPen(scheme->stripText);
     p.setFont(font(44, true));
     p.drawText(QRect(0, 40, 370, 70), Qt::AlignCenter, QStringLiteral("Zarvik"));
     p.setFont(font(15, false));
-    p.drawText(QRect(0, 110, 370, 30), Qt::AlignCenter, QStringLiteral("англо-русский словарь"));
-    p.setPen(QColor(255, 255, 255, 160));
+    p.drawText(QRect(0, 110, 370, 30), Qt::AlignCenter, scheme->splashLine);
+    QColor faint = scheme->stripText;
+    faint.setAlpha(160);
+    p.setPen(faint);
     p.setFont(font(11, false));
     p.drawText(QRect(0, 180, 362, 30), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("загрузка…"));
     p.end();
@@ -187,13 +214,24 @@ QImage splash()
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-builtin-skin OUTPUT-FOLDER\n");
+    QStringList args = app.arguments().mid(1);
+    if (args.size() == 3 && args[0] == QLatin1String("--scheme")) {
+        if (args[1] == QLatin1String("night"))
+            scheme = &kNight;
+        else if (args[1] == QLatin1String("mint"))
+            scheme = &kMint;
+        else if (args[1] != QLatin1String("builtin"))
+            args.clear();
+        args = args.mid(2);
+    }
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: make-builtin-skin [--scheme builtin|night|mint] OUTPUT-FOLDER\n");
         return 2;
     }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
+    // The folder name may be Cyrillic: it comes decoded from the locale's encoding.
+    const QDir out(args[0]);
     if (!out.exists() && !QDir().mkpath(out.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(args[0]));
         return 1;
     }
     const struct {

@@ -14,6 +14,45 @@ void FakePlatform::writeClipboardText(const QString& text)
     m_clipboardWrites.append(text);
     m_log.append(QStringLiteral("clipboard-write:") + text);
     m_clipboard = text;
+    ++m_ownerChanges;
+}
+
+QRect FakePlatform::screenGeometryAt(QPoint pixels)
+{
+    for (const QRect& monitor : std::as_const(m_monitors)) {
+        if (monitor.contains(pixels))
+            return monitor;
+    }
+    return m_monitors.isEmpty() ? QRect(QPoint(0, 0), m_screen) : m_monitors.first();
+}
+
+void FakePlatform::saveClipboard()
+{
+    m_log.append(QStringLiteral("clipboard-save"));
+    m_saveState = ClipboardSave::Pending;
+    m_saveReadyAt = m_dispatches + m_savePendingDispatches;
+}
+
+ClipboardSave FakePlatform::clipboardSaveState()
+{
+    if (m_saveState == ClipboardSave::Pending && m_dispatches >= m_saveReadyAt)
+        m_saveState = m_saveResult;
+    return m_saveState;
+}
+
+void FakePlatform::restoreClipboard(const QString& text)
+{
+    // Recorded as a write of the text; what else a saved clipboard held is the real
+    // platform's business.
+    m_log.append(QStringLiteral("clipboard-restore"));
+    writeClipboardText(text);
+}
+
+void FakePlatform::copyPrimarySelection()
+{
+    m_log.append(QStringLiteral("primary-copy"));
+    if (!m_primary.isEmpty())
+        writeClipboardText(m_primary);
 }
 
 void FakePlatform::setRegistryValue(const QString& subkey, const QString& valueName, const QString& value)

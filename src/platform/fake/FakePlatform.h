@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ButtonEdgeQueue.h"
 #include "platform/Platform.h"
 
 #include <QHash>
@@ -17,17 +18,39 @@ public:
     // --- scripting ---
     void setForegroundWindow(WindowId window) { m_foreground = window; }
     void setWindowExeName(WindowId window, const QString& name) { m_exeNames[window] = name; }
-    void setLeftButtonDown(bool down) { m_leftDown = down; }
+    void setLeftButtonDown(bool down) { m_button.reset(down); }
+    // A whole click made between two polls: queued as the real platform queues it, so polls
+    // report it one change at a time.
+    void queueClick()
+    {
+        m_button.press();
+        m_button.release();
+    }
     void setCapsLockDown(bool down) { m_capsDown = down; }
     void setPointer(QPoint pixels) { m_pointer = pixels; }
     void setDoubleClickTime(int ms) { m_doubleClickTime = ms; }
-    // Changes the clipboard as another program would (not recorded as a write of ours).
-    void setClipboardText(const QString& text) { m_clipboard = text; }
+    // Changes the clipboard as another program would (not recorded as a write of ours); a
+    // copy always makes a new owner, even of the same text.
+    void setClipboardText(const QString& text)
+    {
+        m_clipboard = text;
+        ++m_ownerChanges;
+    }
+    // What the user has selected (the PRIMARY selection).
+    void setPrimaryText(const QString& text) { m_primary = text; }
+    // What saveClipboard() comes to, after that many event dispatches of Pending.
+    void setClipboardSaveResult(ClipboardSave result, int pendingDispatches = 0)
+    {
+        m_saveResult = result;
+        m_savePendingDispatches = pendingDispatches;
+    }
+    // The monitors; none set means one monitor of screenSize().
+    void setMonitors(const QList<QRect>& monitors) { m_monitors = monitors; }
     // A press of the left button as the desktop reports it: the button goes down and the
     // press handler runs (setLeftButtonDown changes the state without a report).
     void pressLeftButton()
     {
-        m_leftDown = true;
+        m_button.press();
         notifyLeftButtonPressed();
     }
     // Another program copies `text` and the owner-change handler runs, as it does once the
@@ -35,6 +58,7 @@ public:
     void copyByAnotherProgram(const QString& text)
     {
         m_clipboard = text;
+        ++m_ownerChanges;
         notifyClipboardOwnerChanged();
     }
     // Whether presses and clipboard owner changes are reported (both are by default, as on X11).
@@ -79,7 +103,7 @@ public:
     }
     const QList<WindowId>& activatedWindows() const { return m_activated; }
     QString windowExeName(WindowId window) override;
-    bool leftButtonDown() override { return m_leftDown; }
+    bool leftButtonDown() override { return m_button.poll(); }
     bool capsLockDown() override { return m_capsDown; }
     QPoint cursorPos() override;
     int doubleClickTime() override { return m_doubleClickTime; }
@@ -93,16 +117,23 @@ public:
     double clockSeconds() override { return m_clock; }
     void processEvents() override;
     QSize screenSize() override { return m_screen; }
+    void forgetButtonChanges() override { m_button.reset(m_button.physical()); }
+    quint64 clipboardOwnerChanges() override { return m_ownerChanges; }
+    QRect screenGeometryAt(QPoint pixels) override;
+    void saveClipboard() override;
+    ClipboardSave clipboardSaveState() override;
+    void restoreClipboard(const QString& text) override;
+    void copyPrimarySelection() override;
     bool reportsLeftButtonPresses() override { return m_reportsWakeups; }
     bool reportsClipboardOwnerChanges() override { return m_reportsWakeups; }
-    bool leftButtonHeld() override { return m_leftDown; }
+    bool leftButtonHeld() override { return m_button.physical(); }
 
     int exeNameLookups() const { return m_exeLookups; }
 
 private:
     WindowId m_foreground = 0;
     QHash<WindowId, QString> m_exeNames;
-    bool m_leftDown = false;
+    ButtonEdgeQueue m_button;
     bool m_capsDown = false;
     QPoint m_pointer{100, 100};
     int m_doubleClickTime = 400;
@@ -123,6 +154,13 @@ private:
     QList<WindowId> m_activated;
     int m_exeLookups = 0;
     bool m_logClipboardReads = false;
+    quint64 m_ownerChanges = 0;
+    QString m_primary;
+    QList<QRect> m_monitors;
+    ClipboardSave m_saveResult = ClipboardSave::Saved;
+    ClipboardSave m_saveState = ClipboardSave::Idle;
+    int m_savePendingDispatches = 0;
+    int m_saveReadyAt = 0;
     bool m_reportsWakeups = true;
 };
 

@@ -3,17 +3,34 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include <iterator>
+#include <algorithm>
+#include <poll.h>
 
 namespace zarvik {
+
+namespace {
+using Clock = std::chrono::steady_clock;
+// A requestor that stops taking the pieces of a transfer is given up on after this long.
+constexpr auto kTransferPatience = std::chrono::seconds(10);
+// Pieces of a large transfer: well inside one plain request, large enough to be quick.
+constexpr qsizetype kMaxPieceBytes = 256 * 1024;
+
+qsizetype itemBytes(int format)
+{
+    // Xlib keeps 16-bit items as shorts and 32-bit items as longs in memory.
+    return format == 32 ? qsizetype(sizeof(long)) : format == 16 ? qsizetype(sizeof(short)) : 1;
+}
+} // namespace
 
 X11ClipboardOwner::X11ClipboardOwner(Display* display) : m_dpy(display)
 {
     m_clipboard = XInternAtom(m_dpy, "CLIPBOARD", False);
     m_targets = XInternAtom(m_dpy, "TARGETS", False);
-    m_utf8 = XInternAtom(m_dpy, "UTF8_STRING", False);
-    m_text = XInternAtom(m_dpy, "TEXT", False);
+    m_multiple = XInternAtom(m_dpy, "MULTIPLE", False);
+    m_incr = XInternAtom(m_dpy, "INCR", False);
+    m_atomPair = XInternAtom(m_dpy, "ATOM_PAIR", False);
     m_window = XCreateSimpleWindow(m_dpy, DefaultRootWindow(m_dpy), -10, -10, 1, 1, 0, 0, 0);
+    m_pieceBytes = std::min<qsizetype>(kMaxPieceBytes, qsizetype(XMaxRequestSize(m_dpy)) * 4 - 1024);
 }
 
 X11ClipboardOwner::~X11ClipboardOwner()
@@ -21,10 +38,17 @@ X11ClipboardOwner::~X11ClipboardOwner()
     XDestroyWindow(m_dpy, m_window);
 }
 
-bool X11ClipboardOwner::own(const QString& text)
+unsigned long X11ClipboardOwner::atom(const QByteArray& name)
 {
-    m_ownedText = text;
-    m_ownedUtf8 = text.toUtf8();
+    return XInternAtom(m_dpy, name.constData(), False);
+}
+
+bool X11ClipboardOwner::own(const ClipboardSnapshot& content)
+{
+    m_content = content;
+    m_contentTargets.clear();
+    for (const ClipboardSnapshot::Entry& entry : std::as_const(m_content.entries))
+        m_contentTargets.append(atom(entry.target));
     XSetSelectionOwner(m_dpy, m_clipboard, m_window, CurrentTime);
     m_owning = XGetSelectionOwner(m_dpy, m_clipboard) == m_window;
     return m_owning;
@@ -32,11 +56,26 @@ bool X11ClipboardOwner::own(const QString& text)
 
 void X11ClipboardOwner::handle(const XEvent& ev)
 {
+    dropStalledTransfers();
+    if (ev.type == PropertyNotify) {
+        if (ev.xproperty.state != PropertyDelete)
+            return;
+        // The requestor has taken a piece: the next one follows.
+        for (Transfer& transfer : m_transfers) {
+            if (transfer.requestor == ev.xproperty.window && transfer.property == ev.xproperty.atom) {
+                sendPiece(transfer);
+                break;
+            }
+        }
+        m_transfers.removeIf([](const Transfer& t) { return t.finished; });
+        return;
+    }
     if (ev.type == SelectionClear) {
         if (ev.xselectionclear.window == m_window && ev.xselectionclear.selection == m_clipboard) {
+            // Transfers under way keep their own copy of the data and run to their end.
             m_owning = false;
-            m_ownedText.clear();
-            m_ownedUtf8.clear();
+            m_content = {};
+            m_contentTargets.clear();
         }
         return;
     }
@@ -54,28 +93,137 @@ void X11ClipboardOwner::handle(const XEvent& ev)
     // Obsolete requestors leave the property out and mean the target's name.
     const Atom property = request.property != None ? request.property : request.target;
     if (m_owning && request.owner == m_window && request.selection == m_clipboard) {
-        if (request.target == m_targets) {
-            const Atom targets[] = {m_targets, m_utf8, m_text, XA_STRING};
-            XChangeProperty(m_dpy, request.requestor, property, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(targets), int(std::size(targets)));
-            reply.property = property;
-        } else if (request.target == m_utf8 || request.target == m_text || request.target == XA_STRING) {
-            const bool latin1 = request.target == XA_STRING;
-            const QByteArray bytes = latin1 ? m_ownedText.toLatin1() : m_ownedUtf8;
-            // One property carries it whole; a text beyond one request (many megabytes) is
-            // refused rather than sent in pieces.
-            const long words = XExtendedMaxRequestSize(m_dpy) > 0 ? XExtendedMaxRequestSize(m_dpy)
-                                                                   : XMaxRequestSize(m_dpy);
-            if (bytes.size() < (words - 64) * 4) {
-                XChangeProperty(m_dpy, request.requestor, property, latin1 ? XA_STRING : Atom(m_utf8), 8,
-                                PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                int(bytes.size()));
-                reply.property = property;
+        if (request.target == m_multiple) {
+            if (request.property != None) {
+                serveMultiple(request.requestor, request.property);
+                reply.property = request.property;
             }
+        } else if (serve(request.requestor, request.target, property)) {
+            reply.property = property;
         }
     }
     XSendEvent(m_dpy, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
     XFlush(m_dpy);
+}
+
+bool X11ClipboardOwner::serve(unsigned long requestor, unsigned long target, unsigned long property)
+{
+    if (target == m_targets) {
+        QList<Atom> targets = {m_targets, m_multiple};
+        for (const unsigned long t : std::as_const(m_contentTargets))
+            targets.append(t);
+        XChangeProperty(m_dpy, requestor, property, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(targets.constData()), int(targets.size()));
+        return true;
+    }
+    const qsizetype index = m_contentTargets.indexOf(target);
+    if (index < 0)
+        return false;
+    const ClipboardSnapshot::Entry& entry = m_content.entries.at(index);
+    const Atom type = atom(entry.type);
+    if (entry.format == 8 && entry.data.size() > m_pieceBytes) {
+        // Too large for one request: announce the size, then a piece each time the requestor
+        // deletes the property.
+        XSelectInput(m_dpy, requestor, PropertyChangeMask);
+        const long size = long(entry.data.size());
+        XChangeProperty(m_dpy, requestor, property, m_incr, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&size), 1);
+        // A new request for the same property replaces one left unfinished.
+        m_transfers.removeIf([&](const Transfer& t) { return t.requestor == requestor && t.property == property; });
+        Transfer transfer;
+        transfer.requestor = requestor;
+        transfer.property = property;
+        transfer.type = type;
+        transfer.data = entry.data;
+        transfer.deadline = Clock::now() + kTransferPatience;
+        m_transfers.append(transfer);
+        return true;
+    }
+    XChangeProperty(m_dpy, requestor, property, type, entry.format, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(entry.data.constData()),
+                    int(entry.data.size() / itemBytes(entry.format)));
+    return true;
+}
+
+void X11ClipboardOwner::serveMultiple(unsigned long requestor, unsigned long property)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(m_dpy, requestor, property, 0, 4096, False, AnyPropertyType, &type, &format, &items,
+                           &after, &data)
+            != Success
+        || !data)
+        return;
+    QList<Atom> pairs;
+    if (format == 32) {
+        const auto* atoms = reinterpret_cast<const Atom*>(data);
+        pairs = QList<Atom>(atoms, atoms + (items & ~1UL));
+    }
+    XFree(data);
+    // Each pair names a target and where it goes; a refused one gets None in its place.
+    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
+        if (pairs[i] == m_multiple || pairs[i + 1] == None || !serve(requestor, pairs[i], pairs[i + 1]))
+            pairs[i + 1] = None;
+    }
+    XChangeProperty(m_dpy, requestor, property, m_atomPair, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(pairs.constData()), int(pairs.size()));
+}
+
+void X11ClipboardOwner::sendPiece(Transfer& transfer)
+{
+    const qsizetype left = transfer.data.size() - transfer.offset;
+    const qsizetype piece = std::min(left, m_pieceBytes);
+    // The last piece is an empty one: it tells the requestor that the data is complete.
+    XChangeProperty(m_dpy, transfer.requestor, transfer.property, transfer.type, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(transfer.data.constData() + transfer.offset), int(piece));
+    transfer.offset += piece;
+    transfer.deadline = Clock::now() + kTransferPatience;
+    if (piece == 0) {
+        transfer.finished = true;
+        const bool more = std::any_of(m_transfers.cbegin(), m_transfers.cend(), [&](const Transfer& t) {
+            return !t.finished && t.requestor == transfer.requestor;
+        });
+        if (!more)
+            XSelectInput(m_dpy, transfer.requestor, NoEventMask);
+    }
+    XFlush(m_dpy);
+}
+
+void X11ClipboardOwner::dropStalledTransfers()
+{
+    const auto now = Clock::now();
+    m_transfers.removeIf([now](const Transfer& t) { return t.finished || now > t.deadline; });
+}
+
+bool X11ClipboardOwner::handOver(int timeoutMs)
+{
+    if (!m_owning)
+        return false;
+    const Atom manager = atom(QByteArrayLiteral("CLIPBOARD_MANAGER"));
+    if (XGetSelectionOwner(m_dpy, manager) == None)
+        return false;
+    // No property: the manager takes every target we offer.
+    XConvertSelection(m_dpy, manager, atom(QByteArrayLiteral("SAVE_TARGETS")), None, m_window, CurrentTime);
+    XFlush(m_dpy);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        while (XPending(m_dpy) > 0) {
+            XEvent ev;
+            XNextEvent(m_dpy, &ev);
+            if (ev.type == SelectionNotify && ev.xselection.requestor == m_window
+                && ev.xselection.selection == manager)
+                return true;
+            // The manager reads our targets meanwhile; everything else can wait for ever.
+            handle(ev);
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return false;
+        pollfd fd = {ConnectionNumber(m_dpy), POLLIN, 0};
+        ::poll(&fd, 1, int(left));
+    }
 }
 
 } // namespace zarvik

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "platform/ClipboardSnapshot.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
+
+#include <chrono>
 
 // Xlib's own types, declared only: this header stays free of X11 headers.
 struct _XDisplay;
@@ -9,13 +14,15 @@ union _XEvent;
 
 namespace zarvik {
 
-// Holds the CLIPBOARD text we wrote and hands it to whoever asks, from the connection of the
-// interface thread (its events reach handle()).
+// Holds what we put on the CLIPBOARD (a text of ours, or a user's clipboard put back whole)
+// and hands it to whoever asks, from the connection of the interface thread (its events
+// reach handle()). Data larger than one request goes in pieces (INCR); every target is served
+// with the bytes it holds, unconverted.
 //
 // We own the clipboard ourselves rather than through QClipboard: Qt claims it with the time
 // of the last event it saw, and a program resident in the background sees few, so the server
 // would refuse the claim whenever someone copied since. CurrentTime always wins, which is
-// what putting the user's text back after a capture needs.
+// what putting the user's clipboard back after a capture needs.
 class X11ClipboardOwner final {
 public:
     explicit X11ClipboardOwner(_XDisplay* display);
@@ -24,18 +31,46 @@ public:
     X11ClipboardOwner& operator=(const X11ClipboardOwner&) = delete;
 
     // Takes the clipboard with this text; false when the server did not give it to us.
-    bool own(const QString& text);
+    bool own(const QString& text) { return own(ClipboardSnapshot::fromText(text)); }
+    // Takes the clipboard with every target of the snapshot.
+    bool own(const ClipboardSnapshot& content);
     bool owning() const { return m_owning; }
-    // Answers a SelectionRequest, or notes a SelectionClear, addressed to us.
+    // Answers a SelectionRequest, notes a SelectionClear, and goes on with a transfer in
+    // pieces on the PropertyNotify that asks for the next one.
     void handle(const _XEvent& event);
+    // Our window, which receives what the clipboard manager answers.
+    unsigned long window() const { return m_window; }
+
+    // At exit: while we own the clipboard, asks a running clipboard manager to take a copy
+    // (the freedesktop CLIPBOARD_MANAGER convention) and serves it until it is done or the
+    // time is up. True when a manager confirmed. No manager: nothing to do.
+    bool handOver(int timeoutMs);
 
 private:
+    struct Transfer {
+        unsigned long requestor = 0;
+        unsigned long property = 0;
+        unsigned long type = 0;
+        QByteArray data;
+        qsizetype offset = 0;
+        bool finished = false; // the last, empty piece has been sent
+        std::chrono::steady_clock::time_point deadline;
+    };
+
+    bool serve(unsigned long requestor, unsigned long target, unsigned long property);
+    void serveMultiple(unsigned long requestor, unsigned long property);
+    void sendPiece(Transfer& transfer);
+    void dropStalledTransfers();
+    unsigned long atom(const QByteArray& name);
+
     _XDisplay* m_dpy;
     unsigned long m_window = 0;
-    unsigned long m_clipboard = 0, m_targets = 0, m_utf8 = 0, m_text = 0;
+    unsigned long m_clipboard = 0, m_targets = 0, m_multiple = 0, m_incr = 0, m_atomPair = 0;
     bool m_owning = false;
-    QString m_ownedText;
-    QByteArray m_ownedUtf8;
+    ClipboardSnapshot m_content;
+    QList<unsigned long> m_contentTargets; // atoms of m_content's entries, in order
+    QList<Transfer> m_transfers;
+    qsizetype m_pieceBytes = 0;
 };
 
 } // namespace zarvik

@@ -3,6 +3,7 @@
 #include "platform/ClipboardCache.h"
 
 #include <QByteArray>
+#include <QList>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <thread>
@@ -21,6 +23,11 @@ namespace zarvik {
 namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kPropertySlots = 4;
+
+qsizetype itemBytes(int format)
+{
+    return format == 32 ? qsizetype(sizeof(long)) : format == 16 ? qsizetype(sizeof(short)) : 1;
+}
 } // namespace
 
 struct X11ClipboardWatcher::Worker {
@@ -35,26 +42,51 @@ struct X11ClipboardWatcher::Worker {
     std::thread thread;
 
     Atom clipboard = 0;
+    Atom primary = XA_PRIMARY;
     Atom incr = 0;
+    Atom targetsAtom = 0;
     // Text forms asked in turn until the owner gives one: UTF8_STRING (every current
     // toolkit), Latin-1 STRING, then TEXT (whose answer is used only if it is one of those).
-    Atom targets[3] = {0, XA_STRING, 0};
+    Atom textTargets[3] = {0, XA_STRING, 0};
     // Each fetch receives into a fresh property so a late answer to an abandoned request
     // cannot be mistaken for the current one.
     Atom properties[kPropertySlots] = {};
     int nextProperty = 0;
 
+    // What a fetch is for: the clipboard's text after an owner change, the PRIMARY text, or
+    // a step of a snapshot (the list of targets, then one target after the other).
+    enum class Job { Text, Primary, Targets, Entry };
     struct Fetch {
         bool active = false;
+        Job job = Job::Text;
+        Atom selection = 0;
         ClipboardCache::Ticket ticket = 0;
-        int target = 0;
+        int textTarget = 0;
+        Atom target = 0;
         Atom property = 0;
         bool incremental = false;
         Atom type = 0;
+        int format = 8;
         QByteArray data;
         Clock::time_point deadline;
     } fetch;
     bool fetchWanted = false;
+
+    // Asked for by the interface thread, taken up by this one.
+    std::mutex requestMutex;
+    SnapshotDone snapshotRequest;
+    TextDone primaryRequest;
+
+    struct Snapshot {
+        bool active = false;
+        SnapshotDone done;
+        QList<Atom> targets;
+        QList<QByteArray> names;
+        qsizetype next = 0;
+        ClipboardSnapshot content;
+        Clock::time_point deadline;
+    } snap;
+    TextDone primaryDone;
 
     Worker(ClipboardCache& c, int timeoutMs) : cache(c), timeout(timeoutMs) {}
 
@@ -62,8 +94,7 @@ struct X11ClipboardWatcher::Worker {
     {
         if (thread.joinable()) {
             stopping = true;
-            const quint64 one = 1;
-            [[maybe_unused]] const auto n = ::write(wakeFd, &one, sizeof one);
+            wake();
             thread.join();
         }
         if (dpy) {
@@ -73,6 +104,12 @@ struct X11ClipboardWatcher::Worker {
         }
         if (wakeFd >= 0)
             ::close(wakeFd);
+    }
+
+    void wake()
+    {
+        const quint64 one = 1;
+        [[maybe_unused]] const auto n = ::write(wakeFd, &one, sizeof one);
     }
 
     bool open(QString* error)
@@ -99,8 +136,9 @@ struct X11ClipboardWatcher::Worker {
         }
         clipboard = XInternAtom(dpy, "CLIPBOARD", False);
         incr = XInternAtom(dpy, "INCR", False);
-        targets[0] = XInternAtom(dpy, "UTF8_STRING", False);
-        targets[2] = XInternAtom(dpy, "TEXT", False);
+        targetsAtom = XInternAtom(dpy, "TARGETS", False);
+        textTargets[0] = XInternAtom(dpy, "UTF8_STRING", False);
+        textTargets[2] = XInternAtom(dpy, "TEXT", False);
         for (int i = 0; i < kPropertySlots; ++i)
             properties[i] = XInternAtom(dpy, QByteArray("ZARVIK_CLIPBOARD_" + QByteArray::number(i)).constData(),
                                         False);
@@ -117,33 +155,102 @@ struct X11ClipboardWatcher::Worker {
         return true;
     }
 
+    void request(SnapshotDone* snapshot, TextDone* primaryText)
+    {
+        {
+            std::lock_guard lock(requestMutex);
+            if (snapshot)
+                snapshotRequest = std::move(*snapshot);
+            if (primaryText)
+                primaryRequest = std::move(*primaryText);
+        }
+        wake();
+    }
+
     void run()
     {
         const int xfd = ConnectionNumber(dpy);
         while (!stopping) {
+            quint64 wakes = 0;
+            [[maybe_unused]] const auto n = ::read(wakeFd, &wakes, sizeof wakes);
             while (XPending(dpy) > 0) {
                 XEvent ev;
                 XNextEvent(dpy, &ev);
                 handle(ev);
             }
-            // Several owner changes in one batch need only one fetch, for the newest owner.
-            if (fetchWanted)
-                startFetch();
+            schedule();
 
             // Replies waited for above may have brought events along into Xlib's queue,
             // where the socket no longer shows them.
             if (XEventsQueued(dpy, QueuedAlready) > 0)
                 continue;
             int waitMs = -1;
-            if (fetch.active) {
-                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(fetch.deadline - Clock::now());
-                waitMs = int(std::max<qint64>(0, left.count()));
-            }
+            const auto now = Clock::now();
+            auto until = [&](Clock::time_point t) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t - now).count();
+                const int ms = int(std::max<qint64>(0, left));
+                waitMs = waitMs < 0 ? ms : std::min(waitMs, ms);
+            };
+            if (fetch.active)
+                until(fetch.deadline);
+            if (snap.active)
+                until(snap.deadline);
             pollfd fds[2] = {{xfd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-            const int ready = ::poll(fds, 2, waitMs);
-            if (ready == 0 && fetch.active && Clock::now() >= fetch.deadline)
-                finish(QString()); // the owner did not answer in time: no text
+            ::poll(fds, 2, waitMs);
+            const auto after = Clock::now();
+            if (fetch.active && after >= fetch.deadline)
+                complete(false); // the owner did not answer in time
+            if (snap.active && after >= snap.deadline)
+                finishSnapshot(ClipboardSave::Saved); // what was read in time is kept
         }
+    }
+
+    // Starts the next fetch when none is under way. The newest owner's text comes first:
+    // clipboardText() must follow the clipboard.
+    void schedule()
+    {
+        if (fetch.active && !(fetch.job == Job::Text && fetchWanted))
+            return;
+        if (fetchWanted) {
+            fetchWanted = false;
+            startText();
+            return;
+        }
+        SnapshotDone snapshot;
+        TextDone primaryText;
+        {
+            std::lock_guard lock(requestMutex);
+            snapshot = std::move(snapshotRequest);
+            snapshotRequest = nullptr;
+            if (!snapshot) {
+                primaryText = std::move(primaryRequest);
+                primaryRequest = nullptr;
+            }
+        }
+        if (snapshot) {
+            if (snap.active)
+                finishSnapshot(ClipboardSave::Saved);
+            snap = Snapshot();
+            snap.active = true;
+            snap.done = std::move(snapshot);
+            snap.deadline = Clock::now() + std::chrono::milliseconds(kSnapshotBudgetMs);
+            if (XGetSelectionOwner(dpy, clipboard) == None)
+                finishSnapshot(ClipboardSave::Saved);
+            else
+                begin(Job::Targets, clipboard, targetsAtom);
+            return;
+        }
+        if (primaryText) {
+            primaryDone = std::move(primaryText);
+            if (XGetSelectionOwner(dpy, primary) == None) {
+                deliverPrimary(QString());
+                return;
+            }
+            begin(Job::Primary, primary, textTargets[0]);
+            return;
+        }
+        if (snap.active)
+            nextEntry();
     }
 
     void handle(XEvent& ev)
@@ -154,12 +261,17 @@ struct X11ClipboardWatcher::Worker {
                 return;
             if (e->subtype == XFixesSetSelectionOwnerNotify) {
                 fetchWanted = true;
-            } else {
+                // The rest would come from another owner: the snapshot ends with what it has.
+                if (snap.active)
+                    finishSnapshot(ClipboardSave::Saved);
+            } else if (fetch.active && fetch.selection == clipboard) {
                 // The owner quit or lost its window. Its text is gone from the server, but the
                 // program treats the clipboard like a desktop clipboard whose text outlives the
                 // program that copied it: the last text stays, so closing a program does not
                 // look like a new (empty) copy. A fetch from that owner can only fail now.
                 fetch.active = false;
+                if (snap.active)
+                    finishSnapshot(ClipboardSave::Saved);
             }
             return;
         }
@@ -175,62 +287,85 @@ struct X11ClipboardWatcher::Worker {
         }
     }
 
-    void startFetch()
+    void startText()
     {
-        fetchWanted = false;
-        fetch = Fetch();
         const ClipboardCache::Ticket ticket = cache.beginFetch();
         if (XGetSelectionOwner(dpy, clipboard) == None) {
+            fetch = Fetch();
             cache.publish(ticket, QString());
             return;
         }
-        fetch.active = true;
+        begin(Job::Text, clipboard, textTargets[0]);
         fetch.ticket = ticket;
-        fetch.property = properties[nextProperty];
-        nextProperty = (nextProperty + 1) % kPropertySlots;
-        request();
     }
 
-    void request()
+    void begin(Job job, Atom selection, Atom target)
     {
+        fetch = Fetch();
+        fetch.active = true;
+        fetch.job = job;
+        fetch.selection = selection;
+        fetch.property = properties[nextProperty];
+        nextProperty = (nextProperty + 1) % kPropertySlots;
+        ask(target);
+    }
+
+    void ask(Atom target)
+    {
+        fetch.target = target;
+        fetch.incremental = false;
+        fetch.data.clear();
         XDeleteProperty(dpy, window, fetch.property);
-        // CurrentTime: we want whatever the clipboard holds now, from whoever owns it now;
+        // CurrentTime: we want whatever the selection holds now, from whoever owns it now;
         // an owner that changed since the notification answers for itself.
-        XConvertSelection(dpy, clipboard, targets[fetch.target], fetch.property, window, CurrentTime);
+        XConvertSelection(dpy, fetch.selection, target, fetch.property, window, CurrentTime);
         XFlush(dpy);
         fetch.deadline = Clock::now() + timeout;
     }
 
+    bool isTextJob() const { return fetch.job == Job::Text || fetch.job == Job::Primary; }
+
     void onSelectionNotify(const XSelectionEvent& e)
     {
-        if (!fetch.active || fetch.incremental || e.requestor != window || e.selection != clipboard
-            || e.target != targets[fetch.target])
+        if (!fetch.active || fetch.incremental || e.requestor != window || e.selection != fetch.selection
+            || e.target != fetch.target)
             return;
         if (e.property == None) {
-            // Refused: try the next text form, or there is no text at all (a picture...).
-            if (++fetch.target < int(std::size(targets)))
-                request();
+            // Refused: a text job tries the next text form; otherwise the target is skipped.
+            if (isTextJob() && ++fetch.textTarget < int(std::size(textTargets)))
+                ask(textTargets[fetch.textTarget]);
             else
-                finish(QString());
+                complete(false);
             return;
         }
         if (e.property != fetch.property)
             return;
         Atom type = 0;
+        int format = 0;
         QByteArray chunk;
-        if (!takeProperty(type, chunk)) {
-            finish(QString());
+        if (!takeProperty(type, format, chunk)) {
+            complete(false);
             return;
         }
         if (type == incr) {
-            // The owner sends the text in pieces, each one after we delete the previous.
+            // The owner sends the data in pieces, each one after we delete the previous. It
+            // announces (a lower bound of) the size first.
+            if (fetch.job == Job::Entry && chunk.size() >= qsizetype(sizeof(long))) {
+                const long announced = *reinterpret_cast<const long*>(chunk.constData());
+                if (snap.content.totalBytes() + announced > ClipboardSnapshot::kMaxBytes) {
+                    fetch.active = false;
+                    finishSnapshot(ClipboardSave::TooLarge);
+                    return;
+                }
+            }
             fetch.incremental = true;
             fetch.deadline = Clock::now() + timeout;
             return;
         }
         fetch.type = type;
+        fetch.format = format;
         fetch.data = chunk;
-        finish(decode());
+        complete(true);
     }
 
     void onPropertyNotify(const XPropertyEvent& e)
@@ -239,24 +374,30 @@ struct X11ClipboardWatcher::Worker {
             || e.state != PropertyNewValue)
             return;
         Atom type = 0;
+        int format = 0;
         QByteArray chunk;
-        if (!takeProperty(type, chunk)) {
-            finish(QString());
+        if (!takeProperty(type, format, chunk)) {
+            complete(false);
             return;
         }
         if (chunk.isEmpty()) {
-            finish(decode());
+            complete(true);
             return;
         }
         fetch.type = type;
+        fetch.format = format;
         fetch.data += chunk;
         fetch.deadline = Clock::now() + timeout;
+        if (fetch.job == Job::Entry && snap.content.totalBytes() + fetch.data.size() > ClipboardSnapshot::kMaxBytes) {
+            fetch.active = false;
+            finishSnapshot(ClipboardSave::TooLarge);
+        }
     }
 
-    // Reads and deletes our property (deleting it asks an incremental owner for more).
-    bool takeProperty(Atom& type, QByteArray& bytes)
+    // Reads and deletes our property (deleting it asks an incremental owner for more). The
+    // items stay in the form Xlib gives them (32-bit items as longs).
+    bool takeProperty(Atom& type, int& format, QByteArray& bytes)
     {
-        int format = 0;
         unsigned long items = 0, after = 0;
         unsigned char* data = nullptr;
         if (XGetWindowProperty(dpy, window, fetch.property, 0, LONG_MAX / 4, True, AnyPropertyType, &type, &format,
@@ -264,31 +405,119 @@ struct X11ClipboardWatcher::Worker {
             != Success)
             return false;
         if (data) {
-            if (format == 8)
-                bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(items));
+            bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(items) * itemBytes(format));
             XFree(data);
         }
-        return format == 8 || type == incr || items == 0;
+        return format == 8 || format == 16 || format == 32 || items == 0;
     }
 
-    QString decode() const
+    QString decodeText() const
     {
+        if (fetch.format != 8)
+            return QString();
         QByteArray bytes = fetch.data;
         // Some owners count the C string terminator in; it is not part of the text.
         while (bytes.endsWith('\0'))
             bytes.chop(1);
-        if (fetch.type == targets[0])
+        if (fetch.type == textTargets[0])
             return QString::fromUtf8(bytes);
         if (fetch.type == XA_STRING)
             return QString::fromLatin1(bytes);
         return QString(); // compound text or something else that is not plain text
     }
 
-    void finish(const QString& text)
+    void complete(bool ok)
     {
-        if (fetch.active)
-            cache.publish(fetch.ticket, text);
+        if (!fetch.active)
+            return;
         fetch.active = false;
+        switch (fetch.job) {
+        case Job::Text:
+            cache.publish(fetch.ticket, ok ? decodeText() : QString());
+            break;
+        case Job::Primary:
+            deliverPrimary(ok ? decodeText() : QString());
+            break;
+        case Job::Targets:
+            if (ok && fetch.format == 32)
+                takeTargetList();
+            if (snap.targets.isEmpty())
+                finishSnapshot(ClipboardSave::Saved);
+            break;
+        case Job::Entry:
+            if (ok && snap.active && snap.next > 0) {
+                char* typeName = XGetAtomName(dpy, fetch.type);
+                ClipboardSnapshot::Entry entry;
+                entry.target = snap.names.at(snap.next - 1);
+                entry.type = typeName ? QByteArray(typeName) : entry.target;
+                entry.format = fetch.format;
+                entry.data = fetch.data;
+                if (typeName)
+                    XFree(typeName);
+                snap.content.entries.append(entry);
+                if (snap.content.totalBytes() > ClipboardSnapshot::kMaxBytes)
+                    finishSnapshot(ClipboardSave::TooLarge);
+            }
+            break;
+        }
+    }
+
+    void takeTargetList()
+    {
+        const auto* atoms = reinterpret_cast<const Atom*>(fetch.data.constData());
+        const qsizetype count = fetch.data.size() / qsizetype(sizeof(Atom));
+        QList<Atom> listed;
+        for (qsizetype i = 0; i < count; ++i) {
+            if (atoms[i] != None && !listed.contains(atoms[i]))
+                listed.append(atoms[i]);
+        }
+        if (listed.isEmpty())
+            return;
+        QList<char*> names(listed.size(), nullptr);
+        if (!XGetAtomNames(dpy, listed.data(), int(listed.size()), names.data()))
+            return;
+        for (qsizetype i = 0; i < listed.size(); ++i) {
+            if (!names[i])
+                continue;
+            const QByteArray name(names[i]);
+            XFree(names[i]);
+            if (ClipboardSnapshot::isMetaTarget(name))
+                continue;
+            snap.targets.append(listed[i]);
+            snap.names.append(name);
+        }
+    }
+
+    void nextEntry()
+    {
+        if (snap.next >= snap.targets.size()) {
+            finishSnapshot(ClipboardSave::Saved);
+            return;
+        }
+        begin(Job::Entry, clipboard, snap.targets.at(snap.next));
+        ++snap.next;
+    }
+
+    void finishSnapshot(ClipboardSave result)
+    {
+        if (!snap.active)
+            return;
+        if (fetch.active && (fetch.job == Job::Targets || fetch.job == Job::Entry))
+            fetch.active = false;
+        snap.active = false;
+        if (result == ClipboardSave::TooLarge)
+            snap.content = {};
+        if (snap.done)
+            snap.done(result, snap.content);
+        snap = Snapshot();
+    }
+
+    void deliverPrimary(const QString& text)
+    {
+        TextDone done = std::move(primaryDone);
+        primaryDone = nullptr;
+        if (done)
+            done(text);
     }
 };
 
@@ -302,6 +531,16 @@ X11ClipboardWatcher::~X11ClipboardWatcher() = default;
 bool X11ClipboardWatcher::start(QString* error)
 {
     return m_worker->open(error);
+}
+
+void X11ClipboardWatcher::requestSnapshot(SnapshotDone done)
+{
+    m_worker->request(&done, nullptr);
+}
+
+void X11ClipboardWatcher::requestPrimaryText(TextDone done)
+{
+    m_worker->request(nullptr, &done);
 }
 
 } // namespace zarvik

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/ClipboardSnapshot.h"
+#include "platform/Platform.h"
+
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace zarvik {
@@ -10,10 +14,15 @@ class ClipboardCache;
 
 // Keeps a ClipboardCache filled with the CLIPBOARD text from a thread of its own, with its
 // own display connection: whenever the selection owner changes it asks the owner for the
-// text and publishes the answer. An owner that never answers costs that thread a timeout;
+// text and publishes the answer. On request it also reads the whole clipboard (every target)
+// or the PRIMARY selection's text. An owner that never answers costs that thread a timeout;
 // the interface thread never waits for it.
 class X11ClipboardWatcher final {
 public:
+    // Both run on the reader's thread.
+    using SnapshotDone = std::function<void(ClipboardSave, const ClipboardSnapshot&)>;
+    using TextDone = std::function<void(const QString&)>;
+
     explicit X11ClipboardWatcher(ClipboardCache& cache, int timeoutMs = 1000);
     ~X11ClipboardWatcher();
     X11ClipboardWatcher(const X11ClipboardWatcher&) = delete;
@@ -21,6 +30,13 @@ public:
 
     // Connects and starts fetching the current text; false with the reason when it cannot.
     bool start(QString* error);
+    // Reads every target the clipboard offers now; replaces a request not yet answered.
+    void requestSnapshot(SnapshotDone done);
+    // Reads the text of the PRIMARY selection ("" when there is none or it is not text).
+    void requestPrimaryText(TextDone done);
+
+    // How long a whole snapshot may take before it ends with what it has read.
+    static constexpr int kSnapshotBudgetMs = 3000;
 
 private:
     struct Worker;

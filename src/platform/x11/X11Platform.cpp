@@ -25,6 +25,7 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <mutex>
 #include <functional>
 #include <thread>
 
@@ -52,6 +53,8 @@ constexpr int kExeMemoLimit = 32;
 constexpr auto kFocusPollInterval = std::chrono::milliseconds(50);
 // Some programs (browsers among them) miss a key released at the instant it was pressed.
 constexpr int kKeyHoldMs = 15;
+// How long the exit waits for a clipboard manager to take our clipboard.
+constexpr int kHandOverMs = 2000;
 
 } // namespace
 
@@ -91,6 +94,15 @@ struct X11Platform::Impl {
     std::unique_ptr<X11ClipboardOwner> clipboardOwner;
 
     ClipboardCache clipboard;
+    // The whole clipboard kept by a capture, filled in by the reader's thread. A save is
+    // known by its number, so that the late answer to an earlier one is dropped.
+    std::mutex saveMutex;
+    quint64 saveNumber = 0;
+    ClipboardSave saveState = ClipboardSave::Idle;
+    ClipboardSnapshot saved;
+    // Receives, on the interface thread, what the reader's thread hands over. Declared before
+    // the reader, so it outlives the reader's thread.
+    QObject fromReader;
     X11ClipboardWatcher clipboardWatcher{clipboard};
     FileRegistry registry;
     ProcFs procFs;
@@ -102,6 +114,9 @@ struct X11Platform::Impl {
         // Never leave a key held down on the user's keyboard.
         if (keysHeld)
             releaseCopyKeys();
+        // What we put on the clipboard goes with us unless a clipboard manager keeps it.
+        if (clipboardOwner)
+            clipboardOwner->handOver(kHandOverMs);
         notifier.reset();
         clipboardOwner.reset();
         if (dpy)
@@ -238,6 +253,9 @@ struct X11Platform::Impl {
                     activeDirty = true;
                 else if (ev.xproperty.atom == netSupported)
                     ewmhChecked = false; // a window manager came or went
+            } else {
+                // A requestor taking a large clipboard transfer piece by piece.
+                clipboardOwner->handle(ev);
             }
             break;
         case MappingNotify:
@@ -598,6 +616,94 @@ QSize X11Platform::screenSize()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         return screen->geometry().size();
     return {DisplayWidth(d->dpy, DefaultScreen(d->dpy)), DisplayHeight(d->dpy, DefaultScreen(d->dpy))};
+}
+
+void X11Platform::forgetButtonChanges()
+{
+    d->pumpForQuery();
+    d->button.reset(d->button.physical());
+}
+
+quint64 X11Platform::clipboardOwnerChanges()
+{
+    // Every owner change is followed by a fetch of its text, and every write of ours replaces
+    // the text: the cache counts both, once the text is in place.
+    return d->clipboard.updates();
+}
+
+QRect X11Platform::screenGeometryAt(QPoint pixels)
+{
+    if (const QScreen* screen = QGuiApplication::screenAt(pixels))
+        return screen->geometry();
+    // Between monitors (or off every one): the nearest monitor.
+    const QScreen* nearest = QGuiApplication::primaryScreen();
+    qint64 best = -1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        const qint64 dx = std::max({g.left() - pixels.x(), 0, pixels.x() - g.right()});
+        const qint64 dy = std::max({g.top() - pixels.y(), 0, pixels.y() - g.bottom()});
+        if (best < 0 || dx * dx + dy * dy < best) {
+            best = dx * dx + dy * dy;
+            nearest = screen;
+        }
+    }
+    if (nearest)
+        return nearest->geometry();
+    return QRect(QPoint(0, 0), screenSize());
+}
+
+void X11Platform::saveClipboard()
+{
+    quint64 number = 0;
+    {
+        std::lock_guard lock(d->saveMutex);
+        number = ++d->saveNumber;
+        d->saveState = ClipboardSave::Pending;
+        d->saved = {};
+    }
+    Impl* impl = d.get();
+    d->clipboardWatcher.requestSnapshot([impl, number](ClipboardSave result, const ClipboardSnapshot& content) {
+        std::lock_guard lock(impl->saveMutex);
+        if (number != impl->saveNumber)
+            return;
+        impl->saveState = result;
+        impl->saved = content;
+    });
+}
+
+ClipboardSave X11Platform::clipboardSaveState()
+{
+    std::lock_guard lock(d->saveMutex);
+    return d->saveState;
+}
+
+void X11Platform::restoreClipboard(const QString& text)
+{
+    ClipboardSnapshot content;
+    {
+        std::lock_guard lock(d->saveMutex);
+        if (d->saveState == ClipboardSave::Saved)
+            content = d->saved;
+    }
+    // A clipboard that was empty, or whose owner gave nothing in time, has only its text
+    // (probably none) to give back.
+    if (content.entries.isEmpty())
+        content = ClipboardSnapshot::fromText(text);
+    d->pump();
+    d->clipboardOwner->own(content);
+    d->clipboard.writeLocal(text);
+    d->afterRoundTrip();
+}
+
+void X11Platform::copyPrimarySelection()
+{
+    // The answer comes on the reader's thread; the clipboard is ours to write from this one.
+    QObject* context = &d->fromReader;
+    d->clipboardWatcher.requestPrimaryText([this, context](const QString& text) {
+        if (text.isEmpty())
+            return; // nothing selected: nothing copied, as with an empty selection's copy
+        QMetaObject::invokeMethod(context, [this, text] { writeClipboardText(text); }, Qt::QueuedConnection);
+    });
 }
 
 bool X11Platform::reportsLeftButtonPresses()

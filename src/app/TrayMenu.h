@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QMenu>
+#include <QPoint>
+
+class QAction;
+
+namespace zarvik {
+
+class TrayCommands;
+
+// The tray menu `mnumenu`: never a menu bar, only popped up at the pointer, with
+// "Словарь..." as its default item in bold. Each item runs its command on TrayCommands.
+class TrayMenu final {
+public:
+    explicit TrayMenu(TrayCommands& commands);
+    ~TrayMenu();
+    TrayMenu(const TrayMenu&) = delete;
+    TrayMenu& operator=(const TrayMenu&) = delete;
+
+    // Pops the menu up at the given screen pixel (the pointer) and returns at once.
+    void popup(QPoint at);
+
+    QMenu mnumenu;
+    QAction* mnuopen = nullptr;
+    QAction* mnusep1 = nullptr;
+    QAction* opts = nullptr;
+    QAction* sepr = nullptr;
+    QMenu* mnuhelp = nullptr;
+    QAction* mnuhelp2 = nullptr;
+    QAction* mnusep2 = nullptr;
+    QAction* mnuonline = nullptr;
+    QAction* mnusep3 = nullptr;
+    QAction* mnuabout = nullptr;
+    QAction* mnusep4 = nullptr;
+    QAction* mnuexit = nullptr;
+};
+
+} // namespace zarvik

@@ -1,0 +1,120 @@
+#include "skins/Skin.h"
+
+#include "settings/Settings.h"
+#include "skins/BuiltInSkin.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace zarvik {
+
+namespace {
+
+struct FileInfo {
+    const char* name;
+    QSize size;
+};
+
+constexpr std::array<FileInfo, kSkinFileCount> kFiles{{
+    {"panelbutton1.jpg", {17, 27}},
+    {"panelbutton2.jpg", {17, 27}},
+    {"dictbutton1.jpg", {23, 21}},
+    {"dictbutton2.jpg", {23, 21}},
+    {"splash.jpg", {370, 217}},
+    {"dictmain.jpg", {378, 207}},
+    {"panelmain.jpg", {516, 308}},
+}};
+
+// Even a picture within its bound never needs more than this; a file whose header lies
+// about its size is refused by the reader instead of taking the memory.
+constexpr int kAllocationLimitMb = 16;
+
+} // namespace
+
+QString Skin::fileName(SkinFile file)
+{
+    return QString::fromLatin1(kFiles[static_cast<size_t>(file)].name);
+}
+
+QSize Skin::targetSize(SkinFile file)
+{
+    return kFiles[static_cast<size_t>(file)].size;
+}
+
+bool Skin::isComplete() const
+{
+    for (const QPixmap& picture : m_pictures) {
+        if (picture.isNull())
+            return false;
+    }
+    return true;
+}
+
+SkinLoader::SkinLoader(QString programDir) : m_programDir(std::move(programDir)) {}
+
+QString SkinLoader::folder(const QString& skinName) const
+{
+    return m_programDir + QStringLiteral("/skins/") + skinName;
+}
+
+QImage SkinLoader::decodeBounded(const QString& path, QSize bound)
+{
+    QImageReader reader(path);
+    reader.setAllocationLimit(kAllocationLimitMb);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > bound.width() || size.height() > bound.height()))
+        reader.setClipRect(QRect(QPoint(0, 0), size.boundedTo(bound)));
+    QImage image = reader.read();
+    // A reader that cannot cut while reading has read the whole picture: cut it now, so that
+    // at least nothing larger is kept.
+    if (!image.isNull() && (image.width() > bound.width() || image.height() > bound.height()))
+        image = image.copy(QRect(QPoint(0, 0), image.size().boundedTo(bound)));
+    return image;
+}
+
+QPixmap SkinLoader::pictureOf(SkinFile file, const QString& path)
+{
+    Decoded& last = m_last[static_cast<size_t>(file)];
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        last = {};
+        return {};
+    }
+    // A file replaced by rename or rewritten in place changes its change time, and usually
+    // its size or modification time too.
+    const qint64 size = info.size();
+    const QDateTime modified = info.lastModified();
+    const QDateTime changed = info.metadataChangeTime();
+    if (last.path == path && last.size == size && last.modified == modified && last.changed == changed &&
+        !last.picture.isNull())
+        return last.picture;
+
+    ++m_decodes;
+    const QImage image = decodeBounded(path, decodeBound(file));
+    last = {path, size, modified, changed, image.isNull() ? QPixmap() : QPixmap::fromImage(image)};
+    return last.picture;
+}
+
+Skin SkinLoader::load(const QString& skinName)
+{
+    if (skinName == kBuiltInSkin) {
+        if (!m_builtIn) {
+            const BuiltInSkin builtIn;
+            Skin skin;
+            skin.m_builtIn = true;
+            skin.m_pictures = {builtIn.picpanelleft,     builtIn.picpanelright, builtIn.picdicclose,
+                               builtIn.picdicclosepress, builtIn.splash,        builtIn.picdicback,
+                               builtIn.picpanelback};
+            m_builtIn = skin;
+        }
+        return *m_builtIn;
+    }
+    const QString dir = folder(skinName);
+    Skin skin;
+    for (int i = 0; i < kSkinFileCount; ++i)
+        skin.m_pictures[static_cast<size_t>(i)] =
+            pictureOf(Skin::fileAt(i), dir + QLatin1Char('/') + Skin::fileName(Skin::fileAt(i)));
+    return skin;
+}
+
+} // namespace zarvik

@@ -1,0 +1,182 @@
+#include "app/TrayCommands.h"
+#include "app/TrayMenu.h"
+#include "platform/fake/FakePlatform.h"
+#include "settings/Settings.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zarvik;
+
+class TestTrayCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_platform = std::make_unique<FakePlatform>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_settings = std::make_unique<Settings>(m_dir->filePath(QStringLiteral("Zarvik5.ini")));
+        m_calls.clear();
+    }
+
+    // PanelPos is written by the options and exit commands, only while the panel is on.
+    void panelPositionIsSavedOnlyWithThePanelOn_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("showPanel"); // "-" for absent
+        QTest::addColumn<QString>("stored");    // "-" for nothing written
+        for (const char* command : {"opts", "mnuexit"}) {
+            QTest::addRow("%s, ShowPanel absent", command) << command << "-" << "4321.5";
+            QTest::addRow("%s, ShowPanel 1", command) << command << "1" << "4321.5";
+            QTest::addRow("%s, ShowPanel 0", command) << command << "0" << "-";
+            QTest::addRow("%s, ShowPanel not a number reads as on", command) << command << "да" << "4321.5";
+        }
+    }
+
+    void panelPositionIsSavedOnlyWithThePanelOn()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, showPanel);
+        QFETCH(QString, stored);
+        if (showPanel != QLatin1String("-"))
+            m_settings->write(Key::ShowPanel, showPanel);
+        TrayCommands commands = make(4321.5);
+        if (command == QLatin1String("opts"))
+            commands.opts_Click();
+        else
+            commands.mnuexit_Click();
+
+        Settings reread(m_settings->fileName()); // what is on disk, not a cached copy
+        QCOMPARE(reread.text(Key::PanelPos, QStringLiteral("-")), stored);
+        // The command goes on either way.
+        QVERIFY(m_calls.contains(command == QLatin1String("opts") ? QStringLiteral("options")
+                                                                   : QStringLiteral("quit")));
+    }
+
+    void exitSavesThenRemovesTheIconThenEnds()
+    {
+        TrayCommands commands = make(3000);
+        commands.mnuexit_Click();
+        QCOMPARE(m_calls, QStringList({QStringLiteral("panelTop"), QStringLiteral("removeIcon"),
+                                       QStringLiteral("quit")}));
+    }
+
+    void helpOpensWhatTheDesktopCanShow_data()
+    {
+        QTest::addColumn<bool>("viewer");
+        QTest::addColumn<bool>("chm");
+        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("CHM viewer registered") << true << true << true << "/zarvik.chm";
+        QTest::newRow("no CHM viewer: the HTML help") << false << true << true << "/help/index.html";
+        QTest::newRow("viewer but the compiled help is missing") << true << false << true << "/help/index.html";
+        QTest::newRow("neither file: the compiled help's name") << false << false << false << "/zarvik.chm";
+    }
+
+    void helpOpensWhatTheDesktopCanShow()
+    {
+        QFETCH(bool, viewer);
+        QFETCH(bool, chm);
+        QFETCH(bool, html);
+        QFETCH(QString, opened);
+        if (chm)
+            touch(QStringLiteral("zarvik.chm"));
+        if (html)
+            touch(QStringLiteral("help/index.html"));
+        m_viewer = viewer;
+        TrayCommands commands = make(0);
+        commands.mnuhelp2_Click();
+        QCOMPARE(m_platform->openedDocuments(), QStringList{m_dir->path() + opened});
+    }
+
+    void productPageIsOpenedUnderTheVendorSite()
+    {
+        TrayCommands commands = make(0);
+        commands.mnuonline_Click();
+        QCOMPARE(m_platform->openedDocuments(), QStringList{QStringLiteral("http://www.zarvik.example/zarvik/index.htm")});
+    }
+
+    void menuHasItsItemsInOrder()
+    {
+        TrayCommands commands = make(0);
+        TrayMenu menu(commands);
+        QCOMPARE(entries(menu.mnumenu),
+                 QStringList({"mnuopen Словарь...", "mnusep1 -", "opts Настройки...", "sepr -", "mnuhelp Справка",
+                              "mnusep4 -", "mnuexit Выход"}));
+        QCOMPARE(entries(*menu.mnuhelp),
+                 QStringList({"mnuhelp2 Справка...", "mnusep2 -", "mnuonline Zarvik 5.1 в Интернете...", "mnusep3 -",
+                              "mnuabout О программе..."}));
+        QCOMPARE(menu.mnumenu.defaultAction(), menu.mnuopen);
+    }
+
+    void menuItemsRunTheirCommands_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("call");
+        QTest::newRow("Словарь...") << "mnuopen" << "open";
+        QTest::newRow("Настройки...") << "opts" << "options";
+        QTest::newRow("О программе...") << "mnuabout" << "about";
+        QTest::newRow("Выход") << "mnuexit" << "quit";
+    }
+
+    void menuItemsRunTheirCommands()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, call);
+        TrayCommands commands = make(0);
+        TrayMenu menu(commands);
+        auto* action = menu.mnumenu.findChild<QAction*>(item);
+        QVERIFY(action);
+        action->trigger();
+        QTRY_VERIFY(m_calls.contains(call));
+    }
+
+private:
+    TrayCommands make(double panelTop)
+    {
+        TrayTargets t;
+        t.panelTopTwips = [this, panelTop] {
+            m_calls << QStringLiteral("panelTop");
+            return panelTop;
+        };
+        t.openDictionary = [this] { m_calls << QStringLiteral("open"); };
+        t.showOptions = [this] { m_calls << QStringLiteral("options"); };
+        t.showAbout = [this] { m_calls << QStringLiteral("about"); };
+        t.removeTrayIcon = [this] { m_calls << QStringLiteral("removeIcon"); };
+        t.quit = [this] { m_calls << QStringLiteral("quit"); };
+        t.chmViewerRegistered = [this] { return m_viewer; };
+        return TrayCommands(*m_platform, *m_settings, m_dir->path(), std::move(t));
+    }
+
+    void touch(const QString& relative)
+    {
+        const QString path = m_dir->filePath(relative);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+
+    // "name caption" per entry; separators show as "-".
+    static QStringList entries(const QMenu& menu)
+    {
+        QStringList out;
+        for (const QAction* a : menu.actions()) {
+            const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
+            out << name + QLatin1Char(' ') + (a->isSeparator() ? QStringLiteral("-") : a->text());
+        }
+        return out;
+    }
+
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Settings> m_settings;
+    QStringList m_calls;
+    bool m_viewer = true;
+};
+
+QTEST_MAIN(TestTrayCommands)
+#include "tst_traycommands.moc"
