@@ -30,4 +30,12 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
         emit clicked();
 }
 
+QLabel* placedLabel(QWidget* parent, const QString& text, QPoint position)
+{
+    auto* l = new QLabel(text, parent);
+    l->move(position);
+    l->adjustSize();
+    return l;
+}
+
 } // namespace zarvik

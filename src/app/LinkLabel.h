@@ -25,4 +25,7 @@ private:
     bool m_pressed = false;
 };
 
+// A plain label of the splash or the about box, sized to its text at its place.
+QLabel* placedLabel(QWidget* parent, const QString& text, QPoint position);
+
 } // namespace zarvik

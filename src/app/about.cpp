@@ -22,14 +22,6 @@ QPoint at(int leftTwips, int topTwips)
     return {twipsToPixels(leftTwips), twipsToPixels(topTwips)};
 }
 
-QLabel* label(QWidget* parent, const QString& text, QPoint position)
-{
-    auto* l = new QLabel(text, parent);
-    l->move(position);
-    l->adjustSize();
-    return l;
-}
-
 } // namespace
 
 about::about(Platform& platform, const QString& dictionaryPath, QWidget* parent)
@@ -55,23 +47,23 @@ about::about(Platform& platform, const QString& dictionaryPath, QWidget* parent)
     Picture4->move(at(300, 390));
     Picture4->adjustSize();
 
-    Label2 = label(this, Vendor::kProductName, at(1770, 300));
+    Label2 = placedLabel(this, Vendor::kProductName, at(1770, 300));
     QFont title;
     title.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
     title.setPointSizeF(13.5);
     Label2->setFont(title);
     Label2->adjustSize();
-    Label7 = label(this, QStringLiteral("()"), at(3120, 390));
+    Label7 = placedLabel(this, QStringLiteral("()"), at(3120, 390));
     // The count can be selected and copied, to quote it in a letter to the vendor.
     Label7->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // A wide font may run the name into the count; the count then steps right.
     if (Label7->x() < Label2->geometry().right() + 6)
         Label7->move(Label2->geometry().right() + 6, Label7->y());
-    Label3 = label(this, Vendor::kOwnershipNotice, at(1770, 660));
-    Label4 = label(this, Vendor::kWebCaption, at(300, 1350));
+    Label3 = placedLabel(this, Vendor::kOwnershipNotice, at(1770, 660));
+    Label4 = placedLabel(this, Vendor::kWebCaption, at(300, 1350));
     Label6 = new LinkLabel(Vendor::kWebSite, this);
     Label6->move(at(3120, 1350));
-    Label8 = label(this, Vendor::kMailCaption, at(300, 1590));
+    Label8 = placedLabel(this, Vendor::kMailCaption, at(300, 1590));
     Label9 = new LinkLabel(Vendor::kSupportAddress, this);
     Label9->move(at(3120, 1590));
 

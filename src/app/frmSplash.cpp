@@ -25,14 +25,6 @@ namespace {
 // skin's picture.
 constexpr int kBandTop = 156;
 
-QLabel* label(QWidget* parent, const QString& text, QPoint at)
-{
-    auto* l = new QLabel(text, parent);
-    l->move(at);
-    l->adjustSize();
-    return l;
-}
-
 } // namespace
 
 frmSplash::frmSplash(Platform& platform, Settings& settings, SkinLoader& skins, QWidget* parent)
@@ -44,7 +36,7 @@ frmSplash::frmSplash(Platform& platform, Settings& settings, SkinLoader& skins, 
     setFixedSize(clientSize());
     m_picture = BuiltInSkin().splash.toImage();
 
-    Label2 = label(this, Vendor::kProductName, {10, 6});
+    Label2 = placedLabel(this, Vendor::kProductName, {10, 6});
     QFont title;
     title.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
     title.setPointSizeF(13.5);
@@ -54,11 +46,11 @@ frmSplash::frmSplash(Platform& platform, Settings& settings, SkinLoader& skins, 
     Label2->setPalette(white);
     Label2->adjustSize();
 
-    Label3 = label(this, Vendor::kOwnershipNotice, {10, kBandTop + 3});
-    Label4 = label(this, Vendor::kWebCaption, {10, kBandTop + 21});
+    Label3 = placedLabel(this, Vendor::kOwnershipNotice, {10, kBandTop + 3});
+    Label4 = placedLabel(this, Vendor::kWebCaption, {10, kBandTop + 21});
     Label6 = new LinkLabel(Vendor::kWebSite, this);
     Label6->move(Label4->geometry().right() + 6, Label4->y());
-    Label8 = label(this, Vendor::kMailCaption, {10, kBandTop + 39});
+    Label8 = placedLabel(this, Vendor::kMailCaption, {10, kBandTop + 39});
     Label9 = new LinkLabel(Vendor::kSupportAddress, this);
     Label9->move(Label6->x(), Label8->y());
     for (QLabel* l : {Label3, Label4, Label8}) {
@@ -86,7 +78,7 @@ void frmSplash::Form_Load()
     if (skin == kBuiltInSkin)
         return;
     // Through the skin loader, so that the skin test that follows reuses this decode.
-    const QPixmap& picture = m_skins.load(skin).picture(SkinFile::splash);
+    const QPixmap picture = m_skins.picture(skin, SkinFile::splash);
     if (picture.isNull())
         return;
     m_picture = picture.toImage().scaled(clientSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -117,4 +117,11 @@ Skin SkinLoader::load(const QString& skinName)
     return skin;
 }
 
+QPixmap SkinLoader::picture(const QString& skinName, SkinFile file)
+{
+    if (skinName == kBuiltInSkin)
+        return load(skinName).picture(file);
+    return pictureOf(file, folder(skinName) + QLatin1Char('/') + Skin::fileName(file));
+}
+
 } // namespace zarvik

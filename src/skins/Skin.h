@@ -53,6 +53,9 @@ public:
     // The named skin: the built-in one for "(по умолчанию)", otherwise the pictures of its
     // folder; a file that is missing or cannot be decoded leaves its picture null.
     Skin load(const QString& skinName);
+    // One picture of the named skin, through the same cache (the splash needs its picture
+    // before the rest of the skin is read).
+    QPixmap picture(const QString& skinName, SkinFile file);
     // How many picture files this loader has decoded so far.
     int decodeCount() const { return m_decodes; }
 

@@ -61,3 +61,33 @@ zx_screenshot() {
   local dir=${ZARVIK_ARTIFACTS:-$ZX_LIB_DIR/../../../build/artifacts}
   mkdir -p "$dir" && import -window root "$dir/$1.png"
 }
+
+# Case bookkeeping shared by the end-to-end scripts. A case is a shell function that calls
+# `fail MESSAGE` for each thing it saw go wrong. `run_case LABEL [FUNCTION]` runs it (the
+# function named LABEL when none is given) and prints
+# PASS or FAIL with its time; on failure it keeps a screenshot named after ZX_CASE_PREFIX and
+# the label, and shows ZX_CASE_LOG (the program's output) when that file is not empty.
+passed=0
+failed=0
+case_errors=()
+fail() { case_errors+=("$*"); }
+run_case() {
+  local label=$1 started=$EPOCHREALTIME took shot
+  case_errors=()
+  "${2:-$1}"
+  took=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+  if [ ${#case_errors[@]} -eq 0 ]; then
+    passed=$((passed + 1))
+    echo "PASS $label ($took s)"
+    return
+  fi
+  failed=$((failed + 1))
+  echo "FAIL $label ($took s)"
+  printf '     %s\n' "${case_errors[@]}"
+  shot="${ZX_CASE_PREFIX:-case}-${label//\//-}-failure"
+  zx_screenshot "$shot" 2>/dev/null && echo "     screenshot: $ZARVIK_ARTIFACTS/$shot.png"
+  if [ -n "${ZX_CASE_LOG:-}" ] && [ -s "$ZX_CASE_LOG" ]; then
+    echo "     zarvik said:"
+    sed 's/^/       /' "$ZX_CASE_LOG"
+  fi
+}

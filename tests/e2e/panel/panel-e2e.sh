@@ -47,39 +47,11 @@ height_for_lines() {
 height_for() { height_for_lines "$(lines_for "$1")"; }
 
 # --- bookkeeping ---
-passed=0
-failed=0
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-panel-e2e.XXXXXX")
+ZX_CASE_PREFIX=panel
+ZX_CASE_LOG=$work/zarvik.log
 zarvik_pid=""
 keylog_pid=""
-case_name=""
-case_errors=()
-
-fail() {
-  case_errors+=("$*")
-}
-
-run_case() {
-  case_name=$1
-  case_errors=()
-  local started=$EPOCHREALTIME took
-  "$1"
-  took=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
-  if [ ${#case_errors[@]} -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "PASS $group/$case_name ($took s)"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $group/$case_name ($took s)"
-    printf '     %s\n' "${case_errors[@]}"
-    local shot="panel-$group-$case_name-failure"
-    zx_screenshot "$shot" 2>/dev/null && echo "     screenshot: $ZARVIK_ARTIFACTS/$shot.png"
-    if [ -s "$work/zarvik.log" ]; then
-      echo "     zarvik said:"
-      sed 's/^/       /' "$work/zarvik.log"
-    fi
-  fi
-}
 
 cleanup() {
   stop_zarvik
@@ -342,14 +314,14 @@ group_flow() {
     failed=$((failed + 1))
     return
   fi
-  start_zarvik || { run_case case_closed_panel_at_start; return; }
-  run_case case_closed_panel_at_start
-  run_case case_handle_click_opens
-  run_case case_typing_lists_in_panel
-  run_case case_refused_characters
-  run_case case_escape_closes_and_returns_keyboard
-  run_case case_outside_click_closes
-  run_case case_strip_click_closes
+  start_zarvik || { run_case "$group/case_closed_panel_at_start" case_closed_panel_at_start; return; }
+  run_case "$group/case_closed_panel_at_start" case_closed_panel_at_start
+  run_case "$group/case_handle_click_opens" case_handle_click_opens
+  run_case "$group/case_typing_lists_in_panel" case_typing_lists_in_panel
+  run_case "$group/case_refused_characters" case_refused_characters
+  run_case "$group/case_escape_closes_and_returns_keyboard" case_escape_closes_and_returns_keyboard
+  run_case "$group/case_outside_click_closes" case_outside_click_closes
+  run_case "$group/case_strip_click_closes" case_strip_click_closes
 }
 
 # === group placement: dragging, the stored position, the large panel ===
@@ -415,10 +387,10 @@ case_bigpanel_shows_more() {
 
 group_placement() {
   make_program_folder
-  run_case case_drag_moves_and_stores
-  run_case case_restart_keeps_dragged_position
-  run_case case_unusable_panelpos_replaced
-  run_case case_bigpanel_shows_more
+  run_case "$group/case_drag_moves_and_stores" case_drag_moves_and_stores
+  run_case "$group/case_restart_keeps_dragged_position" case_restart_keeps_dragged_position
+  run_case "$group/case_unusable_panelpos_replaced" case_unusable_panelpos_replaced
+  run_case "$group/case_bigpanel_shows_more" case_bigpanel_shows_more
 }
 
 # === group autohide: the seven idle seconds ===
@@ -477,9 +449,9 @@ case_no_autohide_when_off() {
 
 group_autohide() {
   make_program_folder
-  run_case case_autohide_after_seven_seconds
-  run_case case_keystroke_postpones_autohide
-  run_case case_no_autohide_when_off
+  run_case "$group/case_autohide_after_seven_seconds" case_autohide_after_seven_seconds
+  run_case "$group/case_keystroke_postpones_autohide" case_keystroke_postpones_autohide
+  run_case "$group/case_no_autohide_when_off" case_no_autohide_when_off
 }
 
 case "$group" in

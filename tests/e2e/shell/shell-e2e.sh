@@ -35,32 +35,13 @@ SCREEN_W=1280
 OPEN_X=$((SCREEN_W - 383))   # the open panel
 CLOSED_X=$((SCREEN_W - 17))  # the closed panel
 
-passed=0
-failed=0
-case_errors=()
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-shell-e2e.XXXXXX")
 zarvik_pid=""
 viewer_pid=""
 traced_pid=""
+ZX_CASE_PREFIX=shell
+ZX_CASE_LOG=$work/zarvik.log
 
-fail() { case_errors+=("$*"); }
-
-run_case() {
-  case_errors=()
-  local started=$EPOCHREALTIME took
-  "$1"
-  took=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
-  if [ ${#case_errors[@]} -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "PASS $1 ($took s)"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $1 ($took s)"
-    printf '     %s\n' "${case_errors[@]}"
-    zx_screenshot "shell-$1-failure" 2>/dev/null && echo "     screenshot: $ZARVIK_ARTIFACTS/shell-$1-failure.png"
-    [ -s "$work/zarvik.log" ] && sed 's/^/     zarvik: /' "$work/zarvik.log"
-  fi
-}
 
 cleanup() {
   for pid in $viewer_pid $traced_pid $zarvik_pid; do
