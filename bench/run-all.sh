@@ -6,7 +6,7 @@
 #
 # Usage: bench/run-all.sh [IDLE SECONDS, default 60]
 #   ZARVIK_BUILD_DIR   build folder (default: build); it is brought up to date first
-# The table is Markdown, ready for the README. It takes about five minutes.
+# The table is Markdown, ready for the README. It takes about three minutes.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZARVIK_BUILD_DIR:-$root/build}
