@@ -16,6 +16,7 @@ packages=(
   # the help: chmcmd compiles zarvik.chm, xchm is the desktop's viewer for it
   fp-utils xchm
   xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk xterm sqlite3 strace
+  lintian desktop-file-utils debootstrap
 )
 
 missing=()

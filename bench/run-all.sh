@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# Runs every benchmark once and prints one table: the metric, Zarvik's figure, the figure of
+# its floor or peer measured in the same run, and their ratio (Zarvik / floor; below 1 is
+# better than the floor). A piece that cannot run here shows "n/a"; its output is kept in
+# the log folder named at the end.
+#
+# Usage: bench/run-all.sh [IDLE SECONDS, default 60]
+#   ZARVIK_BUILD_DIR   build folder (default: build); it is brought up to date first
+# The table is Markdown, ready for the README. It takes about three minutes.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZARVIK_BUILD_DIR:-$root/build}
+export ZARVIK_BUILD_DIR=$build
+idle_seconds=${1:-60}
+logs=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-bench.XXXXXX")
+
+say() { echo "$*" >&2; }
+
+say "building ($build)..."
+if ! ZARVIK_BUILD_DIR=$build "$root/scripts/build.sh" >"$logs/build.log" 2>&1; then
+  say "the build failed, see $logs/build.log"
+  exit 1
+fi
+
+rows=()
+# row METRIC ZARVIK FLOOR FLOOR_LABEL UNIT: one line of the table. ZARVIK and FLOOR are plain
+# numbers in UNIT, or empty when not measured.
+row() {
+  local metric=$1 z=$2 f=$3 label=$4 unit=$5 zt ft ratio
+  zt=$(fmt "$z" "$unit")
+  ft=$(fmt "$f" "$unit")
+  [ "$ft" != n/a ] && [ -n "$label" ] && ft="$ft ($label)"
+  [ "$ft" = n/a ] && [ -n "$label" ] && ft="n/a ($label)"
+  ratio=$(awk -v z="$z" -v f="$f" 'BEGIN {
+    if (z !~ /^[0-9.]+$/ || f !~ /^[0-9.]+$/ || f + 0 == 0) { print "n/a"; exit }
+    r = z / f; printf (r >= 10 ? "%.0f" : r >= 0.1 ? "%.2f" : "%.2g"), r }')
+  rows+=("| $metric | $zt | $ft | $ratio |")
+}
+# fmt VALUE UNIT: about three significant digits (two below 1), with the unit; n/a when not
+# a number. Idle figures are small: 0.0012 % must not print as 0.00 %.
+fmt() {
+  awk -v v="$1" -v u="$2" 'BEGIN {
+    if (v !~ /^[0-9.]+$/) { print "n/a"; exit }
+    if (v >= 100) f = "%.0f"; else if (v >= 10) f = "%.1f"; else if (v >= 1 || v == 0) f = "%.2f"; else f = "%.2g"
+    printf f " %s", v, u }'
+}
+# kv FILE KEY: the value of a key=value line.
+kv() { sed -n "s/^$2=//p" "$1" 2>/dev/null | tail -1; }
+
+# csv_us FILE NAME: real time in microseconds of the benchmark NAME in Google Benchmark's CSV.
+csv_us() {
+  awk -F, -v want="$2" '
+    /^name,/ { for (i = 1; i <= NF; i++) col[$i] = i; next }
+    { name = $1; gsub(/"/, "", name) }
+    name == want && $col["error_occurred"] != "true" {
+      t = $col["real_time"]; u = $col["time_unit"]
+      f = (u == "ns") ? 0.001 : (u == "ms") ? 1000 : (u == "s") ? 1e6 : 1
+      printf "%.3f", t * f; exit }' "$1" 2>/dev/null
+}
+
+# --- dictionary: prefix listing and exact lookup beside a binary search in memory
+say "dictionary lookups..."
+"$build/bench/bench_dictionary" --benchmark_filter='Lookup|Prefix' --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true --benchmark_format=csv >"$logs/dictionary.csv" 2>"$logs/dictionary.err"
+mueller_entries=$(awk '/mueller/ && /entries/' "$logs/dictionary.err" | head -1)
+for corpus in mueller million; do
+  case $corpus in mueller) what="Mueller" ;; million) what="1,000,000 entries" ;; esac
+  row "prefix listing, ten lines ($what)" \
+    "$(csv_us "$logs/dictionary.csv" "listPrefix/$corpus"_median)" \
+    "$(csv_us "$logs/dictionary.csv" "floorListPrefix/$corpus"_median)" "binary search in memory" µs
+  row "exact lookup ($what)" \
+    "$(csv_us "$logs/dictionary.csv" "exactLookup/$corpus"_median)" \
+    "$(csv_us "$logs/dictionary.csv" "floorExactLookup/$corpus"_median)" "binary search in memory" µs
+done
+
+# --- a keystroke in the panel: the real panel on Mueller beside the same widgets with ten
+# fixed lines (no dictionary); mean over the typed words of each word's median keystroke
+say "panel keystrokes..."
+QT_QPA_PLATFORM=offscreen "$build/bench/bench_panel_keystroke" --benchmark_filter='type/' \
+  --benchmark_format=csv >"$logs/panel.csv" 2>"$logs/panel.err"
+panel_mean() {
+  awk -F, -v group="$2" '
+    /^name,/ { for (i = 1; i <= NF; i++) { gsub(/"/, "", $i); col[$i] = i }; next }
+    { name = $1; gsub(/"/, "", name) }
+    index(name, group "/") == 1 && $col["error_occurred"] != "true" && col["median_us"] { sum += $col["median_us"]; n++ }
+    END { if (n) printf "%.3f", sum / n }' "$1" 2>/dev/null
+}
+row "keystroke to updated panel list (Mueller)" \
+  "$(panel_mean "$logs/panel.csv" Keystroke/type)" \
+  "$(panel_mean "$logs/panel.csv" Baseline/widgets-only/type)" "the same widgets, ten fixed lines" µs
+
+# --- X server: the per-tick platform queries beside one round trip to the server
+say "platform queries per tick..."
+"$root/tests/with-x.sh" --wm -- env ZARVIK_OFFLINE=1 "$build/bench/bench_platform_tick" \
+  --benchmark_filter='BM_TickQueries/|BM_OneRoundTrip' --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true --benchmark_format=csv >"$logs/platform.csv" 2>"$logs/platform.err"
+row "platform queries of one timer tick" \
+  "$(csv_us "$logs/platform.csv" "BM_TickQueries/iterations:1000_median")" \
+  "$(csv_us "$logs/platform.csv" "BM_OneRoundTrip_median")" "one X round trip" µs
+
+# --- double-click to strip: the whole gesture beside its designed wait before the copy
+say "double-click to strip..."
+"$root/bench/run-popup.sh" 10 >"$logs/popup.txt" 2>&1
+popup_ms() { awk -v what="$2" 'index($0, what) { for (i = 1; i <= NF; i++) if ($i == "median") { print $(i + 1); exit } }' "$1"; }
+row "double-click to strip on screen" \
+  "$(popup_ms "$logs/popup.txt" "second press -> strip on screen")" \
+  "$(popup_ms "$logs/popup.txt" "second press -> copy keystroke")" "the 0.15 s wait before the copy" ms
+
+# --- start: to the panel on the screen and to the tray icon, beside an empty Qt program
+say "start..."
+"$root/bench/run-start.sh" 10 >"$logs/start.txt" 2>"$logs/start.err"
+row "start to panel on screen (no splash)" "$(kv "$logs/start.txt" zarvik_window_ms)" \
+  "$(kv "$logs/start.txt" floor_window_ms)" "empty Qt program, one window" ms
+row "start to tray icon (no splash)" "$(kv "$logs/start.txt" zarvik_tray_ms)" \
+  "$(kv "$logs/start.txt" floor_tray_ms)" "empty Qt program, one tray icon" ms
+
+# --- idle: wake-ups, CPU and memory beside the empty program with the same timers
+idle_script=$root/bench/app/run-idle.sh
+if [ -x "$idle_script" ] || [ -f "$idle_script" ]; then
+  say "idle for $idle_seconds s..."
+  bash "$idle_script" "$idle_seconds" >"$logs/idle.txt" 2>"$logs/idle.err"
+else
+  say "idle: $idle_script is not there"
+  : >"$logs/idle.txt"
+fi
+floor_label="empty Qt program, same timers"
+row "idle wake-ups per second" "$(kv "$logs/idle.txt" zarvik_wakeups_per_s)" \
+  "$(kv "$logs/idle.txt" floor_wakeups_per_s)" "$floor_label" /s
+row "idle CPU" "$(kv "$logs/idle.txt" zarvik_cpu_percent)" \
+  "$(kv "$logs/idle.txt" floor_cpu_percent)" "$floor_label" %
+rss_mb() { awk -v k="$1" 'BEGIN { if (k ~ /^[0-9.]+$/) printf "%.1f", k / 1024 }'; }
+row "resident memory" "$(rss_mb "$(kv "$logs/idle.txt" zarvik_rss_kb)")" \
+  "$(rss_mb "$(kv "$logs/idle.txt" floor_rss_kb)")" "$floor_label" MB
+
+# --- import of Mueller beside reading its source alone (decompressing the articles)
+say "import..."
+index=/usr/share/dictd/mueller7.index
+data=$(ls /usr/share/dictd/mueller7.dict.dz /usr/share/dictd/mueller7.dict 2>/dev/null | head -1)
+import_ms=""
+read_ms=""
+if [ -f "$index" ] && [ -n "$data" ]; then
+  ms_of() {
+    local start end
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1 || return 1
+    end=$(date +%s%N)
+    awk -v d=$((end - start)) 'BEGIN { printf "%.1f", d / 1e6 }'
+  }
+  import_ms=$(ms_of "$build/tools/zarvik-import/zarvik-import" "$index" "$logs/mueller.bdd")
+  case $data in
+    *.dz) read_ms=$(ms_of sh -c "gzip -dc '$data' >/dev/null; cat '$index' >/dev/null") ;;
+    *) read_ms=$(ms_of sh -c "cat '$data' '$index' >/dev/null") ;;
+  esac
+  rm -f "$logs/mueller.bdd"
+fi
+row "import of Mueller into zarvik.bdd" "$import_ms" "$read_ms" "reading its source: gzip -dc" ms
+
+echo "| metric | Zarvik | floor / peer | ratio |"
+echo "|---|---|---|---|"
+printf '%s\n' "${rows[@]}"
+say ""
+say "outputs of every piece: $logs"
