@@ -5,6 +5,7 @@
 #include "BddWriter.h"
 #include "dictionary/DictionaryReader.h"
 #include "dictionary/FoldedKey.h"
+#include "dictionary/LikePattern.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -191,8 +192,39 @@ void importMueller(benchmark::State& state)
         importDictionary(kMuellerIndex, kBenchDir + QStringLiteral("/mueller-import.bdd"), {});
 }
 
+// A long pasted text of pattern characters (32,000 "[", or "[a" pairs), listed on Mueller:
+// the panel's keystroke cost on hostile input. The input line takes far less; this is the
+// reader's own bound.
+void hostileListing(benchmark::State& state, const char* unit)
+{
+    Corpus* corpusReady = ready(state, mueller);
+    if (!corpusReady)
+        return;
+    QString text;
+    while (text.size() < 32000)
+        text += QString::fromLatin1(unit);
+    for (auto _ : state) {
+        QStringList lines = corpusReady->reader.listPrefix(text);
+        benchmark::DoNotOptimize(lines);
+    }
+}
+
+// The matcher alone on a text that makes the classic wildcard walk backtrack the most.
+void hostileMatch(benchmark::State& state)
+{
+    const LikePattern pattern(QStringLiteral("*") + QString(int(state.range(0)), QLatin1Char('a')) +
+                              QStringLiteral("b*"));
+    const QString text(int(state.range(0)) * 4, QLatin1Char('a'));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pattern.matches(text));
+    state.SetComplexityN(state.range(0));
+}
+
 } // namespace
 
+BENCHMARK_CAPTURE(hostileListing, brackets, "[")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(hostileListing, bracket_letter, "[a")->Unit(benchmark::kMicrosecond);
+BENCHMARK(hostileMatch)->RangeMultiplier(4)->Range(16, 1024)->Complexity()->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(listPrefix, mueller, mueller);
 BENCHMARK_CAPTURE(floorListPrefix, mueller, mueller);
 BENCHMARK_CAPTURE(exactLookup, mueller, mueller);

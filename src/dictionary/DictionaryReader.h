@@ -1,9 +1,15 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
+
+// Traces every open, failure, retry and reopen of a dictionary file (off by default;
+// QT_LOGGING_RULES="zarvik.dictionary.debug=true" turns it on).
+Q_DECLARE_LOGGING_CATEGORY(lcDictionary)
 
 namespace zarvik {
 
@@ -15,8 +21,12 @@ struct Entry {
 
 // A reader of "zarvik.bdd" (one per window: the main form, the panel and the dictionary
 // window each own one). It holds one current result that the next statement replaces.
-// User text always travels as a bound parameter. A missing, unreadable or foreign file
-// behaves as an empty dictionary: every statement yields no rows.
+// User text always travels as a bound parameter. A missing, unreadable, foreign or locked
+// file behaves as an empty dictionary: every statement yields no rows. Such a failure is
+// reported once on standard error (path and reason) and the file is tried again at a later
+// statement, at most once a second, so that a lock that goes away or a file that appears
+// late heals without a restart. The file may be replaced or rewritten in place by another
+// process at any time: the reader notices and reopens it, and never crashes on it.
 class DictionaryReader final {
 public:
     DictionaryReader();
@@ -27,6 +37,12 @@ public:
     // Names the dictionary file; it is opened read-only at the first statement.
     void setDatabaseName(const QString& path);
     QString databaseName() const;
+
+    // The monotonic clock, in milliseconds, that spaces the retries after a failure (tests
+    // drive it by hand).
+    void setClock(std::function<qint64()> msNow);
+    // How long a failed reader waits before it tries the file again.
+    static constexpr qint64 kRetryMs = 1000;
 
     // Every row whose headword equals the word, letter case ignored in every alphabet.
     void exactLookup(const QString& word);

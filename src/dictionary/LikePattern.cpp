@@ -1,5 +1,7 @@
 #include "dictionary/LikePattern.h"
 
+#include <algorithm>
+
 namespace zarvik {
 
 namespace {
@@ -70,12 +72,34 @@ void decodeUtf8(const char* text, int length, std::u32string& out)
     }
 }
 
+// Sorts a list's ranges and merges those that overlap or touch, so that a character is
+// tested with one binary search however long the list is. Reversed ranges hold nothing.
+void mergeRanges(std::vector<std::pair<char32_t, char32_t>>& ranges)
+{
+    std::erase_if(ranges, [](const auto& r) { return r.first > r.second; });
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<char32_t, char32_t>> merged;
+    for (const auto& r : ranges) {
+        if (!merged.empty() && r.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, r.second);
+        else
+            merged.push_back(r);
+    }
+    ranges = std::move(merged);
+}
+
 } // namespace
 
 LikePattern::LikePattern(const QString& pattern)
 {
     const std::u32string p = toCodePoints(pattern);
     const size_t n = p.size();
+    // Where the list opened at each position would close: the next "]" after it, found for
+    // all positions in one backward pass. Looking for it afresh at every "[" cost a pass over
+    // the rest of the pattern per bracket, seconds for a pasted run of brackets.
+    std::vector<size_t> nextClose(n + 1, n);
+    for (size_t k = n; k-- > 0;)
+        nextClose[k] = p[k] == U']' ? k : nextClose[k + 1];
     size_t i = 0;
     while (i < n) {
         const char32_t c = p[i];
@@ -90,9 +114,7 @@ LikePattern::LikePattern(const QString& pattern)
             t.kind = Kind::Digit;
             ++i;
         } else if (c == U'[') {
-            size_t close = i + 1;
-            while (close < n && p[close] != U']')
-                ++close;
+            const size_t close = nextClose[i + 1];
             if (close >= n) { // unclosed: the bracket is just a character
                 t.ch = c;
                 ++i;
@@ -113,6 +135,7 @@ LikePattern::LikePattern(const QString& pattern)
                         t.ranges.emplace_back(p[j], p[j]), ++j;
                 }
                 i = close + 1;
+                mergeRanges(t.ranges);
             }
         } else {
             t.ch = c;
@@ -145,12 +168,11 @@ bool LikePattern::matchOne(const Token& token, char32_t c) const
     case Kind::Digit:
         return c >= U'0' && c <= U'9';
     case Kind::List: {
-        bool inList = false;
-        for (const auto& [lo, hi] : token.ranges)
-            if (c >= lo && c <= hi) {
-                inList = true;
-                break;
-            }
+        // The ranges are sorted and disjoint: the last one that starts at or below c is the
+        // only one that can hold it.
+        const auto after = std::upper_bound(token.ranges.begin(), token.ranges.end(), c,
+                                            [](char32_t v, const auto& range) { return v < range.first; });
+        const bool inList = after != token.ranges.begin() && c <= std::prev(after)->second;
         return inList != token.negated;
     }
     case Kind::AnyRun:

@@ -18,6 +18,12 @@ namespace zarvik {
 //  - "[]" matches the empty string, as the old engine did;
 //  - "[!]" is a literal "!" (a negation needs something to negate);
 //  - a reversed range such as "[z-a]" contains nothing.
+//
+// Whatever the input, building a pattern is linear in its length (lists cost a sort). A match
+// costs at most the text's length times the shorter of the text and the longest stretch of
+// the pattern between two "*" (a list test being one binary search): the walk below moves
+// its restart point only forward. The texts are headwords and the patterns at most what the
+// input line takes, so that bound is a small multiple of the headword's length.
 class LikePattern final {
 public:
     explicit LikePattern(const QString& pattern);

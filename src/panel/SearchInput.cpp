@@ -10,6 +10,7 @@ SearchInput::SearchInput(QWidget* parent) : QLineEdit(parent)
 {
     setToolTip(inputToolTip());
     setFrame(false);
+    setMaxLength(kMaxLength);
 }
 
 void SearchInput::keyPressEvent(QKeyEvent* event)

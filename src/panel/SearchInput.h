@@ -8,9 +8,14 @@ namespace zarvik {
 // quote at the keyboard, reports Escape and a press of the mouse. Pasted text is not
 // filtered: it reaches the dictionary as typed and the reader binds it as a value, so such a
 // query can find nothing but never fails.
+//
+// The line takes at most kMaxLength characters, typed or pasted: far more than any headword,
+// and a bound on what one keystroke's search has to read.
 class SearchInput final : public QLineEdit {
     Q_OBJECT
 public:
+    static constexpr int kMaxLength = 255;
+
     explicit SearchInput(QWidget* parent = nullptr);
 
 signals:

@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include <QFile>
 #include <QSettings>
 #include <array>
 #include <cmath>
@@ -44,6 +45,37 @@ QString group()
 }
 
 } // namespace
+
+std::optional<QString> unquotedIniValue(const QString& iniPath, const QString& section, const QString& key)
+{
+    QFile file(iniPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    std::optional<QString> found;
+    bool inSection = false;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& rawLine : lines) {
+        const QString line = rawLine.trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inSection = line == QLatin1Char('[') + section + QLatin1Char(']');
+            continue;
+        }
+        if (!inSection)
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0 || line.left(eq).trimmed() != key)
+            continue;
+        const QString value = line.mid(eq + 1).trimmed();
+        // A quoted value is read right by the INI reader itself; so is one with nothing that
+        // it would take apart. The last occurrence of a key wins, as there.
+        if (value.startsWith(QLatin1Char('"')) ||
+            (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char(','))))
+            found.reset();
+        else
+            found = value;
+    }
+    return found;
+}
 
 std::optional<double> settingsNumber(const QString& text)
 {
@@ -104,6 +136,13 @@ const std::optional<QString>& Settings::stored(Key key) const
             cached.value = value.toStringList().join(QLatin1Char(','));
         else
             cached.value = value.toString();
+        if (key == Key::Apps && cached.value) {
+            // The INI reader takes an unquoted ";" for the start of a comment, but the list's
+            // documented form is "name;name;", and users write it by hand: such a value is
+            // taken as written (write() keeps it so too).
+            if (const std::optional<QString> raw = handWrittenApps())
+                cached.value = *raw;
+        }
         cached.loaded = true;
     }
     return cached.value;
@@ -156,8 +195,20 @@ std::optional<float> Settings::panelPos() const
     return static_cast<float>(*value);
 }
 
+std::optional<QString> Settings::handWrittenApps() const
+{
+    return unquotedIniValue(m_store->fileName(), group().chopped(1), keyName(Key::Apps));
+}
+
 void Settings::write(Key key, const QString& value)
 {
+    // Writing rewrites the whole file from what the INI reader understood, which would store
+    // a hand-written Apps list cut at its first ";". So the list as the user wrote it goes
+    // back in with the write, quoted, which any INI reader reads whole.
+    if (key != Key::Apps) {
+        if (const std::optional<QString> raw = handWrittenApps())
+            m_store->setValue(group() + keyName(Key::Apps), *raw);
+    }
     m_store->setValue(group() + keyName(key), value);
     m_cache[static_cast<size_t>(key)] = {true, value};
     // Written through at once (atomically, by QSettings' save-file) so that a crash or the

@@ -2,10 +2,13 @@
 #include "dictionary/DictionaryReader.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sqlite3.h>
+#include <unistd.h>
 
 using namespace zarvik;
 
@@ -44,6 +47,62 @@ void makeSqlite(const QString& path, const char* sql)
     QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
     QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
+}
+
+// Everything written to standard error while it lives.
+class StderrCapture {
+public:
+    StderrCapture()
+    {
+        m_file.open();
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        ::dup2(m_file.handle(), STDERR_FILENO);
+    }
+    ~StderrCapture() { restore(); }
+    QString text()
+    {
+        restore();
+        m_file.seek(0);
+        return QString::fromLocal8Bit(m_file.readAll());
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
+// Overwrites the file's bytes in place, keeping its inode, as `cp NEW PATH` does.
+void rewriteInPlace(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray dictionaryBytes(const QString& path, const std::vector<Entry>& rows)
+{
+    writeDictionary(path, rows);
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Many rows, so that the file spans many pages: "w00000" - "слово 0" and on.
+std::vector<Entry> manyRows(int n)
+{
+    std::vector<Entry> rows;
+    for (int i = 0; i < n; ++i)
+        rows.push_back({QStringLiteral("w%1").arg(i, 5, 10, QLatin1Char('0')), QStringLiteral("слово %1").arg(i)});
+    return rows;
 }
 
 QStringList pa(int from, int to)
@@ -240,13 +299,151 @@ private slots:
     void missingFileIsFoundOnceItAppears()
     {
         const QString path = m_dir.filePath(QStringLiteral("later.bdd"));
+        qint64 now = 0;
         DictionaryReader reader;
+        reader.setClock([&now] { return now; });
         reader.setDatabaseName(path);
         reader.exactLookup(QStringLiteral("cat"));
         QCOMPARE(reader.recordCount(), 0);
         writeDictionary(path, {{"cat", "кошка"}});
+        now += DictionaryReader::kRetryMs;
         reader.exactLookup(QStringLiteral("cat"));
         QCOMPARE(reader.recordCount(), 1);
+    }
+
+    // Another program holds the file locked at the first lookup (a writer in the middle of
+    // its transaction). That lookup finds nothing; once the lock is gone a later lookup finds
+    // the word, but not before a second has passed, so a lasting lock costs one try a second.
+    void lockAtFirstLookupHeals()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("locked.bdd"));
+        writeDictionary(path, {{"cat", "кошка"}});
+        sqlite3* locker = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &locker), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+        qint64 now = 0;
+        DictionaryReader reader;
+        reader.setClock([&now] { return now; });
+        reader.setDatabaseName(path);
+        StderrCapture err;
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.recordCount(), 0);
+        QCOMPARE(reader.listPrefix(QStringLiteral("ca")), QStringList{"ca - ???"});
+
+        QCOMPARE(sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(locker);
+        now += DictionaryReader::kRetryMs - 1;
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.recordCount(), 0);
+        now += 1;
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.recordCount(), 1);
+        QCOMPARE(reader.field(1), QStringLiteral("кошка"));
+        const QString said = err.text();
+        QCOMPARE(said.count(QLatin1Char('\n')), 1);
+        QVERIFY2(said.contains(path) && said.contains(QLatin1String("locked")), qPrintable(said));
+    }
+
+    // Each unusable file is named once on standard error with its reason, however many
+    // readers and lookups meet it.
+    void failureIsReportedOnce_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "missing" << "No such file";
+        QTest::newRow("empty") << "empty" << "empty";
+        QTest::newRow("not a database") << "text" << "not a database";
+        QTest::newRow("a folder") << "folder" << "not a regular file";
+        QTest::newRow("no EngRus") << "no-table" << "EngRus";
+    }
+    void failureIsReportedOnce()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QString path = m_dir.filePath(QStringLiteral("reported-") + kind + QStringLiteral(".bdd"));
+        if (kind == QLatin1String("empty") || kind == QLatin1String("text")) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (kind == QLatin1String("text"))
+                f.write(QByteArray(4096, 'x'));
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir(m_dir.path()).mkpath(QFileInfo(path).fileName()));
+        } else if (kind == QLatin1String("no-table")) {
+            makeSqlite(path, "CREATE TABLE Other (Word TEXT);");
+        }
+        qint64 now = 0;
+        StderrCapture err;
+        for (int i = 0; i < 2; ++i) {
+            DictionaryReader reader;
+            reader.setClock([&now] { return now; });
+            reader.setDatabaseName(path);
+            for (int k = 0; k < 3; ++k) {
+                reader.exactLookup(QStringLiteral("cat"));
+                QCOMPARE(reader.recordCount(), 0);
+                now += DictionaryReader::kRetryMs;
+            }
+        }
+        const QString said = err.text();
+        QCOMPARE(said.count(QLatin1Char('\n')), 1);
+        QVERIFY2(said.contains(path) && said.contains(reason, Qt::CaseInsensitive), qPrintable(said));
+    }
+
+    // Another program writes a new dictionary over the file in place (same inode), smaller or
+    // larger, while a reader has it open: the reader serves the new file at its next lookup.
+    // With the old memory-mapped reader the first case died of SIGBUS.
+    void rewrittenInPlace()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("inplace.bdd"));
+        const QByteArray large = dictionaryBytes(m_dir.filePath(QStringLiteral("large.bdd")), manyRows(20000));
+        const QByteArray small = dictionaryBytes(m_dir.filePath(QStringLiteral("small.bdd")), {{"cat", "кошка"}});
+        QVERIFY(large.size() > 16 * small.size());
+        rewriteInPlace(path, large);
+
+        DictionaryReader reader;
+        reader.setDatabaseName(path);
+        reader.exactLookup(QStringLiteral("w00001"));
+        QCOMPARE(reader.field(1), QStringLiteral("слово 1"));
+
+        rewriteInPlace(path, small);
+        reader.exactLookup(QStringLiteral("w19999"));
+        QCOMPARE(reader.recordCount(), 0);
+        QCOMPARE(reader.listPrefix(QStringLiteral("w1999")), QStringList{"w1999 - ???"});
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.field(1), QStringLiteral("кошка"));
+        QCOMPARE(reader.wordCount(), 1);
+
+        rewriteInPlace(path, large);
+        reader.exactLookup(QStringLiteral("w19999"));
+        QCOMPARE(reader.field(1), QStringLiteral("слово 19999"));
+        QCOMPARE(reader.wordCount(), 20000);
+    }
+
+    // The file is cut short under an open reader (a copy caught half-way): lookups find
+    // nothing and the program goes on; the finished copy is served.
+    void cutShortUnderTheReader()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("cut.bdd"));
+        const QByteArray large = dictionaryBytes(m_dir.filePath(QStringLiteral("large2.bdd")), manyRows(20000));
+        rewriteInPlace(path, large);
+        qint64 now = 0;
+        DictionaryReader reader;
+        reader.setClock([&now] { return now; });
+        reader.setDatabaseName(path);
+        reader.exactLookup(QStringLiteral("w00001"));
+        QCOMPARE(reader.recordCount(), 1);
+
+        StderrCapture err;
+        rewriteInPlace(path, large.left(large.size() / 3));
+        for (const char* word : {"w19999", "w15000", "w10000"}) {
+            reader.exactLookup(QString::fromLatin1(word));
+            QCOMPARE(reader.recordCount(), 0);
+        }
+        QVERIFY(err.text().contains(path));
+        rewriteInPlace(path, large);
+        now += DictionaryReader::kRetryMs;
+        reader.exactLookup(QStringLiteral("w19999"));
+        QCOMPARE(reader.field(1), QStringLiteral("слово 19999"));
     }
 
     // A file with EngRus(Word, Trans) that the importer did not write is still served, with

@@ -49,6 +49,20 @@ private slots:
         QTest::newRow("case sensitive") << "cat" << "CAT" << false;
         QTest::newRow("empty pattern, empty text") << "" << "" << true;
         QTest::newRow("star alone") << "*" << "anything" << true;
+        // Lists are sorted and merged once; membership must not change by that.
+        QTest::newRow("list out of order") << "[zb-c]" << "c" << true;
+        QTest::newRow("list out of order, gap") << "[zb-c]" << "m" << false;
+        QTest::newRow("overlapping ranges") << "[a-cb-e]" << "e" << true;
+        QTest::newRow("touching ranges") << "[a-cd-f]" << "d" << true;
+        QTest::newRow("reversed range beside a good one") << "[z-ak]" << "k" << true;
+        QTest::newRow("negated merged ranges") << "[!a-cb-e]" << "d" << false;
+        // Long pasted runs of brackets: an unclosed one is a literal, the first "]" closes.
+        QTest::newRow("run of unclosed brackets") << QString(20000, QLatin1Char('[')) << QString(20000, QLatin1Char('['))
+                                                  << true;
+        QTest::newRow("run of brackets closed at the end")
+            << QString(20000, QLatin1Char('[')) + QLatin1Char(']') << "[" << true;
+        QTest::newRow("bracket-letter pairs") << QString(QStringLiteral("[a")).repeated(10000) + QStringLiteral("]*")
+                                              << "a" << true;
     }
     void matches()
     {

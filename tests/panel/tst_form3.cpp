@@ -207,6 +207,17 @@ private slots:
         QCOMPARE(m_panel->List1->count(), query == QLatin1String("cat") ? 3 : 1);
     }
 
+    // A huge paste (a whole page of brackets) is cut to the line's bound: the search reads a
+    // bounded text, whatever the clipboard held.
+    void pasteIsCutToTheBound()
+    {
+        m_panel->Text1->clear();
+        QGuiApplication::clipboard()->setText(QString(32000, QLatin1Char('[')));
+        m_panel->Text1->paste();
+        QCOMPARE(m_panel->Text1->text(), QString(SearchInput::kMaxLength, QLatin1Char('[')));
+        QCOMPARE(m_dict.queries.last(), m_panel->Text1->text());
+    }
+
     void textKeepsTheLineBreakThatTheQueryDrops()
     {
         m_panel->Text1->setText(QStringLiteral("cat\r\n"));

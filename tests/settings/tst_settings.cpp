@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -194,6 +195,58 @@ private slots:
         const QStringList entries = Settings::appsEntries(apps);
         QCOMPARE(entries.size(), 51);
         QCOMPARE(entries.last(), QStringLiteral("p50"));
+    }
+
+    // The user edits the file by hand, as the list's documented form invites; the program
+    // reads the list whole, and a later write of another key (the panel's position, say)
+    // keeps it whole, in a form that a plain INI reader also reads whole.
+    void handWrittenAppsIsKept_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("apps");
+        QTest::newRow("semicolons, no quotes") << QByteArray("Apps=gimp;wish8.6;") << QStringLiteral("gimp;wish8.6;");
+        QTest::newRow("quoted") << QByteArray("Apps=\"gimp;wish8.6;\"") << QStringLiteral("gimp;wish8.6;");
+        QTest::newRow("blanks around the sign") << QByteArray("Apps = gimp;wish8.6; ") << QStringLiteral("gimp;wish8.6;");
+        QTest::newRow("leading separator") << QByteArray("Apps=;gimp;") << QStringLiteral(";gimp;");
+        QTest::newRow("comma in a name") << QByteArray("Apps=a, b;c;") << QStringLiteral("a, b;c;");
+        QTest::newRow("one name") << QByteArray("Apps=gimp;") << QStringLiteral("gimp;");
+        QTest::newRow("no separator") << QByteArray("Apps=gimp") << QStringLiteral("gimp");
+        QTest::newRow("Cyrillic, CRLF") << QByteArray("Apps=редактор;gimp;\r") << QStringLiteral("редактор;gimp;");
+    }
+    void handWrittenAppsIsKept()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, apps);
+        // A file of its own per row: QSettings keeps what it parsed per path for the whole
+        // process and would take a rewritten file of the same size and time for the old one.
+        m_path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ini"));
+        {
+            QFile file(m_path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[General]\nApps=other;\n[Options]\nShowSplash=0\n" + line + "\nPanelPos=300\n");
+        }
+        {
+            Settings settings(m_path);
+            QCOMPARE(settings.text(Key::Apps), apps);
+            QCOMPARE(settings.text(Key::ShowSplash), QStringLiteral("0"));
+            QCOMPARE(settings.text(Key::PanelPos), QStringLiteral("300"));
+            settings.writePanelPos(450.0f);
+        }
+        Settings again(m_path);
+        QCOMPARE(again.text(Key::Apps), apps);
+        QCOMPARE(again.text(Key::PanelPos), QStringLiteral("450"));
+        QSettings plain(m_path, QSettings::IniFormat);
+        QCOMPARE(plain.value(QStringLiteral("Options/Apps")).toString(), apps);
+    }
+
+    // What the options dialog stores reads back the same, by us and by a plain INI reader.
+    void writtenAppsReadsBack()
+    {
+        const QString apps = QStringLiteral("gimp;wish8.6;Word.EXE;");
+        Settings(m_path).write(Key::Apps, apps);
+        QCOMPARE(Settings(m_path).text(Key::Apps), apps);
+        QSettings plain(m_path, QSettings::IniFormat);
+        QCOMPARE(plain.value(QStringLiteral("Options/Apps")).toString(), apps);
     }
 
 private:
