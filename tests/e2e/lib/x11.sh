@@ -91,3 +91,11 @@ run_case() {
     sed 's/^/       /' "$ZX_CASE_LOG"
   fi
 }
+
+# pointer_to X Y: moves the pointer and waits until it is there. xdotool's --sync waits for a
+# motion, which never comes when the pointer already stands at the target.
+pointer_to() {
+  local at
+  at=$(xdotool getmouselocation 2>/dev/null | sed -n 's/^x:\([-0-9]*\) y:\([-0-9]*\) .*/\1 \2/p')
+  [ "$at" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
+}

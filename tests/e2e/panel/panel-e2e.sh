@@ -174,13 +174,6 @@ click_panel() {
   read -r x y w h < <(panel_geometry)
   click_at "$((x + $1))" "$((y + $2))"
 }
-# pointer_to X Y: moves the pointer and waits until it is there. xdotool's --sync waits for a
-# motion, which never comes when the pointer already stands at the target.
-pointer_to() {
-  local at
-  at=$(xdotool getmouselocation 2>/dev/null | sed -n 's/^x:\([-0-9]*\) y:\([-0-9]*\) .*/\1 \2/p')
-  [ "$at" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
-}
 # Two clicks of a test, wherever they land, must never make a double-click (400 ms on X):
 # the program would take it for a word capture and send Ctrl+Insert to the focused window,
 # and keys typed meanwhile would arrive with Control held.

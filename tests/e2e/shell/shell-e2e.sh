@@ -121,12 +121,6 @@ find_panel() {
 }
 panel_x_is() { local x; read -r x _ < <(geometry_of "$panel"); [ "$x" = "$1" ]; }
 
-# xdotool's --sync waits for the pointer to move, which it never does when already there.
-pointer_to() {
-  local at
-  at=$(xdotool getmouselocation 2>/dev/null | sed -n 's/^x:\([-0-9]*\) y:\([-0-9]*\) .*/\1 \2/p')
-  [ "$at" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
-}
 
 # Clicks at least a second apart, so that two of them never make a double-click (which
 # would send Ctrl+Insert into whatever has the keyboard).
