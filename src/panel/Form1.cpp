@@ -68,11 +68,11 @@ Form1::~Form1() = default;
 
 void Form1::Form_Load()
 {
-    // 1. Parked, topmost by its window flags; the first showing centres it.
+    // Parked, topmost by its window flags; the first showing centres it.
     setGeometry(-10000, -10000, kWidthPixels, 0);
-    // 2. The window's own connection to the dictionary.
+    // The window's own connection to the dictionary.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
-    // 3. The visible height; the design area below it holds the invisible picture holders.
+    // The visible height; the design area below it holds the invisible picture holders.
     resize(kWidthPixels, twipsToPixels(kHeightTwips));
 }
 

@@ -99,21 +99,21 @@ void Form3::wireLabel(MouseArea* label)
 
 void Form3::Form_Load()
 {
-    // 1. The outline; the window is narrower and shorter than the mask, which does not matter.
+    // The outline; the window is narrower and shorter than the mask, which does not matter.
     setMask(PanelMask::region());
-    // 2. Parked, topmost by its window flags, until the activation places it.
+    // Parked, topmost by its window flags, until the activation places it.
     m_left = pixelsToTwips(-10000);
     m_top = pixelsToTwips(-10000);
     m_height = 0;
     move(-10000, -10000);
     resize(kWidthPixels, 0);
-    // 3. The panel's own connection to the dictionary.
+    // The panel's own connection to the dictionary.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
-    // 4. One empty line.
+    // One empty line.
     List1->setLines({QString()});
     m_listHeight = listHeight(1);
     setTwipsGeometry(List1, 1440, 420, 4245, m_listHeight);
-    // 5. Only the strip shows.
+    // Only the strip shows.
     setHeightTwips(kStripHeight);
 }
 
