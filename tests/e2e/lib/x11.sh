@@ -99,3 +99,16 @@ pointer_to() {
   at=$(xdotool getmouselocation 2>/dev/null | sed -n 's/^x:\([-0-9]*\) y:\([-0-9]*\) .*/\1 \2/p')
   [ "$at" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
 }
+
+# find_panel: sets `panel` to the program's 383-pixel-wide window (the other one is the
+# pop-up strip); fails when there is none.
+find_panel() {
+  local w
+  for w in $(xdotool search --classname '^zarvik$' 2>/dev/null); do
+    if timeout 5 xwininfo -id "$w" 2>/dev/null | grep -q 'Width: 383$'; then
+      panel=$w
+      return 0
+    fi
+  done
+  return 1
+}

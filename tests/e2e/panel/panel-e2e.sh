@@ -102,17 +102,6 @@ ini_value() {
   sed -n "s/^$1=//p" "$ini" | tail -1
 }
 
-# The panel is the program's 383-pixel-wide window; the other one is the pop-up strip.
-find_panel() {
-  local w
-  for w in $(xdotool search --classname '^zarvik$' 2>/dev/null); do
-    if timeout 5 xwininfo -id "$w" 2>/dev/null | grep -q 'Width: 383$'; then
-      panel=$w
-      return 0
-    fi
-  done
-  return 1
-}
 
 start_zarvik() {
   mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
