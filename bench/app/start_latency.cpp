@@ -11,6 +11,8 @@
 // Prints, per program, NAME_window_ms=MEDIAN and NAME_tray_ms=MEDIAN (key=value lines; "n/a"
 // when the program never showed that within the time allowed), details on standard error.
 
+#include "../common/WaitForFd.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -122,12 +124,7 @@ public:
             const auto left = limit - Clock::now();
             if (left <= Clock::duration::zero())
                 break;
-            fd_set fds;
-            FD_ZERO(&fds);
-            FD_SET(fd, &fds);
-            timeval tv{0, int(std::min<long long>(
-                                  std::chrono::duration_cast<std::chrono::microseconds>(left).count(), 100000))};
-            select(fd + 1, &fds, nullptr, nullptr, &tv);
+            zarvik::bench::waitForFd(fd, left);
         }
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);

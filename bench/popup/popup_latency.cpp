@@ -10,6 +10,8 @@
 //
 // Usage: bench_popup_latency ZARVIK SAMPLE_BDD NULL_WAV WORDWINDOW_TCL [RUNS]
 
+#include "../common/WaitForFd.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -234,12 +236,7 @@ public:
             const auto left = end - Clock::now();
             if (left <= Clock::duration::zero())
                 break;
-            fd_set fds;
-            FD_ZERO(&fds);
-            FD_SET(fd, &fds);
-            timeval tv{0, int(std::min<long long>(
-                                  std::chrono::duration_cast<std::chrono::microseconds>(left).count(), 100000))};
-            select(fd + 1, &fds, nullptr, nullptr, &tv);
+            zarvik::bench::waitForFd(fd, left);
         }
         return seen;
     }
