@@ -109,6 +109,9 @@ Form2::~Form2()
 {
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
+    // An exit in the middle of a capture leaves neither the word on the clipboard nor the
+    // sound silenced.
+    m_lookup.endPendingCapture();
     // The unload handler: the icon leaves the notification area with the form.
     m_trayIcon->Remove();
     // The watcher must not reach a panel that is going away, nor an open dialog this form.
@@ -203,6 +206,8 @@ void Form2::Form_Load()
         m_splashShown = true;
         emit splashShown(*m_splash);
     }
+    // A default sound that an interrupted run left silenced is the user's again.
+    m_watcher.repairSilencedSound();
     // The dictionary beside the program.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
     // The clipboard text to compare with and to put back.

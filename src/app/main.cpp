@@ -5,12 +5,53 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSocketNotifier>
 #include <QTranslator>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onEndSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// A logout (hang-up), a terminate request or Ctrl+C ends the program as the menu's "Выход"
+// does: through the end of the event loop, so that whatever the program holds on the
+// clipboard is handed on before it goes.
+void quitOnEndSignals(QObject* context)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [] {
+        char byte = 0;
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &byte, 1);
+        QCoreApplication::exit(0);
+    });
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = onEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc == 2 && std::strcmp(argv[1], zarvik::kKeepClipboardArgument) == 0)
+        return zarvik::runClipboardKeeper();
     QString error;
     if (!zarvik::displayReachable(&error)) {
         std::fprintf(stderr, "zarvik: %s; start it inside an X session, or try it with: xvfb-run -a ./zarvik\n",
@@ -35,5 +76,6 @@ int main(int argc, char* argv[])
     zarvik::Settings settings;
     zarvik::Form2 form(*platform, settings, QCoreApplication::applicationDirPath());
     zarvik::Main(form);
+    quitOnEndSignals(&app);
     return app.exec();
 }
