@@ -111,13 +111,14 @@ struct X11Platform::Impl {
     unsigned char pointerMap[256] = {};
     int pointerMapLength = 0;
 
-    // Caps Lock's lock state as the server reports its changes, and what it was before the
-    // user's latest change of it (ours are told apart: lockOwnChange is the state we asked
-    // for, -1 when we asked for none).
+    // Caps Lock as the server reports its changes: the lock state, whether the key holds the
+    // Lock modifier down, the lock state from just before the latest press, and the lock
+    // state to put back once the key is released (-1: none).
     int xkbEventBase = -1;
     bool lockNow = false;
-    bool lockBeforeUserPress = false;
-    int lockOwnChange = -1;
+    bool capsHeld = false;
+    bool lockBeforePress = false;
+    int lockAfterRelease = -1;
 
     KeyCode capsKey = 0, ctrlLeftKey = 0, ctrlRightKey = 0, insertKey = 0;
     bool keysHeld = false;
@@ -174,9 +175,12 @@ struct X11Platform::Impl {
         posix_spawnattr_init(&attributes);
         // A session of its own: the end of ours (a logout's hang-up) is not its end.
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+        // The program itself, even when an update has replaced its file meanwhile; named as
+        // the program, so that it shows as such in a list of processes.
         char path[] = "/proc/self/exe";
+        QByteArray name = QCoreApplication::applicationFilePath().toLocal8Bit();
         char keep[] = "--keep-clipboard";
-        char* argv[] = {path, keep, nullptr};
+        char* argv[] = {name.data(), keep, nullptr};
         pid_t pid = 0;
         const int spawned = posix_spawn(&pid, path, &actions, &attributes, argv, environ);
         posix_spawn_file_actions_destroy(&actions);
@@ -254,26 +258,38 @@ struct X11Platform::Impl {
         int eventBase = 0;
         if (!XkbQueryExtension(dpy, &opcode, &eventBase, &error, &major, &minor))
             return;
-        if (!XkbSelectEventDetails(dpy, XkbUseCoreKbd, XkbStateNotify, XkbModifierLockMask, XkbModifierLockMask))
+        const unsigned int changes = XkbModifierLockMask | XkbModifierBaseMask;
+        if (!XkbSelectEventDetails(dpy, XkbUseCoreKbd, XkbStateNotify, changes, changes))
             return;
         XkbStateRec state{};
         if (XkbGetState(dpy, XkbUseCoreKbd, &state) != Success)
             return;
-        lockNow = lockBeforeUserPress = (state.locked_mods & LockMask) != 0;
+        lockNow = lockBeforePress = (state.locked_mods & LockMask) != 0;
+        capsHeld = (state.base_mods & LockMask) != 0;
         xkbEventBase = eventBase;
     }
 
-    void onLockChange(bool on)
+    // A press of Caps Lock locks the modifier at once when it was not locked, and unlocks it
+    // only at the release when it was: what the press did shows in full only at the release.
+    void onKeyboardState(bool held, bool locked)
     {
-        if (on == lockNow)
-            return;
-        if (lockOwnChange == int(on)) {
-            lockOwnChange = -1;
-        } else {
-            lockOwnChange = -1;
-            lockBeforeUserPress = lockNow;
+        if (held && !capsHeld)
+            lockBeforePress = lockNow;
+        const bool released = capsHeld && !held;
+        capsHeld = held;
+        lockNow = locked;
+        if (released && lockAfterRelease >= 0) {
+            const bool wanted = lockAfterRelease == 1;
+            lockAfterRelease = -1;
+            if (lockNow != wanted)
+                setLock(wanted);
         }
-        lockNow = on;
+    }
+
+    void setLock(bool on)
+    {
+        XkbLockModifiers(dpy, XkbUseCoreKbd, LockMask, on ? LockMask : 0);
+        XFlush(dpy);
     }
 
     void selectRawButtons()
@@ -361,7 +377,7 @@ struct X11Platform::Impl {
         if (xkbEventBase >= 0 && ev.type == xkbEventBase) {
             const auto* xkb = reinterpret_cast<const XkbEvent*>(&ev);
             if (xkb->any.xkb_type == XkbStateNotify)
-                onLockChange((xkb->state.locked_mods & LockMask) != 0);
+                onKeyboardState((xkb->state.base_mods & LockMask) != 0, (xkb->state.locked_mods & LockMask) != 0);
             return;
         }
         switch (ev.type) {
@@ -854,11 +870,13 @@ void X11Platform::undoCapsLockPress()
     XkbStateRec state{};
     XkbGetState(d->dpy, XkbUseCoreKbd, &state);
     d->pump();
-    if (d->lockNow == d->lockBeforeUserPress)
-        return;
-    d->lockOwnChange = d->lockBeforeUserPress ? 1 : 0;
-    XkbLockModifiers(d->dpy, XkbUseCoreKbd, LockMask, d->lockBeforeUserPress ? LockMask : 0);
-    XFlush(d->dpy);
+    const bool wanted = d->lockBeforePress;
+    if (d->lockNow != wanted)
+        d->setLock(wanted);
+    // The release may still undo what was just put back (it unlocks a lock that was on
+    // before the press): it is put back again then.
+    if (d->capsHeld)
+        d->lockAfterRelease = wanted ? 1 : 0;
 }
 
 quint64 X11Platform::requestsSent() const
