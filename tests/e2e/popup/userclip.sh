@@ -4,11 +4,13 @@
 # target of the clipboard is byte for byte what it was before (TARGETS and each target's
 # bytes), or empty where it was empty; after "Выход" and after SIGTERM, with no clipboard
 # manager, the text is still pasteable. Run it through tests/with-x.sh --tray:
-#   userclip.sh ZARVIK_EXECUTABLE SAMPLE_BDD SLOW_OWNER
+#   userclip.sh ZARVIK_EXECUTABLE SAMPLE_BDD SLOW_OWNER CLIPBOARD_MANAGER
 set -u
 slow_owner_exe=${3:-}
+manager_exe=${4:-}
 source "$(dirname "$0")/common.sh"
-[ -x "$slow_owner_exe" ] || { echo "usage: $0 ZARVIK SAMPLE_BDD SLOW_OWNER" >&2; exit 2; }
+[ -x "$slow_owner_exe" ] && [ -x "$manager_exe" ] ||
+  { echo "usage: $0 ZARVIK SAMPLE_BDD SLOW_OWNER CLIPBOARD_MANAGER" >&2; exit 2; }
 
 owner_pid=""
 owner_log=$zp_tmp/owner.log
@@ -245,5 +247,29 @@ for how in menu SIGTERM; do
   zx_wait_for 10 -- no_keeper || zp_fail "the keeper still runs after another copy"
   zp_end_case
 done
+
+zp_start_zarvik "ShowPanel=0" || exit 1
+zp_case "SIGTERM hands the copy to a running clipboard manager"
+settle
+printf 'kept by the manager' | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+owner_pid=$!
+zx_wait_for 5 -- clipboard_is "kept by the manager"
+double_click table
+zp_expect_strip "table - стол; таблица  " $((PX + 16)) "$PY"
+sleep 0.5
+stop_owner
+"$manager_exe" >"$zp_tmp/manager.log" 2>&1 &
+manager_pid=$!
+zx_wait_for 5 -- grep -qx ready "$zp_tmp/manager.log" || zp_fail "the clipboard manager did not start"
+kill -TERM "$zp_zarvik_pid"
+zx_wait_for 10 -- zarvik_ended || zp_fail "Zarvik still runs 10 s after SIGTERM"
+zp_zarvik_pid=""
+zx_wait_for 5 -- sh -c "! kill -0 $manager_pid 2>/dev/null" || zp_fail "the manager was never asked to save"
+kill "$manager_pid" 2>/dev/null
+wait "$manager_pid" 2>/dev/null
+grep -qx "UTF8_STRING $(printf 'kept by the manager' | od -An -v -tx1 | tr -d ' \n')" "$zp_tmp/manager.log" ||
+  zp_fail "the manager did not get the text: $(tr '\n' ' ' <"$zp_tmp/manager.log")"
+no_keeper || zp_fail "a keeper was left although the manager took the copy"
+zp_end_case
 
 zp_summary
