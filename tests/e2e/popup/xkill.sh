@@ -61,6 +61,7 @@ for ((run = 1; run <= runs; run++)); do
   code=$?
   zarvik_pid=""
   [ -n "$status" ] || status=$code
+  [ -n "${XKILL_SHOW:-}" ] && { echo "run $run: status $status"; sed "s/^/    /" "$work/out.log"; }
   if [ "$status" = 1 ] && ! grep -qiE 'sanitizer|double free|corruption|segmentation|abort' "$work/out.log"; then
     clean=$((clean + 1))
   else
