@@ -1,6 +1,6 @@
 #include "popup/CaptureCopy.h"
 
-#include "app/HiddenState.h"
+#include "popup/HiddenState.h"
 
 namespace zarvik {
 

@@ -1,8 +1,8 @@
 #include "popup/CapturedWordLookup.h"
 
-#include "app/HiddenState.h"
-#include "popup/CaptureCopy.h"
 #include "platform/Module1.h"
+#include "popup/CaptureCopy.h"
+#include "popup/HiddenState.h"
 #include "popup/PopupWindow.h"
 #include "popup/Shortening.h"
 #include "popup/WordLookupSource.h"

@@ -4,7 +4,7 @@
 #include "FakePopupWindow.h"
 #include "TestDictionary.h"
 
-#include "app/HiddenState.h"
+#include "popup/HiddenState.h"
 #include "platform/Module1.h"
 #include "platform/fake/FakePlatform.h"
 #include "popup/CapturedWordLookup.h"
