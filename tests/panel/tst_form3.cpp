@@ -1,6 +1,7 @@
 #include "DictionaryDouble.h"
 
 #include "app/HiddenState.h"
+#include "dictionary/DisplayText.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
@@ -186,6 +187,17 @@ private slots:
         QCOMPARE(m_panel->Text1->text(), QStringLiteral("ca"));
         QCOMPARE(m_dict.queries.size(), queries);
         QCOMPARE(m_panel->List1->lines(), before);
+    }
+
+    // Lines of the list are plain text in their own direction, and bounded.
+    void listShowsDictionaryTextPlain()
+    {
+        const QString longTranslation(5'000'000, QChar(0x0436));
+        m_panel->List1->setLines({QStringLiteral("cat - \u202Eкошка"), QStringLiteral("x - ") + longTranslation});
+        const QStringList shown = m_panel->List1->lines();
+        QCOMPARE(shown.first(), QStringLiteral("cat - кошка"));
+        QCOMPARE(shown.last().size(), DisplayText::kLineChars + 1);
+        QVERIFY(shown.last().endsWith(QChar(0x2026)));
     }
 
     void pastedTextIsNotFiltered_data()
