@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -187,6 +188,28 @@ private slots:
         QCOMPARE(m_panel->Text1->text(), QStringLiteral("ca"));
         QCOMPARE(m_dict.queries.size(), queries);
         QCOMPARE(m_panel->List1->lines(), before);
+    }
+
+    // The help page offers pattern characters; each one it offers can be typed after a
+    // letter (a lone "*" empties the line, as the help says).
+    void helpOffersOnlyTypeablePatterns()
+    {
+        QFile page(QStringLiteral(ZARVIK_SOURCE_DIR "/data/help/panel.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        const qsizetype start = html.indexOf(QStringLiteral("знаки шаблона"));
+        QVERIFY(start >= 0);
+        const QString paragraph = html.mid(start, html.indexOf(QStringLiteral("</p>"), start) - start);
+        QStringList offered;
+        const QRegularExpression bold(QStringLiteral("<b>(.*?)</b>"));
+        for (auto it = bold.globalMatch(paragraph); it.hasNext();)
+            offered.append(it.next().captured(1));
+        QVERIFY(offered.size() >= 3);
+        for (const QString& pattern : offered) {
+            m_panel->Text1->clear();
+            typeText(m_panel->Text1, QStringLiteral("c") + pattern);
+            QVERIFY2(m_panel->Text1->text() == QStringLiteral("c") + pattern, qPrintable(pattern));
+        }
     }
 
     // Lines of the list are plain text in their own direction, and bounded.
