@@ -42,12 +42,12 @@ void ChmViewerQuery::askType(int typeIndex, std::function<void(bool)> answer)
     // The process reports its end once (finished, or an error when it could not start); the
     // flag keeps a late second report from answering twice.
     auto answered = std::make_shared<bool>(false);
-    const auto conclude = [this, process, typeIndex, answer, answered](bool registered) {
+    const auto conclude = [this, process, typeIndex, answer, answered](bool registered, bool askNext = true) {
         if (*answered)
             return;
         *answered = true;
         process->disconnect(this);
-        if (!registered && typeIndex + 1 < kTypeCount)
+        if (!registered && askNext && typeIndex + 1 < kTypeCount)
             askType(typeIndex + 1, answer);
         else
             answer(registered);
@@ -66,10 +66,11 @@ void ChmViewerQuery::askType(int typeIndex, std::function<void(bool)> answer)
         if (error == QProcess::FailedToStart)
             process->deleteLater();
     });
-    // No answer in time counts as no viewer: the HTML help is then the safe choice.
+    // No answer in time counts as no viewer, and a desktop that does not answer is not asked
+    // again: the HTML help is then the safe choice.
     connect(timer, &QTimer::timeout, this, [process, conclude] {
         process->kill();
-        conclude(false);
+        conclude(false, false);
     });
     timer->start(m_timeoutMs);
     process->start(m_program, {QStringLiteral("query"), QStringLiteral("default"), QLatin1String(kTypes[typeIndex])});
