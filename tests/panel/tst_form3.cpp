@@ -1,6 +1,5 @@
 #include "DictionaryDouble.h"
 
-#include "app/HiddenState.h"
 #include "dictionary/DisplayText.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
@@ -11,6 +10,7 @@
 #include "panel/ResultList.h"
 #include "panel/SearchInput.h"
 #include "platform/fake/FakePlatform.h"
+#include "popup/HiddenState.h"
 #include "settings/Settings.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "app/Form2.h"
-#include "app/Units.h"
+#include "core/PanelControl.h"
+#include "core/Units.h"
 #include "dictionary/DisplayText.h"
-#include "panel/PanelControl.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
 
