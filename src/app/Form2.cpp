@@ -1,6 +1,7 @@
 #include "app/Form2.h"
 
 #include "app/Artwork.h"
+#include "app/ChmViewerQuery.h"
 #include "app/TrayCommands.h"
 #include "app/TrayIcon.h"
 #include "app/TrayMenu.h"
@@ -93,7 +94,8 @@ void Form2::wireShell()
     // Every setting is on disk the moment it is written, so ending the event loop loses
     // nothing; the windows go with the process.
     targets.quit = [] { QCoreApplication::exit(0); };
-    targets.chmViewerRegistered = &desktopHasChmViewer;
+    auto* chmViewer = new ChmViewerQuery(this);
+    targets.askChmViewer = [chmViewer](std::function<void(bool)> answer) { chmViewer->ask(std::move(answer)); };
     m_trayCommands = std::make_unique<TrayCommands>(m_platform, m_settings, m_programDir, std::move(targets));
     m_trayMenu = std::make_unique<TrayMenu>(*m_trayCommands);
     connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] { m_trayCommands->mnuopen_Click(); });

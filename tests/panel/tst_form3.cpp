@@ -1,5 +1,6 @@
 #include "DictionaryDouble.h"
 
+#include "dictionary/DisplayText.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -186,6 +188,39 @@ private slots:
         QCOMPARE(m_panel->Text1->text(), QStringLiteral("ca"));
         QCOMPARE(m_dict.queries.size(), queries);
         QCOMPARE(m_panel->List1->lines(), before);
+    }
+
+    // The help page offers pattern characters; each one it offers can be typed after a
+    // letter (a lone "*" empties the line, as the help says).
+    void helpOffersOnlyTypeablePatterns()
+    {
+        QFile page(QStringLiteral(ZARVIK_SOURCE_DIR "/data/help/panel.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        const qsizetype start = html.indexOf(QStringLiteral("знаки шаблона"));
+        QVERIFY(start >= 0);
+        const QString paragraph = html.mid(start, html.indexOf(QStringLiteral("</p>"), start) - start);
+        QStringList offered;
+        const QRegularExpression bold(QStringLiteral("<b>(.*?)</b>"));
+        for (auto it = bold.globalMatch(paragraph); it.hasNext();)
+            offered.append(it.next().captured(1));
+        QVERIFY(offered.size() >= 3);
+        for (const QString& pattern : offered) {
+            m_panel->Text1->clear();
+            typeText(m_panel->Text1, QStringLiteral("c") + pattern);
+            QVERIFY2(m_panel->Text1->text() == QStringLiteral("c") + pattern, qPrintable(pattern));
+        }
+    }
+
+    // Lines of the list are plain text in their own direction, and bounded.
+    void listShowsDictionaryTextPlain()
+    {
+        const QString longTranslation(5'000'000, QChar(0x0436));
+        m_panel->List1->setLines({QStringLiteral("cat - \u202Eкошка"), QStringLiteral("x - ") + longTranslation});
+        const QStringList shown = m_panel->List1->lines();
+        QCOMPARE(shown.first(), QStringLiteral("cat - кошка"));
+        QCOMPARE(shown.last().size(), DisplayText::kLineChars + 1);
+        QVERIFY(shown.last().endsWith(QChar(0x2026)));
     }
 
     void pastedTextIsNotFiltered_data()
