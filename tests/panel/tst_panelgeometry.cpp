@@ -152,10 +152,6 @@ private slots:
             << QList<Monitor>{{left, false}, {right, true}} << -1.0 << right;
         QTest::newRow("stacked: the one holding the stored top")
             << QList<Monitor>{{upper, true}, {lower, false}} << 1500.0 << lower;
-        QTest::newRow("stacked: stored top on the upper")
-            << QList<Monitor>{{upper, false}, {lower, true}} << 20.0 << upper;
-        QTest::newRow("stacked: nothing stored, the primary")
-            << QList<Monitor>{{upper, false}, {lower, true}} << -1.0 << lower;
         QTest::newRow("stacked: stored top on neither, the primary")
             << QList<Monitor>{{upper, false}, {lower, true}} << 5000.0 << lower;
         QTest::newRow("stacked beside a primary: the highest of the edge")

@@ -43,25 +43,6 @@ private slots:
         QFETCH(QPoint, logical);
         QCOMPARE(Monitors::toLogical(device, monitors), logical);
     }
-
-    // The monitor a window opened at the pointer goes to, and where it is centred on it.
-    void centredAt_data()
-    {
-        QTest::addColumn<QPoint>("pointer");
-        QTest::addColumn<QPoint>("topLeft");
-        // Primary on the right, a taller one on its left; a window of 400 x 300.
-        QTest::newRow("on the left monitor") << QPoint(100, 900) << QPoint(440, 462);
-        QTest::newRow("on the primary") << QPoint(2000, 10) << QPoint(1800, 250);
-        QTest::newRow("below the primary, in no monitor: the nearest") << QPoint(2000, 1000) << QPoint(1800, 250);
-        QTest::newRow("left of everything") << QPoint(-50, 100) << QPoint(440, 462);
-    }
-    void centredAt()
-    {
-        QFETCH(QPoint, pointer);
-        QFETCH(QPoint, topLeft);
-        const QList<Monitor> monitors{{QRect(0, 0, 1280, 1224), false}, {QRect(1280, 0, 1440, 800), true}};
-        QCOMPARE(Monitors::centred(Monitors::at(monitors, pointer).geometry, QSize(400, 300)), topLeft);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestMonitors)
