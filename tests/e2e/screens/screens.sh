@@ -19,17 +19,17 @@ monitor_names=()
 # The layout now in force: "NAME X Y W H" per monitor.
 layout=()
 
-# set_monitors SPEC...: SPEC is "NAME WxH+X+Y", a leading * marks the primary. The first one
+# set_monitors DEFINITION...: each is "NAME WxH+X+Y", a leading * marks the primary. The first one
 # takes the server's one output, so that no monitor of the whole screen is left beside them.
 set_monitors() {
-  local name spec geometry w h x y output=screen bare
+  local name def geometry w h x y output=screen bare
   for name in "${monitor_names[@]}"; do
     xrandr --delmonitor "$name" >/dev/null 2>&1
   done
   monitor_names=()
   layout=()
-  for spec in "$@"; do
-    read -r name geometry <<<"$spec"
+  for def in "$@"; do
+    read -r name geometry <<<"$def"
     IFS='x+' read -r w h x y <<<"$geometry"
     xrandr --setmonitor "$name" "$w/300x$h/200+$x+$y" "$output" >/dev/null || return 1
     output=none
@@ -173,7 +173,7 @@ click_handle() {
 
 # --- the table of layouts ---
 
-# layout_case LABEL PANEL_MONITOR SHOT SPEC...: the panel closed and open on PANEL_MONITOR,
+# layout_case LABEL PANEL_MONITOR SHOT DEFINITION...: the panel closed and open on PANEL_MONITOR,
 # and a double-click on every monitor. SHOT names screenshots of the last strip and of the
 # open panel ("-": none).
 layout_case() {
