@@ -75,7 +75,7 @@ public:
     virtual double clockSeconds() = 0;
     // Dispatches pending window events once (used inside waits that loop on the clock).
     virtual void processEvents() = 0;
-    // Size of the whole screen in pixels.
+    // Size of the primary monitor in logical pixels.
     virtual QSize screenSize() = 0;
 
     // Forgets the button presses and releases that leftButtonDown() has not reported yet, so
