@@ -56,6 +56,12 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
         m_lookup.Timer3_Timer();
         applySchedule();
     });
+    // A monitor plugged in or out moves the panel to the desktop's new right edge; the strip
+    // asks for the monitors at every show and needs no telling.
+    m_platform.setMonitorsChangedHandler([this] {
+        if (m_form3)
+            m_form3->monitorsChanged();
+    });
     connect(&Timer4, &QTimer::timeout, this, [this] { m_strip.Timer4_Timer(); });
 
     // A press wakes the click watcher: its first tick comes one interval later, and the
@@ -112,6 +118,7 @@ Form2::~Form2()
 {
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
+    m_platform.setMonitorsChangedHandler({});
     // The unload handler: the icon leaves the notification area with the form.
     m_trayIcon->Remove();
     // The watcher must not reach a panel that is going away, nor an open dialog this form.

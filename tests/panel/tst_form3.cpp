@@ -301,6 +301,51 @@ private slots:
         QCOMPARE(m_panel->leftTwips(), W - 5750);
     }
 
+    // Monitors plugged in or out under a running panel (pixels; the first monitor primary).
+    void followsTheMonitors_data()
+    {
+        QTest::addColumn<QList<QRect>>("before");
+        QTest::addColumn<QList<QRect>>("after");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<double>("top");
+        const QRect laptop(0, 0, 1280, 800), external(1280, 0, 1920, 1080);
+        QTest::newRow("undocked: the open panel comes to the laptop, mid-height")
+            << QList<QRect>{laptop, external} << QList<QRect>{laptop} << true << QStringLiteral("13500")
+            << 1280 * 15 - 5750 << 400 * 15.0;
+        QTest::newRow("docked: the closed panel goes to the new right edge, its place kept")
+            << QList<QRect>{laptop} << QList<QRect>{laptop, external} << false << QStringLiteral("3000")
+            << 3200 * 15 - 250 << 3000.0;
+        QTest::newRow("resized: the closed panel follows the edge")
+            << QList<QRect>{laptop} << QList<QRect>{QRect(0, 0, 1024, 768)} << false << QStringLiteral("3000")
+            << 1024 * 15 - 250 << 3000.0;
+        QTest::newRow("monitor left of it removed: nothing moves")
+            << QList<QRect>{external, laptop} << QList<QRect>{external} << true << QStringLiteral("3000")
+            << 3200 * 15 - 5750 << 3000.0;
+    }
+    void followsTheMonitors()
+    {
+        QFETCH(QList<QRect>, before);
+        QFETCH(QList<QRect>, after);
+        QFETCH(bool, open);
+        QFETCH(QString, stored);
+        QFETCH(int, left);
+        QFETCH(double, top);
+        m_platform->setMonitors(before);
+        m_platform->setMonitorsChangedHandler([this] { m_panel->monitorsChanged(); });
+        m_settings->write(Key::PanelPos, stored);
+        m_panel->show();
+        if (open)
+            m_panel->openingSequence();
+        m_platform->setMonitors(after);
+        QCOMPARE(m_panel->leftTwips(), left);
+        QCOMPARE(m_panel->isOpenPosition(), open);
+        QCOMPARE(m_panel->topTwips(), top);
+        QCOMPARE(m_panel->pos(), QPoint(qRound(left / 15.0), qRound(top / 15)));
+        QCOMPARE(m_settings->text(Key::PanelPos), QString::number(top, 'g', 7));
+    }
+
     void slidesStepThroughFourPositions_data()
     {
         QTest::addColumn<bool>("bigpanel");

@@ -18,6 +18,7 @@ class OpenPanel final : public PanelControl {
 public:
     int closes = 0;
     int leftTwips() const override { return 1024 * 15 - 5750; }
+    bool isOpenPosition() const override { return true; }
     void closingSequence() override { ++closes; }
 };
 } // namespace
