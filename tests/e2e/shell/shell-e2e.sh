@@ -345,7 +345,7 @@ case_help_and_web_page_are_opened() {
       sleep 2
       zx_screenshot shell-help-viewer
     else
-      fail "xchm showed no window for $help"
+      fail "xchm showed no window for $help within 15 s; it said: $(tail -c 400 "$work/xchm.log" 2>/dev/null)"
     fi
     zx_end "$viewer_pid"
     viewer_pid=""
