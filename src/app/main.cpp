@@ -1,4 +1,5 @@
 #include "app/Form2.h"
+#include "app/StartupTrace.h"
 #include "platform/PlatformFactory.h"
 #include "settings/Settings.h"
 
@@ -6,6 +7,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QTranslator>
 #include <csignal>
 #include <cstdio>
@@ -52,13 +54,16 @@ int main(int argc, char* argv[])
 {
     if (argc == 2 && std::strcmp(argv[1], zarvik::kKeepClipboardArgument) == 0)
         return zarvik::runClipboardKeeper();
+    zarvik::startupStep("main");
     QString error;
     if (!zarvik::displayReachable(&error)) {
         std::fprintf(stderr, "zarvik: %s; start it inside an X session, or try it with: xvfb-run -a ./zarvik\n",
                      qPrintable(error));
         return 2;
     }
+    zarvik::startupStep("display reachable");
     QApplication app(argc, argv);
+    zarvik::startupStep("application");
     app.setApplicationName(QStringLiteral("Zarvik5"));
     // A resident program: closing a window never ends it, only the exit command does.
     app.setQuitOnLastWindowClosed(false);
@@ -67,15 +72,21 @@ int main(int argc, char* argv[])
     if (toolkitRussian.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&toolkitRussian);
+    zarvik::startupStep("toolkit translation");
 
     auto platform = zarvik::createPlatform(&error);
     if (!platform) {
         std::fprintf(stderr, "zarvik: %s\n", qPrintable(error));
         return 2;
     }
+    zarvik::startupStep("platform");
     zarvik::Settings settings;
     zarvik::Form2 form(*platform, settings, QCoreApplication::applicationDirPath());
+    zarvik::startupStep("main form built");
     zarvik::Main(form);
     quitOnEndSignals(&app);
+    zarvik::startupStep("start-up done");
+    if (zarvik::lcStartup().isDebugEnabled())
+        QTimer::singleShot(0, [] { zarvik::startupStep("event loop"); });
     return app.exec();
 }
