@@ -120,6 +120,9 @@ Form2::~Form2()
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
     m_platform.setMonitorsChangedHandler({});
+    // An exit in the middle of a capture leaves neither the word on the clipboard nor the
+    // sound silenced.
+    m_lookup.endPendingCapture();
     // The unload handler: the icon leaves the notification area with the form.
     m_trayIcon->Remove();
     // The watcher must not reach a panel that is going away, nor an open dialog this form.
@@ -215,6 +218,8 @@ void Form2::Form_Load()
         emit splashShown(*m_splash);
         startupStep("splash shown");
     }
+    // A default sound that an interrupted run left silenced is the user's again.
+    m_watcher.repairSilencedSound();
     // The dictionary beside the program.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
     // The clipboard text to compare with and to put back.

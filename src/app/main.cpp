@@ -6,13 +6,54 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QTranslator>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onEndSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// A logout (hang-up), a terminate request or Ctrl+C ends the program as the menu's "Выход"
+// does: through the end of the event loop, so that whatever the program holds on the
+// clipboard is handed on before it goes.
+void quitOnEndSignals(QObject* context)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [] {
+        char byte = 0;
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &byte, 1);
+        QCoreApplication::exit(0);
+    });
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = onEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc == 2 && std::strcmp(argv[1], zarvik::kKeepClipboardArgument) == 0)
+        return zarvik::runClipboardKeeper();
     zarvik::startupStep("main");
     QString error;
     if (!zarvik::displayReachable(&error)) {
@@ -43,6 +84,7 @@ int main(int argc, char* argv[])
     zarvik::Form2 form(*platform, settings, QCoreApplication::applicationDirPath());
     zarvik::startupStep("main form built");
     zarvik::Main(form);
+    quitOnEndSignals(&app);
     zarvik::startupStep("start-up done");
     if (zarvik::lcStartup().isDebugEnabled())
         QTimer::singleShot(0, [] { zarvik::startupStep("event loop"); });

@@ -10,13 +10,14 @@ ClipboardCache::Ticket ClipboardCache::beginFetch() const
     return m_localWrites;
 }
 
-bool ClipboardCache::publish(Ticket ticket, const QString& text)
+bool ClipboardCache::publish(Ticket ticket, const QString& text, qint64 process)
 {
     {
         std::lock_guard lock(m_mutex);
         if (ticket != m_localWrites)
             return false;
         m_text = text;
+        m_process = process;
         ++m_updates;
     }
     m_firstArrived.notify_all();
@@ -32,12 +33,13 @@ void ClipboardCache::setPublishListener(std::function<void()> listener)
     m_listener = std::move(listener);
 }
 
-void ClipboardCache::writeLocal(const QString& text)
+void ClipboardCache::writeLocal(const QString& text, qint64 process)
 {
     {
         std::lock_guard lock(m_mutex);
         ++m_localWrites;
         m_text = text;
+        m_process = process;
         ++m_updates;
     }
     m_firstArrived.notify_all();
@@ -47,6 +49,12 @@ QString ClipboardCache::text() const
 {
     std::lock_guard lock(m_mutex);
     return m_text;
+}
+
+qint64 ClipboardCache::process() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_process;
 }
 
 quint64 ClipboardCache::updates() const

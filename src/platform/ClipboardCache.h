@@ -21,12 +21,15 @@ public:
 
     // Taken by a fetch just before it asks the owner.
     Ticket beginFetch() const;
-    // Publishes a fetched text; false (and no effect) when our own write made it stale.
-    bool publish(Ticket ticket, const QString& text);
-    // Our own write: visible to text() at once.
-    void writeLocal(const QString& text);
+    // Publishes a fetched text and the process that gave it (0 unknown or nobody); false
+    // (and no effect) when our own write made it stale.
+    bool publish(Ticket ticket, const QString& text, qint64 process = 0);
+    // Our own write: visible to text() at once; `process` is our own.
+    void writeLocal(const QString& text, qint64 process = 0);
 
     QString text() const;
+    // The process whose copy text() holds, 0 when unknown or when nobody owns the clipboard.
+    qint64 process() const;
     // Times the text was replaced (by a publish or a write): a cheap "did anything happen".
     quint64 updates() const;
     // Waits until the first publish or write, at most `ms` milliseconds; true when it came.
@@ -39,6 +42,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_firstArrived;
     QString m_text;
+    qint64 m_process = 0;
     Ticket m_localWrites = 0;
     quint64 m_updates = 0;
     // Held while the listener runs, apart from the text's lock: a listener may read the text.

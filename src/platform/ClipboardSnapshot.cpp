@@ -1,5 +1,8 @@
 #include "platform/ClipboardSnapshot.h"
 
+#include <QDataStream>
+#include <QIODevice>
+
 namespace zarvik {
 
 qint64 ClipboardSnapshot::totalBytes() const
@@ -32,6 +35,45 @@ ClipboardSnapshot ClipboardSnapshot::fromText(const QString& text)
     if (QString::fromLatin1(latin1) == text)
         snapshot.entries.append({QByteArrayLiteral("STRING"), QByteArrayLiteral("STRING"), 8, latin1});
     return snapshot;
+}
+
+namespace {
+constexpr quint32 kMagic = 0x5a434c50; // "ZCLP"
+} // namespace
+
+QByteArray ClipboardSnapshot::serialize() const
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << kMagic << offered << quint32(entries.size());
+    for (const Entry& entry : entries)
+        out << entry.target << entry.type << qint32(entry.format) << entry.data;
+    return bytes;
+}
+
+bool ClipboardSnapshot::deserialize(const QByteArray& bytes, ClipboardSnapshot* snapshot)
+{
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_6_0);
+    quint32 magic = 0, count = 0;
+    ClipboardSnapshot result;
+    in >> magic >> result.offered >> count;
+    if (in.status() != QDataStream::Ok || magic != kMagic)
+        return false;
+    for (quint32 i = 0; i < count; ++i) {
+        Entry entry;
+        qint32 format = 0;
+        in >> entry.target >> entry.type >> format >> entry.data;
+        if (in.status() != QDataStream::Ok || (format != 8 && format != 16 && format != 32))
+            return false;
+        entry.format = format;
+        result.entries.append(entry);
+    }
+    if (!in.atEnd())
+        return false;
+    *snapshot = result;
+    return true;
 }
 
 bool ClipboardSnapshot::isMetaTarget(const QByteArray& target)

@@ -17,6 +17,9 @@ struct ClipboardSnapshot {
         QByteArray data;
     };
     QList<Entry> entries;
+    // The TARGETS list exactly as the owner gave it (names, in its order), so that the
+    // clipboard put back offers what it offered; empty for a snapshot made from a text.
+    QList<QByteArray> offered;
 
     qint64 totalBytes() const;
     const Entry* find(const QByteArray& target) const;
@@ -27,6 +30,11 @@ struct ClipboardSnapshot {
     // Targets that describe or act on the selection instead of holding its content; they are
     // not read into a snapshot (the owner of the copy answers them itself).
     static bool isMetaTarget(const QByteArray& target);
+
+    // A byte form for handing the snapshot to another process, and back; false for bytes that
+    // are not one.
+    QByteArray serialize() const;
+    static bool deserialize(const QByteArray& bytes, ClipboardSnapshot* snapshot);
 
     // Most a snapshot keeps. Beyond it a capture leaves the clipboard alone (see ClickWatcher):
     // it is many times any text a word is captured from, and room for large pictures.

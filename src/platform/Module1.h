@@ -7,6 +7,11 @@ namespace zarvik {
 // The registry key whose default value names the desktop's default sound; the capture
 // silences it while it sends the copy keystroke and the lookup puts it back.
 inline const QString kDefaultSoundKey = QStringLiteral("AppEvents\\Schemes\\Apps\\.Default\\.Default\\.Current");
+// Where a capture keeps the user's default sound while it is silenced, so that a run that
+// ends in that moment leaves it for the next start. The value is the mark followed by the
+// sound, so that a saved empty sound is told from no saved sound.
+inline const QString kSavedSoundKey = QStringLiteral("Software\\Zarvik\\SavedSound");
+inline const QString kSavedSoundMark = QStringLiteral("saved:");
 
 // Small helpers shared by the pop-up machinery. None of them reports errors: a failure
 // gives the empty result or no effect.

@@ -20,6 +20,9 @@ enum class ClipboardSave {
     Pending,  // being read
     Saved,    // kept, every format that could be read in time
     TooLarge, // more than the program is willing to hold: nothing kept
+    // The owner did not hand over everything in time (or kept changing): nothing kept, since
+    // a part of the clipboard put back would be a clipboard damaged by us.
+    Incomplete,
 };
 
 // One monitor of the desktop, in the toolkit's logical pixels (what a window is moved in).
@@ -36,6 +39,11 @@ struct Monitor {
 // from events rather than asking the display server each time.
 class Platform {
 public:
+    // What clipboardText() answers for a text longer than the platform reads: more characters
+    // than any lookup takes, so it is never looked up; the text itself is not held.
+    static QString longText() { return QString(kLongTextChars, QChar(0x2026)); }
+    static constexpr int kLongTextChars = 1024;
+
     Platform() = default;
     virtual ~Platform() = default;
     Platform(const Platform&) = delete;
@@ -58,7 +66,8 @@ public:
     virtual int doubleClickTime() = 0;
     // Sends Ctrl+Insert to the window that has the keyboard focus; does not wait for it.
     virtual void sendCopyKeystroke() = 0;
-    // Current clipboard text, "" when the clipboard holds no text. Never blocks.
+    // Current clipboard text, "" when the clipboard holds no text. Never blocks. A text too
+    // long to be looked up is not read: it answers as longText().
     virtual QString clipboardText() = 0;
     // Puts text on the clipboard (the program becomes its owner); clipboardText() returns it
     // from now on.
@@ -91,12 +100,14 @@ public:
     // Runs on the interface thread, from the event loop, after monitors came, went or changed
     // size or place (a laptop docked or undocked).
     void setMonitorsChangedHandler(std::function<void()> handler) { m_monitorsChanged = std::move(handler); }
-    // Starts keeping a copy of everything the clipboard holds now, every format, read in the
-    // background; replaces any earlier copy.
+    // Starts keeping a copy of everything the clipboard holds now, every format, read fresh
+    // from its owner in the background; replaces any earlier copy. A clipboard with no owner
+    // is saved as empty.
     virtual void saveClipboard() = 0;
     virtual ClipboardSave clipboardSaveState() = 0;
-    // Puts the copy kept by saveClipboard() back on the clipboard, whole; without a usable
-    // copy, puts `text` back as plain text. The copy stays, so this may run again.
+    // Puts the copy kept by saveClipboard() back on the clipboard, whole (an empty copy
+    // leaves the clipboard empty); without a saved copy, puts `text` back as plain text. The
+    // copy stays, so this may run again.
     virtual void restoreClipboard(const QString& text) = 0;
     // Takes the text of the PRIMARY selection (what the user has just selected) and puts it
     // on the clipboard, as a copy keystroke would; no keystroke is sent. In the background:
@@ -122,6 +133,14 @@ public:
     // The left button is held down now, as far as the reported events tell. Unlike
     // leftButtonDown() it does not move the poll on, so it may be asked at any time.
     virtual bool leftButtonHeld() { return false; }
+    // The process of the program that owns the window, 0 when it cannot be told.
+    virtual qint64 windowProcess(WindowId) { return 0; }
+    // The process whose copy clipboardText() answers for (ours after our own writes), 0 when
+    // it cannot be told or nobody owns the clipboard.
+    virtual qint64 clipboardTextProcess() { return 0; }
+    // Puts Caps Lock's lock state (the light) back to what it was before the user's latest
+    // press of Caps Lock, without a key event. Pressing it again does nothing more.
+    virtual void undoCapsLockPress() {}
 
 protected:
     void notifyLeftButtonPressed() const

@@ -14,4 +14,11 @@ bool displayReachable(QString* error);
 // (for example no X display), with the reason in `error`.
 std::unique_ptr<Platform> createPlatform(QString* error);
 
+// The program started with this one argument is a clipboard keeper: the clipboard that the
+// program held at its exit, with no clipboard manager to take it, comes on standard input,
+// and the keeper serves it until another program takes the clipboard (as command-line
+// clipboard tools do), then ends. Returns the exit status.
+inline constexpr char kKeepClipboardArgument[] = "--keep-clipboard";
+int runClipboardKeeper();
+
 } // namespace zarvik

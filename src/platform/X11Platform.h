@@ -45,6 +45,9 @@ public:
     bool reportsLeftButtonPresses() override;
     bool reportsClipboardOwnerChanges() override;
     bool leftButtonHeld() override;
+    qint64 windowProcess(WindowId window) override;
+    qint64 clipboardTextProcess() override;
+    void undoCapsLockPress() override;
 
     // Diagnostics for tests and benchmarks: requests sent on our own connection so far.
     quint64 requestsSent() const;

@@ -1,6 +1,7 @@
 #include "popup/CapturedWordLookup.h"
 
 #include "platform/Module1.h"
+#include "popup/CaptureCopy.h"
 #include "popup/HiddenState.h"
 #include "popup/PopupWindow.h"
 #include "popup/Shortening.h"
@@ -56,8 +57,15 @@ void CapturedWordLookup::Timer3_Timer()
     // The copy of a capture brings the selected word even when it is the very text the
     // clipboard held: a new owner shows that the copy came. A plain copy is still noticed by
     // its text alone.
-    const bool captureCopied =
-        m_state.clktrans == kOn && m_platform.clipboardOwnerChanges() != m_state.ownerChangesAtCapture;
+    const bool captureCopied = isCaptureCopy(m_state, m_platform);
+    if (m_state.clktrans == kOn && !captureCopied) {
+        // While a capture waits for its copy, any other change is the user's (a copy still on
+        // its way when the capture began, or one made elsewhere meanwhile): it is what the
+        // capture saves and puts back, not a word to translate.
+        m_state.oldbuffer = text;
+        expireStaleCapture();
+        return;
+    }
     if ((text == m_state.oldbuffer && !captureCopied) || text.size() > kMaxTextLength) {
         expireStaleCapture();
         return;
@@ -68,8 +76,9 @@ void CapturedWordLookup::Timer3_Timer()
         // capture), so the same content is not looked at again.
         restoreSound();
         if (m_state.clktrans == kOn) {
-            m_platform.restoreClipboard(m_state.oldbuffer);
+            putUsersClipboardBack();
             m_state.clktrans.clear();
+            m_state.captureCopyAsked = false;
         } else {
             m_state.oldbuffer = text;
         }
@@ -83,8 +92,10 @@ void CapturedWordLookup::Timer3_Timer()
     const bool hadCapture = m_state.clktrans == kOn;
     const bool finished = lookUp();
     // However the passes ended, a capture seen by this tick is done with.
-    if (hadCapture)
+    if (hadCapture) {
         m_state.clktrans.clear();
+        m_state.captureCopyAsked = false;
+    }
     if (!finished)
         return;
 
@@ -117,7 +128,7 @@ bool CapturedWordLookup::lookUp()
             if (m_settings.numberIs(Key::Buffer, 1))
                 m_state.clktrans.clear();
             // The whole clipboard as it was before the copy, every format, not just its text.
-            m_platform.restoreClipboard(m_state.oldbuffer);
+            putUsersClipboardBack();
             if (m_settings.numberIs(Key::OnClick, 0))
                 return false;
         } else {
@@ -162,19 +173,35 @@ void CapturedWordLookup::restoreSound()
         Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), m_state.oldwave);
 }
 
+void CapturedWordLookup::putUsersClipboardBack()
+{
+    m_platform.restoreClipboard(m_state.oldbuffer);
+    // What came back is what the clipboard held at the capture; it is not a new copy.
+    m_state.oldbuffer = m_platform.clipboardText();
+}
+
 void CapturedWordLookup::expireStaleCapture()
 {
     if (m_state.clktrans != kOn)
         return;
     if (m_platform.clockSeconds() - m_state.captureStartedAt < kCaptureExpirySeconds)
         return;
+    endPendingCapture();
+}
+
+void CapturedWordLookup::endPendingCapture()
+{
+    if (m_state.clktrans != kOn)
+        return;
     restoreSound();
-    m_state.clktrans.clear();
     // A copy that landed but was not looked up (too long, or our own program excluded) has
-    // still replaced the user's clipboard text: it is put back as a processed capture would.
-    if (m_platform.clipboardText() != m_state.oldbuffer
-        || m_platform.clipboardOwnerChanges() != m_state.ownerChangesAtCapture)
-        m_platform.restoreClipboard(m_state.oldbuffer);
+    // still replaced the user's clipboard: it is put back as a processed capture would. Any
+    // other change since is the user's own and stays.
+    const bool landed = isCaptureCopy(m_state, m_platform);
+    m_state.clktrans.clear();
+    m_state.captureCopyAsked = false;
+    if (landed)
+        putUsersClipboardBack();
 }
 
 } // namespace zarvik

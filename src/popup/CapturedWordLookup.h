@@ -29,6 +29,8 @@ public:
 
     // The tick, every 50 ms.
     void Timer3_Timer();
+    // Ends a capture still waiting for its copy, as its expiry would (at exit).
+    void endPendingCapture();
 
     // Longest clipboard text that is looked up.
     static constexpr int kMaxTextLength = 50;
@@ -44,6 +46,7 @@ private:
     bool lookUp();
     void restoreSound();
     void expireStaleCapture();
+    void putUsersClipboardBack();
 
     Platform& m_platform;
     Settings& m_settings;

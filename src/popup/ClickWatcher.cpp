@@ -8,6 +8,7 @@
 #include "popup/TerminalPrograms.h"
 #include "settings/Settings.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace zarvik {
@@ -98,6 +99,7 @@ void ClickWatcher::capture()
 {
     // Decided now: the lookup's ticks during the waits below put our own name in curapp.
     const bool toTerminal = TerminalPrograms::isTerminal(m_state.curapp);
+    const WindowId target = m_state.cachedForeground;
     const QPoint pointer = m_platform.cursorPos();
     m_state.mx = QString::number(pointer.x());
     m_state.my = QString::number(pointer.y());
@@ -107,11 +109,16 @@ void ClickWatcher::capture()
     m_timer2.stop();
     m_state.setClk2(QString());
 
+    // Caps Lock was pressed for this gesture, not to type in capitals.
+    if (m_settings.capsLockMode())
+        m_platform.undoCapsLockPress();
+
     // A clipboard that cannot be read reads as "" from the platform; the capture then goes
     // on and the lookup will put "" back, which is the best that can be done.
     m_state.oldbuffer = m_platform.clipboardText();
     // The text alone is not the user's clipboard: a picture or rich text would come back as
-    // plain text or not at all. Everything it holds is read during the wait below.
+    // plain text or not at all. Everything it holds is read during the wait below, fresh
+    // from its owner.
     m_platform.saveClipboard();
     m_popup.stopCountdown();
 
@@ -123,34 +130,40 @@ void ClickWatcher::capture()
     if (sound != silent) {
         m_state.oldwave = sound;
         m_state.oldwaveSaved = true;
+        // Kept where a restart finds it, should the program end before the sound is back.
+        Module1::WriteRegString(m_platform, kSavedSoundKey, QString(), kSavedSoundMark + sound);
     }
     Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), silent);
-    // Counted before clktrans is set: a lookup tick inside the wait below must not take the
-    // owner changes of earlier copies for this capture's.
-    m_state.ownerChangesAtCapture = m_platform.clipboardOwnerChanges();
+    // Nothing that happens before the copy is asked for below counts as its copy.
+    m_state.captureCopyAsked = false;
     m_state.clktrans = kOn;
     m_state.captureStartedAt = m_platform.clockSeconds();
 
     waitSeconds(kCopyDelaySeconds);
     // The copy would replace what is being saved, so it waits for the save, within bounds.
-    // An owner that does not answer in time cannot be pasted from either: nothing is lost
-    // by going on. A clipboard too large to keep whole is the user's, and weighs more than
-    // one translation: this capture ends here, before it has touched anything.
+    // Only a clipboard kept whole can be put back whole: a clipboard too large to keep, or an
+    // owner too slow to hand everything over in time, ends the capture here, before it has
+    // touched anything. The user's clipboard weighs more than one translation.
     const double saveStart = m_platform.clockSeconds();
     while (m_platform.clipboardSaveState() == ClipboardSave::Pending
            && m_platform.clockSeconds() - saveStart < kClipboardSaveLimitSeconds) {
         // The lookup gives up on a capture whose copy is long in coming; this one has not
-        // been sent yet.
+        // been asked for yet.
         m_state.captureStartedAt = m_platform.clockSeconds();
         m_platform.processEvents();
     }
-    if (m_platform.clipboardSaveState() == ClipboardSave::TooLarge) {
+    if (m_platform.clipboardSaveState() != ClipboardSave::Saved) {
         abandonCapture();
         return;
     }
 
-    // A copy of the same text as before is still a copy: the new owner tells it apart.
+    // What the clipboard holds now is what the save read (a copy that was still on its way
+    // has arrived by the time the save is done).
+    m_state.oldbuffer = m_platform.clipboardText();
     m_state.ownerChangesAtCapture = m_platform.clipboardOwnerChanges();
+    // In a terminal the copy is ours: the selection goes to the clipboard from this process.
+    m_state.captureProgram = toTerminal ? QCoreApplication::applicationPid() : m_platform.windowProcess(target);
+    m_state.captureCopyAsked = true;
     if (toTerminal)
         m_platform.copyPrimarySelection();
     else
@@ -165,7 +178,20 @@ void ClickWatcher::abandonCapture()
     if (m_state.oldwaveSaved)
         Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), m_state.oldwave);
     m_state.clktrans.clear();
+    m_state.captureCopyAsked = false;
     m_popup.parkAtCapture();
+}
+
+void ClickWatcher::repairSilencedSound()
+{
+    // A capture silences the default sound for a moment; a program killed in that moment
+    // (or a crash) leaves it silenced, and no later capture would know the user's value.
+    const QString saved = Module1::ReadRegString(m_platform, kSavedSoundKey, QString());
+    if (!saved.startsWith(kSavedSoundMark))
+        return;
+    if (Module1::ReadRegString(m_platform, kDefaultSoundKey, QString()) != silentSound())
+        return;
+    Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), saved.mid(kSavedSoundMark.size()));
 }
 
 void ClickWatcher::waitSeconds(double seconds)

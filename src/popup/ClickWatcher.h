@@ -35,6 +35,9 @@ public:
 
     // The silent sound that replaces the default sound while the copy keystroke is sent.
     QString silentSound() const;
+    // At start: a default sound left silenced by us (a run that ended in the middle of a
+    // capture) gets the user's value back.
+    void repairSilencedSound();
 
     // The pause between the second press and the copy keystroke, so that the program under
     // the pointer has selected the word before it is asked to copy it.

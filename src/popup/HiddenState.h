@@ -52,6 +52,10 @@ public:
     double captureStartedAt = 0.0;
     // The platform's count of clipboard owner changes just before the capture's copy.
     quint64 ownerChangesAtCapture = 0;
+    // The capture has asked for its copy (the keystroke is sent, or the selection is on its
+    // way to the clipboard), and the process it expects the copy from (0: cannot be told).
+    bool captureCopyAsked = false;
+    qint64 captureProgram = 0;
 
 private:
     QString m_clk2;

@@ -46,9 +46,12 @@ private slots:
     {
         ClipboardCache cache;
         const auto old = cache.beginFetch();
-        cache.writeLocal(QStringLiteral("mine"));
-        QVERIFY(!cache.publish(old, QStringLiteral("theirs")));
-        QVERIFY(cache.publish(cache.beginFetch(), QStringLiteral("new")));
+        cache.writeLocal(QStringLiteral("mine"), 7);
+        QVERIFY(!cache.publish(old, QStringLiteral("theirs"), 9));
+        // The process goes with its text: a stale fetch changes neither.
+        QCOMPARE(cache.process(), qint64(7));
+        QVERIFY(cache.publish(cache.beginFetch(), QStringLiteral("new"), 11));
+        QCOMPARE(cache.process(), qint64(11));
         QCOMPARE(cache.updates(), quint64(2));
     }
 

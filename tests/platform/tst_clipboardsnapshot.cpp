@@ -53,6 +53,38 @@ private slots:
         QFETCH(bool, meta);
         QCOMPARE(ClipboardSnapshot::isMetaTarget(target), meta);
     }
+
+    // The keeper left at exit gets the clipboard through this form: what goes in comes out,
+    // and bytes that are not a snapshot are refused rather than served.
+    void handOverForm_data()
+    {
+        QTest::addColumn<bool>("damage");
+        QTest::newRow("whole") << false;
+        QTest::newRow("cut short") << true;
+    }
+    void handOverForm()
+    {
+        QFETCH(bool, damage);
+        ClipboardSnapshot snapshot = ClipboardSnapshot::fromText(QStringLiteral("текст"));
+        snapshot.entries.append({"image/png", "image/png", 8, QByteArray("\x89PNG\0\1", 7)});
+        snapshot.entries.append({"TK_WINDOW", "WINDOW", 32, QByteArray(sizeof(long), '\7')});
+        snapshot.offered = {"TARGETS", "TIMESTAMP", "UTF8_STRING", "image/png", "TK_WINDOW"};
+        QByteArray bytes = snapshot.serialize();
+        if (damage)
+            bytes.chop(3);
+        ClipboardSnapshot back;
+        QCOMPARE(ClipboardSnapshot::deserialize(bytes, &back), !damage);
+        if (damage)
+            return;
+        QCOMPARE(back.offered, snapshot.offered);
+        QCOMPARE(back.entries.size(), snapshot.entries.size());
+        for (qsizetype i = 0; i < back.entries.size(); ++i) {
+            QCOMPARE(back.entries[i].target, snapshot.entries[i].target);
+            QCOMPARE(back.entries[i].type, snapshot.entries[i].type);
+            QCOMPARE(back.entries[i].format, snapshot.entries[i].format);
+            QCOMPARE(back.entries[i].data, snapshot.entries[i].data);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestClipboardSnapshot)

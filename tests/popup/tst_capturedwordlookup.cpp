@@ -62,6 +62,7 @@ struct Rig {
         state.clktrans = QStringLiteral("1");
         state.captureStartedAt = platform.clockSeconds();
         state.ownerChangesAtCapture = platform.clipboardOwnerChanges();
+        state.captureCopyAsked = true;
         platform.clearLog();
     }
 

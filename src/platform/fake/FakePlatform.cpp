@@ -2,6 +2,8 @@
 
 #include "platform/Monitors.h"
 
+#include <QCoreApplication>
+
 namespace zarvik {
 
 namespace {
@@ -16,6 +18,7 @@ void FakePlatform::writeClipboardText(const QString& text)
     m_clipboardWrites.append(text);
     m_log.append(QStringLiteral("clipboard-write:") + text);
     m_clipboard = text;
+    m_clipboardProcess = QCoreApplication::applicationPid();
     ++m_ownerChanges;
 }
 
@@ -43,17 +46,32 @@ void FakePlatform::saveClipboard()
 
 ClipboardSave FakePlatform::clipboardSaveState()
 {
-    if (m_saveState == ClipboardSave::Pending && m_dispatches >= m_saveReadyAt)
+    if (m_saveState == ClipboardSave::Pending && m_dispatches >= m_saveReadyAt) {
+        // Read fresh when it completes, as the real save reads from the owner of that moment.
         m_saveState = m_saveResult;
+        m_saved = m_saveState == ClipboardSave::Saved ? m_clipboard : QString();
+    }
     return m_saveState;
 }
 
 void FakePlatform::restoreClipboard(const QString& text)
 {
-    // Recorded as a write of the text; what else a saved clipboard held is the real
-    // platform's business.
+    // Recorded as a write of the text that was saved (or, without a save, the given one);
+    // what else a saved clipboard held is the real platform's business. An empty clipboard
+    // saved stays empty: nobody owns it.
     m_log.append(QStringLiteral("clipboard-restore"));
-    writeClipboardText(text);
+    if (m_saveState != ClipboardSave::Saved) {
+        writeClipboardText(text);
+        return;
+    }
+    writeClipboardText(m_saved);
+    if (m_saved.isEmpty())
+        m_clipboardProcess = 0;
+}
+
+void FakePlatform::undoCapsLockPress()
+{
+    m_log.append(QStringLiteral("caps-undo"));
 }
 
 void FakePlatform::copyPrimarySelection()

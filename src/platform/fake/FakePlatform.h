@@ -31,11 +31,14 @@ public:
     void setDoubleClickTime(int ms) { m_doubleClickTime = ms; }
     // Changes the clipboard as another program would (not recorded as a write of ours); a
     // copy always makes a new owner, even of the same text.
-    void setClipboardText(const QString& text)
+    void setClipboardText(const QString& text, qint64 process = 0)
     {
         m_clipboard = text;
+        m_clipboardProcess = process;
         ++m_ownerChanges;
     }
+    // The process behind a window (windowProcess()).
+    void setWindowProcess(WindowId window, qint64 process) { m_processes[window] = process; }
     // What the user has selected (the PRIMARY selection).
     void setPrimaryText(const QString& text) { m_primary = text; }
     // What saveClipboard() comes to, after that many event dispatches of Pending.
@@ -67,9 +70,10 @@ public:
     }
     // Another program copies `text` and the owner-change handler runs, as it does once the
     // desktop's clipboard has caught up with a new owner.
-    void copyByAnotherProgram(const QString& text)
+    void copyByAnotherProgram(const QString& text, qint64 process = 0)
     {
         m_clipboard = text;
+        m_clipboardProcess = process;
         ++m_ownerChanges;
         notifyClipboardOwnerChanged();
     }
@@ -141,7 +145,13 @@ public:
     bool reportsClipboardOwnerChanges() override { return m_reportsWakeups; }
     bool leftButtonHeld() override { return m_button.physical(); }
 
+    qint64 windowProcess(WindowId window) override { return m_processes.value(window); }
+    qint64 clipboardTextProcess() override { return m_clipboardProcess; }
+    void undoCapsLockPress() override;
+
     int exeNameLookups() const { return m_exeLookups; }
+    // What the latest save read (the clipboard's text when the save completed).
+    const QString& savedClipboard() const { return m_saved; }
 
 private:
     WindowId m_foreground = 0;
@@ -176,6 +186,9 @@ private:
     int m_savePendingDispatches = 0;
     int m_saveReadyAt = 0;
     bool m_reportsWakeups = true;
+    qint64 m_clipboardProcess = 0;
+    QHash<WindowId, qint64> m_processes;
+    QString m_saved;
 };
 
 } // namespace zarvik

@@ -29,7 +29,10 @@ X11ClipboardOwner::X11ClipboardOwner(Display* display) : m_dpy(display)
     m_multiple = XInternAtom(m_dpy, "MULTIPLE", False);
     m_incr = XInternAtom(m_dpy, "INCR", False);
     m_atomPair = XInternAtom(m_dpy, "ATOM_PAIR", False);
+    m_timestamp = XInternAtom(m_dpy, "TIMESTAMP", False);
+    m_timeProperty = XInternAtom(m_dpy, "ZARVIK_TIME", False);
     m_window = XCreateSimpleWindow(m_dpy, DefaultRootWindow(m_dpy), -10, -10, 1, 1, 0, 0, 0);
+    XSelectInput(m_dpy, m_window, PropertyChangeMask);
     m_pieceBytes = std::min<qsizetype>(kMaxPieceBytes, qsizetype(XMaxRequestSize(m_dpy)) * 4 - 1024);
 }
 
@@ -43,13 +46,37 @@ unsigned long X11ClipboardOwner::atom(const QByteArray& name)
     return XInternAtom(m_dpy, name.constData(), False);
 }
 
+// The server's time now: the time of a zero-length change to a property of our own window.
+unsigned long X11ClipboardOwner::serverTime()
+{
+    XChangeProperty(m_dpy, m_window, m_timeProperty, XA_INTEGER, 32, PropModeAppend, nullptr, 0);
+    XEvent ev;
+    // Only our own window's property events are taken from the queue; the server sends this
+    // one in answer to the change above.
+    do
+        XWindowEvent(m_dpy, m_window, PropertyChangeMask, &ev);
+    while (ev.xproperty.atom != m_timeProperty);
+    return ev.xproperty.time;
+}
+
 bool X11ClipboardOwner::own(const ClipboardSnapshot& content)
 {
+    if (content.entries.isEmpty() && content.offered.isEmpty()) {
+        // The clipboard held nothing: it is to hold nothing again, not an empty text of ours.
+        m_content = {};
+        m_contentTargets.clear();
+        XSetSelectionOwner(m_dpy, m_clipboard, None, serverTime());
+        m_owning = false;
+        return XGetSelectionOwner(m_dpy, m_clipboard) == None;
+    }
     m_content = content;
     m_contentTargets.clear();
     for (const ClipboardSnapshot::Entry& entry : std::as_const(m_content.entries))
         m_contentTargets.append(atom(entry.target));
-    XSetSelectionOwner(m_dpy, m_clipboard, m_window, CurrentTime);
+    // A time of the server's own, later than any claim so far, so the claim wins as
+    // CurrentTime would, and TIMESTAMP has an honest answer.
+    m_ownedAt = serverTime();
+    XSetSelectionOwner(m_dpy, m_clipboard, m_window, m_ownedAt);
     m_owning = XGetSelectionOwner(m_dpy, m_clipboard) == m_window;
     return m_owning;
 }
@@ -109,11 +136,24 @@ void X11ClipboardOwner::handle(const XEvent& ev)
 bool X11ClipboardOwner::serve(unsigned long requestor, unsigned long target, unsigned long property)
 {
     if (target == m_targets) {
-        QList<Atom> targets = {m_targets, m_multiple};
-        for (const unsigned long t : std::as_const(m_contentTargets))
-            targets.append(t);
+        // The list the copy's owner gave, as it gave it; a text of ours lists its forms.
+        QList<Atom> targets;
+        if (!m_content.offered.isEmpty()) {
+            for (const QByteArray& name : std::as_const(m_content.offered))
+                targets.append(atom(name));
+        } else {
+            targets = {m_targets, m_multiple, m_timestamp};
+            for (const unsigned long t : std::as_const(m_contentTargets))
+                targets.append(t);
+        }
         XChangeProperty(m_dpy, requestor, property, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(targets.constData()), int(targets.size()));
+        return true;
+    }
+    if (target == m_timestamp) {
+        const long time = long(m_ownedAt);
+        XChangeProperty(m_dpy, requestor, property, XA_INTEGER, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&time), 1);
         return true;
     }
     const qsizetype index = m_contentTargets.indexOf(target);

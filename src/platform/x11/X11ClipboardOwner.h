@@ -32,9 +32,14 @@ public:
 
     // Takes the clipboard with this text; false when the server did not give it to us.
     bool own(const QString& text) { return own(ClipboardSnapshot::fromText(text)); }
-    // Takes the clipboard with every target of the snapshot.
+    // Takes the clipboard with every target of the snapshot. An empty snapshot (a clipboard
+    // that held nothing) leaves the clipboard with no owner at all.
     bool own(const ClipboardSnapshot& content);
     bool owning() const { return m_owning; }
+    // What we offer while owning().
+    const ClipboardSnapshot& content() const { return m_content; }
+    // A transfer in pieces is still under way.
+    bool busy() const { return !m_transfers.isEmpty(); }
     // Answers a SelectionRequest, notes a SelectionClear, and goes on with a transfer in
     // pieces on the PropertyNotify that asks for the next one.
     void handle(const _XEvent& event);
@@ -60,13 +65,20 @@ private:
     bool serve(unsigned long requestor, unsigned long target, unsigned long property);
     void serveMultiple(unsigned long requestor, unsigned long property);
     void sendPiece(Transfer& transfer);
+public:
+    // Forgets transfers whose requestor stopped taking pieces (also done by handle()).
     void dropStalledTransfers();
+
+private:
     unsigned long atom(const QByteArray& name);
+    unsigned long serverTime();
 
     _XDisplay* m_dpy;
     unsigned long m_window = 0;
-    unsigned long m_clipboard = 0, m_targets = 0, m_multiple = 0, m_incr = 0, m_atomPair = 0;
+    unsigned long m_clipboard = 0, m_targets = 0, m_multiple = 0, m_incr = 0, m_atomPair = 0, m_timestamp = 0;
+    unsigned long m_timeProperty = 0;
     bool m_owning = false;
+    unsigned long m_ownedAt = 0; // server time of our claim, the answer to TIMESTAMP
     ClipboardSnapshot m_content;
     QList<unsigned long> m_contentTargets; // atoms of m_content's entries, in order
     QList<Transfer> m_transfers;

@@ -1,14 +1,17 @@
 #include "platform/x11/X11ClipboardWatcher.h"
 
 #include "platform/ClipboardCache.h"
+#include "platform/x11/X11Process.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <climits>
@@ -22,7 +25,16 @@ namespace zarvik {
 
 namespace {
 using Clock = std::chrono::steady_clock;
-constexpr int kPropertySlots = 4;
+// Receiving properties, in turn. A property whose piecewise transfer we gave up on is not used
+// again until that transfer has ended.
+constexpr int kPropertySlots = 8;
+// The longest text the reader takes in for the lookups (bytes, as the owner sends it). A
+// longer text is never held: the cache gets Platform::longText() in its place.
+constexpr qsizetype kMaxTextBytes = 4 * Platform::kLongTextChars;
+// A TARGETS list longer than this is no list of formats.
+constexpr qsizetype kMaxTargetListBytes = 64 * 1024;
+// How long an abandoned piecewise transfer is led on to its end before we stop caring.
+constexpr auto kDrainPatience = std::chrono::seconds(30);
 
 qsizetype itemBytes(int format)
 {
@@ -37,6 +49,7 @@ struct X11ClipboardWatcher::Worker {
     Display* dpy = nullptr;
     Window window = 0;
     int fixesEventBase = 0;
+    bool xres = false;
     int wakeFd = -1;
     std::atomic<bool> stopping{false};
     std::thread thread;
@@ -45,13 +58,16 @@ struct X11ClipboardWatcher::Worker {
     Atom primary = XA_PRIMARY;
     Atom incr = 0;
     Atom targetsAtom = 0;
-    // Text forms asked in turn until the owner gives one: UTF8_STRING (every current
-    // toolkit), Latin-1 STRING, then TEXT (whose answer is used only if it is one of those).
+    // Text forms in order of preference: UTF8_STRING (every current toolkit), Latin-1
+    // STRING, then TEXT (whose answer is used only if it is one of those).
     Atom textTargets[3] = {0, XA_STRING, 0};
     // Each fetch receives into a fresh property so a late answer to an abandoned request
     // cannot be mistaken for the current one.
     Atom properties[kPropertySlots] = {};
     int nextProperty = 0;
+    // Piecewise transfers we no longer want, led on to their end (each piece deleted unread)
+    // so that their owner is not left waiting for us: property -> when we stop.
+    QHash<Atom, Clock::time_point> drains;
 
     // What a fetch is for: the clipboard's text after an owner change, the PRIMARY text, or
     // a step of a snapshot (the list of targets, then one target after the other).
@@ -61,6 +77,8 @@ struct X11ClipboardWatcher::Worker {
         Job job = Job::Text;
         Atom selection = 0;
         ClipboardCache::Ticket ticket = 0;
+        qint64 process = 0;      // the owner's process (a Text fetch)
+        bool listAsked = false;  // a Text fetch asks TARGETS first
         int textTarget = 0;
         Atom target = 0;
         Atom property = 0;
@@ -85,6 +103,8 @@ struct X11ClipboardWatcher::Worker {
         qsizetype next = 0;
         ClipboardSnapshot content;
         Clock::time_point deadline;
+        // The owner changed or went away: read again from the start, within the same time.
+        bool restart = false;
     } snap;
     TextDone primaryDone;
 
@@ -128,6 +148,7 @@ struct X11ClipboardWatcher::Worker {
         }
         int major = 5, minor = 0;
         XFixesQueryVersion(dpy, &major, &minor);
+        xres = x11HasClientIds(dpy);
         wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         if (wakeFd < 0) {
             if (error)
@@ -195,13 +216,16 @@ struct X11ClipboardWatcher::Worker {
                 until(fetch.deadline);
             if (snap.active)
                 until(snap.deadline);
+            for (auto it = drains.cbegin(); it != drains.cend(); ++it)
+                until(it.value());
             pollfd fds[2] = {{xfd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
             ::poll(fds, 2, waitMs);
             const auto after = Clock::now();
             if (fetch.active && after >= fetch.deadline)
                 complete(false); // the owner did not answer in time
             if (snap.active && after >= snap.deadline)
-                finishSnapshot(ClipboardSave::Saved); // what was read in time is kept
+                finishSnapshot(ClipboardSave::Incomplete);
+            drains.removeIf([after](const auto& it) { return after >= it.value(); });
         }
     }
 
@@ -209,7 +233,11 @@ struct X11ClipboardWatcher::Worker {
     // clipboardText() must follow the clipboard.
     void schedule()
     {
-        if (fetch.active && !(fetch.job == Job::Text && fetchWanted))
+        if (fetch.active && fetch.job == Job::Text && fetchWanted) {
+            // The owner this text was asked of has been replaced: its text is stale.
+            abandonFetch();
+        }
+        if (fetch.active)
             return;
         if (fetchWanted) {
             fetchWanted = false;
@@ -229,15 +257,12 @@ struct X11ClipboardWatcher::Worker {
         }
         if (snapshot) {
             if (snap.active)
-                finishSnapshot(ClipboardSave::Saved);
+                finishSnapshot(ClipboardSave::Incomplete);
             snap = Snapshot();
             snap.active = true;
             snap.done = std::move(snapshot);
             snap.deadline = Clock::now() + std::chrono::milliseconds(kSnapshotBudgetMs);
-            if (XGetSelectionOwner(dpy, clipboard) == None)
-                finishSnapshot(ClipboardSave::Saved);
-            else
-                begin(Job::Targets, clipboard, targetsAtom);
+            startSnapshot();
             return;
         }
         if (primaryText) {
@@ -249,8 +274,26 @@ struct X11ClipboardWatcher::Worker {
             begin(Job::Primary, primary, textTargets[0]);
             return;
         }
-        if (snap.active)
-            nextEntry();
+        if (snap.active) {
+            if (snap.restart)
+                startSnapshot();
+            else
+                nextEntry();
+        }
+    }
+
+    // Reads the clipboard from the start: its list of targets, then each target.
+    void startSnapshot()
+    {
+        snap.restart = false;
+        snap.targets.clear();
+        snap.names.clear();
+        snap.next = 0;
+        snap.content = {};
+        if (XGetSelectionOwner(dpy, clipboard) == None)
+            finishSnapshot(ClipboardSave::Saved); // an empty clipboard, kept as empty
+        else
+            begin(Job::Targets, clipboard, targetsAtom);
     }
 
     void handle(XEvent& ev)
@@ -259,19 +302,14 @@ struct X11ClipboardWatcher::Worker {
             const auto* e = reinterpret_cast<XFixesSelectionNotifyEvent*>(&ev);
             if (e->selection != clipboard)
                 return;
-            if (e->subtype == XFixesSetSelectionOwnerNotify) {
-                fetchWanted = true;
-                // The rest would come from another owner: the snapshot ends with what it has.
-                if (snap.active)
-                    finishSnapshot(ClipboardSave::Saved);
-            } else if (fetch.active && fetch.selection == clipboard) {
-                // The owner quit or lost its window. Its text is gone from the server, but the
-                // program treats the clipboard like a desktop clipboard whose text outlives the
-                // program that copied it: the last text stays, so closing a program does not
-                // look like a new (empty) copy. A fetch from that owner can only fail now.
-                fetch.active = false;
-                if (snap.active)
-                    finishSnapshot(ClipboardSave::Saved);
+            // A new owner, or the owner quit or lost its window (the clipboard is then
+            // empty): the text is read again, and a snapshot under way starts afresh, since
+            // what it has read so far is no longer what the clipboard holds.
+            fetchWanted = true;
+            if (snap.active) {
+                snap.restart = true;
+                if (fetch.active && (fetch.job == Job::Targets || fetch.job == Job::Entry))
+                    abandonFetch();
             }
             return;
         }
@@ -290,13 +328,30 @@ struct X11ClipboardWatcher::Worker {
     void startText()
     {
         const ClipboardCache::Ticket ticket = cache.beginFetch();
-        if (XGetSelectionOwner(dpy, clipboard) == None) {
-            fetch = Fetch();
-            cache.publish(ticket, QString());
+        const Window owner = XGetSelectionOwner(dpy, clipboard);
+        if (owner == None) {
+            cache.publish(ticket, QString(), 0);
             return;
         }
-        begin(Job::Text, clipboard, textTargets[0]);
+        begin(Job::Text, clipboard, targetsAtom);
+        fetch.listAsked = true;
         fetch.ticket = ticket;
+        fetch.process = xres ? x11ClientProcess(dpy, owner) : 0;
+    }
+
+    Atom freeProperty()
+    {
+        for (int i = 0; i < kPropertySlots; ++i) {
+            const Atom candidate = properties[nextProperty];
+            nextProperty = (nextProperty + 1) % kPropertySlots;
+            if (!drains.contains(candidate))
+                return candidate;
+        }
+        // Every slot is busy leading a transfer to its end: the oldest goes first.
+        const Atom oldest = properties[nextProperty];
+        drains.remove(oldest);
+        nextProperty = (nextProperty + 1) % kPropertySlots;
+        return oldest;
     }
 
     void begin(Job job, Atom selection, Atom target)
@@ -305,8 +360,7 @@ struct X11ClipboardWatcher::Worker {
         fetch.active = true;
         fetch.job = job;
         fetch.selection = selection;
-        fetch.property = properties[nextProperty];
-        nextProperty = (nextProperty + 1) % kPropertySlots;
+        fetch.property = freeProperty();
         ask(target);
     }
 
@@ -325,23 +379,78 @@ struct X11ClipboardWatcher::Worker {
 
     bool isTextJob() const { return fetch.job == Job::Text || fetch.job == Job::Primary; }
 
+    // Most bytes the current fetch may bring.
+    qint64 fetchLimit() const
+    {
+        switch (fetch.job) {
+        case Job::Text:
+        case Job::Primary:
+            return fetch.target == targetsAtom ? kMaxTargetListBytes : kMaxTextBytes;
+        case Job::Targets:
+            return kMaxTargetListBytes;
+        case Job::Entry:
+            return ClipboardSnapshot::kMaxBytes - snap.content.totalBytes();
+        }
+        return 0;
+    }
+
+    // The fetch is given up; a piecewise transfer under way is led on to its end.
+    void abandonFetch()
+    {
+        if (!fetch.active)
+            return;
+        if (fetch.incremental)
+            drains.insert(fetch.property, Clock::now() + kDrainPatience);
+        fetch.active = false;
+    }
+
+    // The fetch brought more than it may: what it stands for is answered now, and the rest
+    // of the transfer is not read.
+    void overLimit()
+    {
+        const Job job = fetch.job;
+        abandonFetch();
+        switch (job) {
+        case Job::Text:
+            cache.publish(fetch.ticket, Platform::longText(), fetch.process);
+            break;
+        case Job::Primary:
+            deliverPrimary(QString()); // a selection that long is no word to capture
+            break;
+        case Job::Targets:
+            finishSnapshot(ClipboardSave::Incomplete);
+            break;
+        case Job::Entry:
+            finishSnapshot(ClipboardSave::TooLarge);
+            break;
+        }
+    }
+
     void onSelectionNotify(const XSelectionEvent& e)
     {
         if (!fetch.active || fetch.incremental || e.requestor != window || e.selection != fetch.selection
             || e.target != fetch.target)
             return;
         if (e.property == None) {
-            // Refused: a text job tries the next text form; otherwise the target is skipped.
-            if (isTextJob() && ++fetch.textTarget < int(std::size(textTargets)))
-                ask(textTargets[fetch.textTarget]);
-            else
-                complete(false);
+            refused();
             return;
         }
         if (e.property != fetch.property)
             return;
+        // The size first, without the data: a text too long to look up is never read.
         Atom type = 0;
         int format = 0;
+        qint64 bytes = 0;
+        if (!peekProperty(fetch.property, type, format, bytes)) {
+            complete(false);
+            return;
+        }
+        if (type != incr && bytes > fetchLimit()) {
+            XDeleteProperty(dpy, window, fetch.property);
+            XFlush(dpy);
+            overLimit();
+            return;
+        }
         QByteArray chunk;
         if (!takeProperty(type, format, chunk)) {
             complete(false);
@@ -350,16 +459,13 @@ struct X11ClipboardWatcher::Worker {
         if (type == incr) {
             // The owner sends the data in pieces, each one after we delete the previous. It
             // announces (a lower bound of) the size first.
-            if (fetch.job == Job::Entry && chunk.size() >= qsizetype(sizeof(long))) {
-                const long announced = *reinterpret_cast<const long*>(chunk.constData());
-                if (snap.content.totalBytes() + announced > ClipboardSnapshot::kMaxBytes) {
-                    fetch.active = false;
-                    finishSnapshot(ClipboardSave::TooLarge);
-                    return;
-                }
-            }
             fetch.incremental = true;
             fetch.deadline = Clock::now() + timeout;
+            if (chunk.size() >= qsizetype(sizeof(long))) {
+                const long announced = *reinterpret_cast<const long*>(chunk.constData());
+                if (announced > fetchLimit())
+                    overLimit();
+            }
             return;
         }
         fetch.type = type;
@@ -368,30 +474,85 @@ struct X11ClipboardWatcher::Worker {
         complete(true);
     }
 
+    // The owner refused the target.
+    void refused()
+    {
+        if (fetch.job == Job::Text && fetch.target == targetsAtom) {
+            // An owner without a list of targets may still give text when asked for it.
+            ask(textTargets[0]);
+        } else if (isTextJob() && fetch.target != targetsAtom && ++fetch.textTarget < int(std::size(textTargets))) {
+            ask(textTargets[fetch.textTarget]);
+        } else if (fetch.job == Job::Entry) {
+            // A target the owner lists but will not give: the clipboard put back lists it and
+            // refuses it as well.
+            fetch.active = false;
+        } else {
+            complete(false);
+        }
+    }
+
     void onPropertyNotify(const XPropertyEvent& e)
     {
-        if (!fetch.active || !fetch.incremental || e.window != window || e.atom != fetch.property
-            || e.state != PropertyNewValue)
+        if (e.window != window || e.state != PropertyNewValue)
             return;
+        const bool current = fetch.active && e.atom == fetch.property;
+        if (current && fetch.incremental) {
+            Atom type = 0;
+            int format = 0;
+            QByteArray chunk;
+            if (!takeProperty(type, format, chunk)) {
+                complete(false);
+                return;
+            }
+            if (chunk.isEmpty()) {
+                complete(true);
+                return;
+            }
+            fetch.type = type;
+            fetch.format = format;
+            fetch.data += chunk;
+            fetch.deadline = Clock::now() + timeout;
+            if (fetch.data.size() > fetchLimit()) {
+                fetch.data.clear();
+                overLimit();
+            }
+            return;
+        }
+        if (current)
+            return; // the first answer, read when its SelectionNotify comes
+        if (!std::count(std::begin(properties), std::end(properties), e.atom))
+            return;
+        // A piece of a transfer we gave up on, or a late answer to an abandoned request: the
+        // property is deleted unread (which asks a piecewise owner for its next piece) until
+        // the empty piece that ends the transfer.
         Atom type = 0;
         int format = 0;
-        QByteArray chunk;
-        if (!takeProperty(type, format, chunk)) {
-            complete(false);
+        qint64 bytes = 0;
+        if (!peekProperty(e.atom, type, format, bytes))
             return;
-        }
-        if (chunk.isEmpty()) {
-            complete(true);
-            return;
-        }
-        fetch.type = type;
-        fetch.format = format;
-        fetch.data += chunk;
-        fetch.deadline = Clock::now() + timeout;
-        if (fetch.job == Job::Entry && snap.content.totalBytes() + fetch.data.size() > ClipboardSnapshot::kMaxBytes) {
-            fetch.active = false;
-            finishSnapshot(ClipboardSave::TooLarge);
-        }
+        XDeleteProperty(dpy, window, e.atom);
+        XFlush(dpy);
+        if (type == incr)
+            drains.insert(e.atom, Clock::now() + kDrainPatience);
+        else if (drains.contains(e.atom) && bytes == 0)
+            drains.remove(e.atom);
+        else if (drains.contains(e.atom))
+            drains[e.atom] = Clock::now() + kDrainPatience;
+    }
+
+    // Type, format and size in bytes of one of our properties, without its data.
+    bool peekProperty(Atom property, Atom& type, int& format, qint64& bytes)
+    {
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(dpy, window, property, 0, 0, False, AnyPropertyType, &type, &format, &items, &after,
+                               &data)
+            != Success)
+            return false;
+        if (data)
+            XFree(data);
+        bytes = qint64(after);
+        return true;
     }
 
     // Reads and deletes our property (deleting it asks an incremental owner for more). The
@@ -426,14 +587,41 @@ struct X11ClipboardWatcher::Worker {
         return QString(); // compound text or something else that is not plain text
     }
 
+    // The text form to ask for, from the owner's list of targets; 0 when it offers none.
+    Atom textTargetFromList() const
+    {
+        if (fetch.format != 32)
+            return textTargets[0];
+        const auto* atoms = reinterpret_cast<const Atom*>(fetch.data.constData());
+        const qsizetype count = fetch.data.size() / qsizetype(sizeof(Atom));
+        for (const Atom wanted : textTargets) {
+            for (qsizetype i = 0; i < count; ++i) {
+                if (atoms[i] == wanted)
+                    return wanted;
+            }
+        }
+        return 0;
+    }
+
     void complete(bool ok)
     {
         if (!fetch.active)
             return;
+        if (fetch.job == Job::Text && fetch.target == targetsAtom) {
+            // The list of targets: ask for the best text form it offers, or for none.
+            const Atom target = ok ? textTargetFromList() : textTargets[0];
+            if (target != 0) {
+                fetch.textTarget = int(std::find(std::begin(textTargets), std::end(textTargets), target)
+                                       - std::begin(textTargets));
+                ask(target);
+                return;
+            }
+            ok = false; // no text at all: a picture or something else
+        }
         fetch.active = false;
         switch (fetch.job) {
         case Job::Text:
-            cache.publish(fetch.ticket, ok ? decodeText() : QString());
+            cache.publish(fetch.ticket, ok ? decodeText() : QString(), fetch.process);
             break;
         case Job::Primary:
             deliverPrimary(ok ? decodeText() : QString());
@@ -441,11 +629,17 @@ struct X11ClipboardWatcher::Worker {
         case Job::Targets:
             if (ok && fetch.format == 32)
                 takeTargetList();
+            else
+                listTextTargets(); // an owner without a list: its text forms are asked for
             if (snap.targets.isEmpty())
                 finishSnapshot(ClipboardSave::Saved);
             break;
         case Job::Entry:
-            if (ok && snap.active && snap.next > 0) {
+            if (!ok) {
+                // An owner that stops answering half-way leaves nothing we could put back
+                // whole.
+                finishSnapshot(ClipboardSave::Incomplete);
+            } else if (snap.active && snap.next > 0) {
                 char* typeName = XGetAtomName(dpy, fetch.type);
                 ClipboardSnapshot::Entry entry;
                 entry.target = snap.names.at(snap.next - 1);
@@ -462,13 +656,25 @@ struct X11ClipboardWatcher::Worker {
         }
     }
 
+    void listTextTargets()
+    {
+        for (const Atom target : textTargets) {
+            char* name = XGetAtomName(dpy, target);
+            if (!name)
+                continue;
+            snap.targets.append(target);
+            snap.names.append(QByteArray(name));
+            XFree(name);
+        }
+    }
+
     void takeTargetList()
     {
         const auto* atoms = reinterpret_cast<const Atom*>(fetch.data.constData());
         const qsizetype count = fetch.data.size() / qsizetype(sizeof(Atom));
         QList<Atom> listed;
         for (qsizetype i = 0; i < count; ++i) {
-            if (atoms[i] != None && !listed.contains(atoms[i]))
+            if (atoms[i] != None)
                 listed.append(atoms[i]);
         }
         if (listed.isEmpty())
@@ -481,7 +687,8 @@ struct X11ClipboardWatcher::Worker {
                 continue;
             const QByteArray name(names[i]);
             XFree(names[i]);
-            if (ClipboardSnapshot::isMetaTarget(name))
+            snap.content.offered.append(name);
+            if (ClipboardSnapshot::isMetaTarget(name) || snap.targets.contains(listed[i]))
                 continue;
             snap.targets.append(listed[i]);
             snap.names.append(name);
@@ -503,9 +710,9 @@ struct X11ClipboardWatcher::Worker {
         if (!snap.active)
             return;
         if (fetch.active && (fetch.job == Job::Targets || fetch.job == Job::Entry))
-            fetch.active = false;
+            abandonFetch();
         snap.active = false;
-        if (result == ClipboardSave::TooLarge)
+        if (result != ClipboardSave::Saved)
             snap.content = {};
         if (snap.done)
             snap.done(result, snap.content);

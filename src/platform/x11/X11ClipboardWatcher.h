@@ -13,8 +13,9 @@ namespace zarvik {
 class ClipboardCache;
 
 // Keeps a ClipboardCache filled with the CLIPBOARD text from a thread of its own, with its
-// own display connection: whenever the selection owner changes it asks the owner for the
-// text and publishes the answer. On request it also reads the whole clipboard (every target)
+// own display connection: whenever the selection owner changes it asks the owner for its
+// targets and then for the text, when the owner offers text short enough to look up, and
+// publishes the answer with the owner's process. On request it also reads the whole clipboard (every target)
 // or the PRIMARY selection's text. An owner that never answers costs that thread a timeout;
 // the interface thread never waits for it.
 class X11ClipboardWatcher final {
@@ -35,7 +36,8 @@ public:
     // Reads the text of the PRIMARY selection ("" when there is none or it is not text).
     void requestPrimaryText(TextDone done);
 
-    // How long a whole snapshot may take before it ends with what it has read.
+    // How long a whole snapshot may take; one that has not read everything by then keeps
+    // nothing (Incomplete), since a part put back would be a damaged clipboard.
     static constexpr int kSnapshotBudgetMs = 3000;
 
 private:

@@ -7,6 +7,8 @@
 #include "platform/ProcFs.h"
 #include "platform/x11/X11ClipboardOwner.h"
 #include "platform/x11/X11ClipboardWatcher.h"
+#include "platform/x11/X11ConnectionLoss.h"
+#include "platform/x11/X11Process.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -22,13 +24,19 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XRes.h>
+#include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <chrono>
-#include <mutex>
+#include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <mutex>
+#include <poll.h>
+#include <spawn.h>
 #include <thread>
+#include <unistd.h>
 
 namespace zarvik {
 
@@ -56,6 +64,25 @@ constexpr auto kFocusPollInterval = std::chrono::milliseconds(50);
 constexpr int kKeyHoldMs = 15;
 // How long the exit waits for a clipboard manager to take our clipboard.
 constexpr int kHandOverMs = 2000;
+// How long the exit waits for the keeper it leaves behind to take our clipboard.
+constexpr int kKeeperTakeOverMs = 3000;
+
+// The text a clipboard offers, as clipboardText() answers it.
+QString textOf(const ClipboardSnapshot& content)
+{
+    for (const char* target : {"UTF8_STRING", "STRING", "TEXT"}) {
+        const ClipboardSnapshot::Entry* entry = content.find(QByteArray(target));
+        if (!entry || entry->format != 8)
+            continue;
+        if (entry->data.size() > 4 * Platform::kLongTextChars)
+            return Platform::longText();
+        QByteArray bytes = entry->data;
+        while (bytes.endsWith('\0'))
+            bytes.chop(1);
+        return entry->type == "STRING" ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -84,6 +111,15 @@ struct X11Platform::Impl {
     std::function<void()> pressed;
     unsigned char pointerMap[256] = {};
     int pointerMapLength = 0;
+
+    // Caps Lock as the server reports its changes: the lock state, whether the key holds the
+    // Lock modifier down, the lock state from just before the latest press, and the lock
+    // state to put back once the key is released (-1: none).
+    int xkbEventBase = -1;
+    bool lockNow = false;
+    bool capsHeld = false;
+    bool lockBeforePress = false;
+    int lockAfterRelease = -1;
 
     KeyCode capsKey = 0, ctrlLeftKey = 0, ctrlRightKey = 0, insertKey = 0;
     bool keysHeld = false;
@@ -118,13 +154,63 @@ struct X11Platform::Impl {
         // Never leave a key held down on the user's keyboard.
         if (keysHeld)
             releaseCopyKeys();
-        // What we put on the clipboard goes with us unless a clipboard manager keeps it.
-        if (clipboardOwner)
-            clipboardOwner->handOver(kHandOverMs);
+        // What we hold on the clipboard is the user's (their copy put back after a capture):
+        // it outlives us, kept by a clipboard manager or, without one, by a keeper of ours.
+        if (clipboardOwner && clipboardOwner->owning() && !clipboardOwner->handOver(kHandOverMs))
+            leaveKeeper();
         notifier.reset();
         clipboardOwner.reset();
         if (dpy)
             XCloseDisplay(dpy);
+    }
+
+    // Starts this program again as a keeper of the clipboard we hold (see
+    // runClipboardKeeper) and waits until it has taken the clipboard from us.
+    void leaveKeeper()
+    {
+        const QByteArray bytes = clipboardOwner->content().serialize();
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        // A session of its own: the end of ours (a logout's hang-up) is not its end.
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+        // The program itself, even when an update has replaced its file meanwhile; named as
+        // the program, so that it shows as such in a list of processes.
+        char path[] = "/proc/self/exe";
+        QByteArray name = QCoreApplication::applicationFilePath().toLocal8Bit();
+        char keep[] = "--keep-clipboard";
+        char* argv[] = {name.data(), keep, nullptr};
+        pid_t pid = 0;
+        const int spawned = posix_spawn(&pid, path, &actions, &attributes, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        ::close(fds[0]);
+        if (spawned != 0) {
+            ::close(fds[1]);
+            return;
+        }
+        // A keeper that dies early must not take us with it.
+        std::signal(SIGPIPE, SIG_IGN);
+        qsizetype written = 0;
+        while (written < bytes.size()) {
+            const auto n = ::write(fds[1], bytes.constData() + written, size_t(bytes.size() - written));
+            if (n <= 0)
+                break;
+            written += n;
+        }
+        ::close(fds[1]);
+        // Served meanwhile: the keeper may ask nothing of us, but others may.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kKeeperTakeOverMs);
+        while (clipboardOwner->owning() && std::chrono::steady_clock::now() < deadline) {
+            pump();
+            pollfd fd = {ConnectionNumber(dpy), POLLIN, 0};
+            ::poll(&fd, 1, 50);
+        }
     }
 
     bool open(QString* error)
@@ -136,17 +222,19 @@ struct X11Platform::Impl {
                 *error = QStringLiteral("cannot open X display %1").arg(qEnvironmentVariable("DISPLAY"));
             return false;
         }
+        // From here on the toolkit's connection and ours are both open: losing the server ends
+        // the process once.
+        endProcessOnceOnConnectionLoss();
         root = DefaultRootWindow(dpy);
         netActiveWindow = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
         netSupported = XInternAtom(dpy, "_NET_SUPPORTED", False);
         netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
         clipboardOwner = std::make_unique<X11ClipboardOwner>(dpy);
 
-        int event = 0, err = 0, major = 0, minor = 0;
-        xres = XResQueryExtension(dpy, &event, &err) && XResQueryVersion(dpy, &major, &minor)
-               && (major > 1 || (major == 1 && minor >= 2));
+        xres = x11HasClientIds(dpy);
 
         XSelectInput(dpy, root, PropertyChangeMask);
+        followCapsLock();
         readKeycodes();
         readPointerMap();
         selectRawButtons();
@@ -166,6 +254,46 @@ struct X11Platform::Impl {
         // moment to bring it, so it does not arrive a tick later looking like a fresh copy.
         clipboard.waitForFirst(1200);
         return true;
+    }
+
+    void followCapsLock()
+    {
+        int opcode = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
+        int eventBase = 0;
+        if (!XkbQueryExtension(dpy, &opcode, &eventBase, &error, &major, &minor))
+            return;
+        const unsigned int changes = XkbModifierLockMask | XkbModifierBaseMask;
+        if (!XkbSelectEventDetails(dpy, XkbUseCoreKbd, XkbStateNotify, changes, changes))
+            return;
+        XkbStateRec state{};
+        if (XkbGetState(dpy, XkbUseCoreKbd, &state) != Success)
+            return;
+        lockNow = lockBeforePress = (state.locked_mods & LockMask) != 0;
+        capsHeld = (state.base_mods & LockMask) != 0;
+        xkbEventBase = eventBase;
+    }
+
+    // A press of Caps Lock locks the modifier at once when it was not locked, and unlocks it
+    // only at the release when it was: what the press did shows in full only at the release.
+    void onKeyboardState(bool held, bool locked)
+    {
+        if (held && !capsHeld)
+            lockBeforePress = lockNow;
+        const bool released = capsHeld && !held;
+        capsHeld = held;
+        lockNow = locked;
+        if (released && lockAfterRelease >= 0) {
+            const bool wanted = lockAfterRelease == 1;
+            lockAfterRelease = -1;
+            if (lockNow != wanted)
+                setLock(wanted);
+        }
+    }
+
+    void setLock(bool on)
+    {
+        XkbLockModifiers(dpy, XkbUseCoreKbd, LockMask, on ? LockMask : 0);
+        XFlush(dpy);
     }
 
     void selectRawButtons()
@@ -250,6 +378,12 @@ struct X11Platform::Impl {
 
     void handle(XEvent& ev)
     {
+        if (xkbEventBase >= 0 && ev.type == xkbEventBase) {
+            const auto* xkb = reinterpret_cast<const XkbEvent*>(&ev);
+            if (xkb->any.xkb_type == XkbStateNotify)
+                onKeyboardState((xkb->state.base_mods & LockMask) != 0, (xkb->state.locked_mods & LockMask) != 0);
+            return;
+        }
         switch (ev.type) {
         case PropertyNotify:
             if (ev.xproperty.window == root) {
@@ -380,18 +514,7 @@ struct X11Platform::Impl {
     qint64 pidOf(Window window)
     {
         if (xres) {
-            XResClientIdSpec client;
-            client.client = window;
-            client.mask = XRES_CLIENT_ID_PID_MASK;
-            long count = 0;
-            XResClientIdValue* ids = nullptr;
-            qint64 pid = -1;
-            if (XResQueryClientIds(dpy, 1, &client, &count, &ids) == Success) {
-                for (long i = 0; i < count && pid <= 0; ++i)
-                    pid = XResGetClientPid(&ids[i]);
-                XResClientIdsDestroy(count, ids);
-            }
-            if (pid > 0)
+            if (const qint64 pid = x11ClientProcess(dpy, window))
                 return pid;
         }
         // Remote or sandboxed clients have no pid the server knows; trust the window's word.
@@ -592,7 +715,7 @@ void X11Platform::writeClipboardText(const QString& text)
     // cache holds what we wrote.
     d->pump();
     d->clipboardOwner->own(text);
-    d->clipboard.writeLocal(text);
+    d->clipboard.writeLocal(text, QCoreApplication::applicationPid());
     d->afterRoundTrip();
 }
 
@@ -702,18 +825,20 @@ ClipboardSave X11Platform::clipboardSaveState()
 void X11Platform::restoreClipboard(const QString& text)
 {
     ClipboardSnapshot content;
+    bool saved = false;
     {
         std::lock_guard lock(d->saveMutex);
-        if (d->saveState == ClipboardSave::Saved)
+        saved = d->saveState == ClipboardSave::Saved;
+        if (saved)
             content = d->saved;
     }
-    // A clipboard that was empty, or whose owner gave nothing in time, has only its text
-    // (probably none) to give back.
-    if (content.entries.isEmpty())
+    // The saved clipboard is put back as it was, an empty one as empty; only without a save
+    // is the text all there is.
+    if (!saved)
         content = ClipboardSnapshot::fromText(text);
     d->pump();
-    d->clipboardOwner->own(content);
-    d->clipboard.writeLocal(text);
+    const bool owned = d->clipboardOwner->own(content);
+    d->clipboard.writeLocal(textOf(content), owned ? QCoreApplication::applicationPid() : 0);
     d->afterRoundTrip();
 }
 
@@ -743,6 +868,37 @@ bool X11Platform::reportsClipboardOwnerChanges()
 bool X11Platform::leftButtonHeld()
 {
     return d->button.physical();
+}
+
+qint64 X11Platform::windowProcess(WindowId window)
+{
+    if (window == 0)
+        return 0;
+    const qint64 pid = d->pidOf(Window(window));
+    d->afterRoundTrip();
+    return pid > 0 ? pid : 0;
+}
+
+qint64 X11Platform::clipboardTextProcess()
+{
+    return d->clipboard.process();
+}
+
+void X11Platform::undoCapsLockPress()
+{
+    if (d->xkbEventBase < 0)
+        return;
+    // A round trip, so that the lock changes made before now have all been seen.
+    XkbStateRec state{};
+    XkbGetState(d->dpy, XkbUseCoreKbd, &state);
+    d->pump();
+    const bool wanted = d->lockBeforePress;
+    if (d->lockNow != wanted)
+        d->setLock(wanted);
+    // The release may still undo what was just put back (it unlocks a lock that was on
+    // before the press): it is put back again then.
+    if (d->capsHeld)
+        d->lockAfterRelease = wanted ? 1 : 0;
 }
 
 quint64 X11Platform::requestsSent() const

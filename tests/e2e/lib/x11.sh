@@ -203,3 +203,13 @@ find_panel() {
   done
   return 1
 }
+
+# clipboard_is TEXT: the clipboard's text is TEXT (for zx_wait_for, which runs a command
+# again and again: a $(...) in its arguments would be read once).
+clipboard_is() {
+  [ "$(zx_clipboard_get)" = "$1" ]
+}
+# clipboard_offered: some program owns the clipboard and lists its targets.
+clipboard_offered() {
+  [ -n "$(timeout 5 xclip -o -selection clipboard -t TARGETS 2>/dev/null | head -1)" ]
+}
