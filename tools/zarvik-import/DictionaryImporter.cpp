@@ -114,8 +114,15 @@ ImportReport importDictionary(const QString& input, const QString& output, const
             report.referencesResolved = outcome.resolved;
             report.referencesUnresolved = outcome.unresolved;
         } else {
+            // Entries in a row that share one article (a hostile index may point thousands of
+            // lines at one) share its line rather than read and join it again.
+            ArticleSource::ArticleId lastId{~quint64(0), 0};
+            QString trans;
             for (qsizetype i = 0; i < source->size(); ++i) {
-                const QString trans = cleaner.fullLine(source->word(i), source->article(i));
+                if (source->articleId(i) != lastId || i == 0) {
+                    lastId = source->articleId(i);
+                    trans = cleaner.fullLine(source->word(i), source->article(i));
+                }
                 if (!hasCyrillicLetter(trans))
                     report.addUntranslated(
                         UntranslatedEntry{source->word(i), trans, QStringLiteral("no Russian text in the article")});
