@@ -8,10 +8,12 @@
 #include "dictionary/FoldedKey.h"
 #include "dictionary/LikePattern.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -85,13 +87,20 @@ Corpus& mueller()
         const QString path = kBenchDir + QStringLiteral("/mueller.bdd");
         if (QFileInfo::exists(kMuellerIndex)) {
             importDictionary(kMuellerIndex, path, {});
-            DictionaryReader reader;
-            reader.setDatabaseName(path);
-            reader.prefixSearch(QStringLiteral("*"), 0);
-            for (int i = 0; i < reader.recordCount(); ++i) {
-                reader.setAbsolutePosition(i);
-                corpus.add(reader.field(0), reader.field(1));
+            // Read through the view, as any program may: the reader bounds a statement's time.
+            sqlite3* db = nullptr;
+            sqlite3_stmt* stmt = nullptr;
+            if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+                sqlite3_prepare_v2(db, "SELECT Word, Trans FROM EngRus", -1, &stmt, nullptr) == SQLITE_OK) {
+                auto text = [stmt](int column) {
+                    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                                             sqlite3_column_bytes(stmt, column));
+                };
+                while (sqlite3_step(stmt) == SQLITE_ROW)
+                    corpus.add(text(0), text(1));
             }
+            sqlite3_finalize(stmt);
+            sqlite3_close(db);
             corpus.load(path);
         }
     }
