@@ -1,3 +1,4 @@
+#include "BddWriter.h"
 #include "DictdSource.h"
 #include "DictionaryImporter.h"
 #include "ImportError.h"
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <sqlite3.h>
 #include <zlib.h>
 
 using namespace zarvik;
@@ -92,6 +94,26 @@ struct StarDict {
         return "StarDict's dict ifo file\nversion=3.0.0\nbookname=Test\n" + extra;
     }
 };
+
+// The rows of a statement run on a file, columns joined by "|".
+QStringList query(const QString& path, const char* sql)
+{
+    QStringList rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            QStringList columns;
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+                columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
+            rows << columns.join(QLatin1Char('|'));
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
 
 QStringList rowsOf(const QString& bdd)
 {
@@ -462,6 +484,48 @@ private slots:
         QVERIFY2(reader.field(1).contains(shape.startsWith(QLatin1String("fan-in")) ? QStringLiteral("большой")
                                                                                       : QStringLiteral("длинный")),
                  qPrintable(reader.field(1).left(200)));
+    }
+
+    // Other programs read EngRus (Word, Trans): the headwords as written, in key order, the
+    // rows of one key in source order. The headword is stored beside its key only where its
+    // letter case differs.
+    void fileAsOtherProgramsReadIt()
+    {
+        BddWriter writer(m_out);
+        writer.write({{"set", "набор"}, {"Cat", "кошка"}, {"set", "ставить"}, {"cat", "кот"}, {"Ёж", "hedgehog"}});
+        QCOMPARE(query(m_out, "SELECT Word, Trans FROM EngRus"),
+                 (QStringList{"Cat|кошка", "cat|кот", "set|набор", "set|ставить", "Ёж|hedgehog"}));
+        QCOMPARE(query(m_out, "SELECT Word FROM EngRusKeyed WHERE Word IS NOT NULL"), (QStringList{"Cat", "Ёж"}));
+    }
+
+    // A further table is fed every row as the rows stream by, and built at the end.
+    void furtherTableGetsEveryRow()
+    {
+        struct Lengths final : TableBuilder {
+            void start(sqlite3* db) override
+            {
+                QCOMPARE(sqlite3_exec(db, "CREATE TABLE stage.L (Word TEXT); CREATE TABLE Lengths (Word TEXT, N INTEGER)",
+                                      nullptr, nullptr, nullptr),
+                         SQLITE_OK);
+            }
+            void add(sqlite3* db, const QString& word, const QString& trans) override
+            {
+                const QByteArray sql = "INSERT INTO stage.L VALUES ('" + (word + QLatin1Char(' ') + trans).toUtf8() + "')";
+                QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            }
+            void finish(sqlite3* db) override
+            {
+                QCOMPARE(sqlite3_exec(db, "INSERT INTO Lengths SELECT Word, length(Word) FROM stage.L ORDER BY Word",
+                                      nullptr, nullptr, nullptr),
+                         SQLITE_OK);
+            }
+        } lengths;
+        writeFile(path("t.tsv"), "dog\tсобака\ncat\tкошка\n");
+        ImportOptions options;
+        options.tables = {&lengths};
+        importDictionary(path("t.tsv"), m_out, options);
+        QCOMPARE(query(m_out, "SELECT Word, N FROM Lengths"), (QStringList{"cat кошка|9", "dog собака|10"}));
+        QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.stage")}, QDir::Files), QStringList());
     }
 
     // The tool refuses an output that is its input with a message and exit status 1.
