@@ -30,35 +30,45 @@ fi
 
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/with-x.XXXXXX") || exit 125
 pids=()
+command_pid=""
+
+# Time in microseconds: deadline SECONDS prints the moment that many seconds from now.
+deadline() { echo $((${EPOCHREALTIME/./} + $1 * 1000000)); }
+past() { [ "${EPOCHREALTIME/./}" -ge "$1" ]; }
 
 cleanup() {
-  local pid
+  local pid until
+  # The command runs in a process group of its own: whatever it left behind goes with it.
+  [ -n "$command_pid" ] && kill -- "-$command_pid" 2>/dev/null
   # Newest first: the tray host and the window manager go before their server.
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     pid=${pids[$i]}
     kill "$pid" 2>/dev/null
   done
   for pid in "${pids[@]}"; do
-    for _ in $(seq 50); do
-      kill -0 "$pid" 2>/dev/null || break
+    until=$(deadline 3)
+    while kill -0 "$pid" 2>/dev/null && ! past "$until"; do
       sleep 0.05
     done
     kill -9 "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
+  [ -n "$command_pid" ] && kill -9 -- "-$command_pid" 2>/dev/null
   rm -rf "$workdir"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# Waits up to ~10 s for a condition given as a command.
+# Waits up to 10 s for a condition given as a command (each try bounded to 5 s).
 wait_for() {
-  for _ in $(seq 200); do
-    "$@" >/dev/null 2>&1 && return 0
+  local until
+  until=$(deadline 10)
+  while true; do
+    timeout 5 "$@" >/dev/null 2>&1 && return 0
+    past "$until" && return 1
     sleep 0.05
   done
-  return 1
 }
 
 # --- the X server ---
@@ -112,8 +122,10 @@ if [ "$want_tray" = 1 ]; then
 fi
 
 # --- the command ---
-# In the background so that a TERM from the test driver reaches the traps at once.
-"$@" &
+# In the background so that a TERM from the test driver reaches the traps at once, and in a
+# process group of its own (this shell has no job control, so setsid needs no fork and the
+# pid is the command's) so that the cleanup ends whatever it started.
+setsid "$@" &
 command_pid=$!
 pids+=("$command_pid")
 wait "$command_pid"
@@ -123,7 +135,7 @@ if [ "$status" -ne 0 ]; then
   artifacts=${ZARVIK_ARTIFACTS:-$(cd "$(dirname "$0")/.." && pwd)/build/artifacts}
   mkdir -p "$artifacts" 2>/dev/null
   name=$(basename "$1")-$(date +%Y%m%d-%H%M%S)-$$.png
-  if import -window root "$artifacts/$name" 2>/dev/null; then
+  if timeout 10 import -window root "$artifacts/$name" 2>/dev/null; then
     echo "with-x.sh: screenshot of the failure: $artifacts/$name" >&2
   fi
 fi

@@ -2,6 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/ChmViewerQuery.h"
+#include "app/StartupTrace.h"
 #include "app/TrayCommands.h"
 #include "app/TrayIcon.h"
 #include "app/TrayMenu.h"
@@ -212,27 +213,34 @@ void Form2::Form_Load()
         m_splash->Show();
         m_splashShown = true;
         emit splashShown(*m_splash);
+        startupStep("splash shown");
     }
     // The dictionary beside the program.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
     // The clipboard text to compare with and to put back.
     m_state.oldbuffer = m_platform.clipboardText();
+    startupStep("clipboard read");
     // One yield, so that enabled timers may fire.
     m_platform.processEvents();
+    startupStep("events yielded");
 
     // Each of these steps stands alone: none of them throws, and a picture or setting
     // that cannot be read leaves its own target as it was.
     // A broken skin folder falls back to the built-in skin before anything is dressed.
     testskin(m_settings, m_skins);
+    startupStep("skin checked");
     // Dressing the panel and the dictionary window loads them, hidden.
     applyskin(m_settings, m_skins, form3(), &form1().form());
+    startupStep("panel and dictionary window dressed");
     // The icon in the notification area, with its tip.
     m_trayIcon->Add(QIcon(QPixmap::fromImage(Artwork::icon(32))));
+    startupStep("tray icon added");
     // The splash goes (nothing when it was not shown).
     m_splash.reset();
     // The panel comes up closed at the right screen edge.
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();
+    startupStep("panel shown");
 }
 
 void Form2::Form_Activate()

@@ -34,7 +34,7 @@ frmSplash::frmSplash(Platform& platform, Settings& settings, SkinLoader& skins, 
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Zarvik"));
     setFixedSize(clientSize());
-    m_picture = BuiltInSkin().splash.toImage();
+    m_picture = BuiltInSkin::picture(SkinFile::splash).toImage();
 
     Label2 = placedLabel(this, Vendor::kProductName, {10, 6});
     QFont title;

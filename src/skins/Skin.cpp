@@ -63,8 +63,18 @@ QSize Skin::targetSize(SkinFile file)
     return kFiles[static_cast<size_t>(file)].size;
 }
 
+const QPixmap& Skin::picture(SkinFile file) const
+{
+    if (m_builtIn)
+        return BuiltInSkin::picture(file);
+    return m_pictures[static_cast<size_t>(file)];
+}
+
 bool Skin::isComplete() const
 {
+    // The built-in skin is part of the program: it can be neither missing nor broken.
+    if (m_builtIn)
+        return true;
     for (const QPixmap& picture : m_pictures) {
         if (picture.isNull())
             return false;
@@ -122,16 +132,10 @@ QPixmap SkinLoader::pictureOf(SkinFile file, const QString& path)
 Skin SkinLoader::load(const QString& skinName)
 {
     if (skinName == kBuiltInSkin) {
-        if (!m_builtIn) {
-            const BuiltInSkin builtIn;
-            Skin skin;
-            skin.m_builtIn = true;
-            skin.m_pictures = {builtIn.picpanelleft,     builtIn.picpanelright, builtIn.picdicclose,
-                               builtIn.picdicclosepress, builtIn.splash,        builtIn.picdicback,
-                               builtIn.picpanelback};
-            m_builtIn = skin;
-        }
-        return *m_builtIn;
+        // Its pictures are decoded as they are asked for (see BuiltInSkin).
+        Skin skin;
+        skin.m_builtIn = true;
+        return skin;
     }
     const QString dir = folder(skinName);
     Skin skin;

@@ -84,12 +84,39 @@ private slots:
         }
     }
 
-    void showStepAtTheRightEdge()
+    // The strip stays on the monitor under the pointer. `right` is where its right edge must
+    // stand when it is pushed flush with a monitor's edge, 0 where it stands 16 px right of
+    // the pointer.
+    void showStepOnTheMonitorUnderThePointer_data()
     {
-        PopupStrip& strip = m_form->strip();
-        strip.showStep(QStringLiteral("book - "), QStringLiteral("книга  "), QPoint(1010, 700));
-        QCOMPARE(m_form->x() + m_form->width(), 1024);
-        QCOMPARE(m_form->y(), 700);
+        QTest::addColumn<QList<QRect>>("monitors");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<int>("right");
+        QTest::addColumn<int>("top");
+        // A 1024 x 768 monitor with a taller 1280 x 1024 one right of it.
+        const QList<QRect> two{QRect(0, 0, 1024, 768), QRect(1024, 0, 1280, 1024)};
+        QTest::newRow("one screen, right edge") << QList<QRect>{} << QPoint(1010, 700) << 1024 << 700;
+        QTest::newRow("first monitor, at the edge to the second") << two << QPoint(1010, 300) << 1024 << 300;
+        QTest::newRow("first monitor, below it the screen goes on") << two << QPoint(500, 760) << 0 << 768 - 20;
+        QTest::newRow("second monitor, bottom right corner") << two << QPoint(2290, 1010) << 2304 << 1024 - 20;
+        QTest::newRow("second monitor, lower than the first ends") << two << QPoint(1100, 900) << 0 << 900;
+    }
+    void showStepOnTheMonitorUnderThePointer()
+    {
+        QFETCH(QList<QRect>, monitors);
+        QFETCH(QPoint, pointer);
+        QFETCH(int, right);
+        QFETCH(int, top);
+        if (!monitors.isEmpty())
+            m_platform->setScreenSize(QSize(2304, 1024));
+        m_platform->setMonitors(monitors);
+        m_form->strip().showStep(QStringLiteral("book - "), QStringLiteral("книга  "), pointer);
+        if (right != 0)
+            QCOMPARE(m_form->x() + m_form->width(), right);
+        else
+            QCOMPARE(m_form->x(), pointer.x() + 16);
+        QCOMPARE(m_form->y(), top);
+        QCOMPARE(m_form->height(), 20);
     }
 
     void translationStaysOnOneLine()

@@ -61,7 +61,7 @@ std::vector<int> ReferenceResolver::lookUp(const std::vector<NameRow>& table, si
     std::vector<int> rows;
     auto it = std::lower_bound(table.begin(), table.end(), NameRow{hash, -1});
     for (; it != table.end() && it->hash == hash && rows.size() < kMaxRowsPerHeadword; ++it)
-        if (matches(it->row))
+        if ((rows.empty() || rows.back() != it->row) && matches(it->row)) // a row once, however many names
             rows.push_back(it->row);
     return rows;
 }
@@ -84,6 +84,9 @@ std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
                 if (!letters.isEmpty())
                     m_byLetters.push_back(NameRow{qHash(letters), int(row)});
             }
+        // Sorted by row within a hash: the entries that share their letters ("ha-ha", "haha")
+        // come in the dictionary's order, so that a reference picks the same one on every
+        // import.
         std::sort(m_byLetters.begin(), m_byLetters.end());
     }
     for (const QString& spelling : spellings(target)) {
@@ -139,10 +142,20 @@ std::vector<ReferenceResolver::Place> ReferenceResolver::select(const std::vecto
     if (reference.part > 0) {
         const int n = reference.part;
         const bool parts = std::any_of(all.begin(), all.end(), [](const Place& p) { return p.sense->part > 0; });
-        if (parts)
-            narrow([n](const Place& p) { return p.sense->part == n; });
-        else
+        if (parts) {
+            // Among several entries of the same letters, one without numbered parts is all
+            // its first part ("= ha ha 1": "haha" when "ha-ha" keeps no part 1).
+            const bool numbered = std::any_of(all.begin(), all.end(), [n](const Place& p) { return p.sense->part == n; });
+            if (numbered || n != 1)
+                narrow([n](const Place& p) { return p.sense->part == n; });
+            else
+                narrow([this](const Place& p) {
+                    const std::vector<ArticleSense>& own = p.article->senses;
+                    return std::none_of(own.begin(), own.end(), [](const ArticleSense& s) { return s.part > 0; });
+                });
+        } else {
             narrow([n](const Place& p) { return p.sense->sense == n; });
+        }
     }
     if (reference.sense > 0) {
         const int n = reference.sense;
