@@ -1,3 +1,4 @@
+#include "BddWriter.h"
 #include "DictdSource.h"
 #include "DictionaryImporter.h"
 #include "ImportError.h"
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <sqlite3.h>
 #include <zlib.h>
 
 using namespace zarvik;
@@ -92,6 +94,26 @@ struct StarDict {
         return "StarDict's dict ifo file\nversion=3.0.0\nbookname=Test\n" + extra;
     }
 };
+
+// The rows of a statement run on a file, columns joined by "|".
+QStringList query(const QString& path, const char* sql)
+{
+    QStringList rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            QStringList columns;
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+                columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
+            rows << columns.join(QLatin1Char('|'));
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
 
 QStringList rowsOf(const QString& bdd)
 {
@@ -379,6 +401,149 @@ private slots:
         tool.start(QStringLiteral(ZARVIK_IMPORT_TOOL), {path("t.tsv")});
         QVERIFY(tool.waitForFinished(30000));
         QCOMPARE(tool.exitCode(), 2);
+    }
+
+    // Inputs made to hurt the importer. Each is refused with a clear message (the input and
+    // any existing output left as they were), or imported within its bounds with the cut
+    // counted. The bounds are made small here so that the files stay small.
+    void hostileInputs_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<QString>("refusal"); // empty: imported
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("skipped");
+        QTest::newRow("output is the tab-separated input") << "same-tsv" << "is the input file" << 0 << "";
+        QTest::newRow("output is the dictd data") << "same-dict" << "is the input file" << 0 << "";
+        QTest::newRow("output is a link to the index") << "link-index" << "is the input file" << 0 << "";
+        QTest::newRow("gzip bomb as dictd data") << "bomb" << "inflates to more than 1048576 bytes" << 0 << "";
+        QTest::newRow("20,000 index lines, one big article") << "fan-in" << "" << 20000 << "";
+        QTest::newRow("same, whole articles") << "fan-in-full" << "" << 20000 << "";
+        QTest::newRow("article over the bound") << "long-article" << "" << 2 << "articles cut to their first 65536 bytes";
+        QTest::newRow("20 MB tab-separated line") << "long-line" << "" << 2 << "articles cut to their first 65536 bytes";
+    }
+    void hostileInputs()
+    {
+        QFETCH(QString, shape);
+        QFETCH(QString, refusal);
+        QFETCH(int, rows);
+        QFETCH(QString, skipped);
+        ImportOptions options;
+        options.limits.maxInflatedBytes = 1 << 20;
+        options.limits.maxArticleBytes = 1 << 16;
+        options.full = shape.endsWith(QLatin1String("-full"));
+        QString input = path("h.index");
+        QString output = m_out;
+        Dictd d;
+        d.add(QStringLiteral("cat"), QStringLiteral("cat\n кошка\n"));
+        if (shape == QLatin1String("same-tsv")) {
+            input = output = path("h.tsv");
+            writeFile(input, "cat\tкошка\n");
+        } else if (shape == QLatin1String("same-dict") || shape == QLatin1String("link-index")) {
+            writeFile(path("h.dict"), d.dict);
+            writeFile(input, d.index);
+            output = path("h.dict");
+            if (shape == QLatin1String("link-index")) {
+                output = path("link.bdd");
+                QVERIFY(QFile::link(input, output));
+            }
+        } else if (shape == QLatin1String("bomb")) {
+            d.add(QStringLiteral("bomb"), QString(2 << 20, QLatin1Char('0')));
+            writeGzip(path("h.dict.dz"), d.dict);
+            writeFile(input, d.index);
+        } else if (shape.startsWith(QLatin1String("fan-in"))) {
+            const QByteArray article = "big\n 1) большой\n" + QByteArray(60000, 'x') + '\n';
+            QByteArray index;
+            for (int i = 0; i < rows; ++i)
+                index += "w" + QByteArray::number(i) + "\tA\t" + b64(quint64(article.size())).toLatin1() + '\n';
+            writeFile(path("h.dict"), article);
+            writeFile(input, index);
+        } else if (shape == QLatin1String("long-article")) {
+            d.add(QStringLiteral("long"), QStringLiteral("long\n 1) длинный\n") + QString(1 << 17, QLatin1Char('x')));
+            writeFile(path("h.dict"), d.dict);
+            writeFile(input, d.index);
+        } else if (shape == QLatin1String("long-line")) {
+            input = path("h.tsv");
+            writeFile(input, "long\tдлинный " + QByteArray(20 << 20, 'x') + "\ncat\tкошка\n");
+        }
+        const QByteArray inputBefore = readFile(input);
+        if (!refusal.isEmpty()) {
+            writeFile(path("other.bdd"), "the previous dictionary");
+            try {
+                importDictionary(input, output, options);
+                QFAIL("the import did not refuse the input");
+            } catch (const ImportError& e) {
+                QVERIFY2(e.message().contains(refusal), qPrintable(e.message()));
+            }
+            QCOMPARE(readFile(input), inputBefore);
+            QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.tmp"), QStringLiteral("*.stage")}, QDir::Files),
+                     QStringList());
+            return;
+        }
+        const ImportReport report = importDictionary(input, output, options);
+        QCOMPARE(report.written, rows);
+        QCOMPARE(report.skipped.count(skipped), skipped.isEmpty() ? 0u : 1u);
+        DictionaryReader reader;
+        reader.setDatabaseName(output);
+        reader.exactLookup(shape.startsWith(QLatin1String("fan-in")) ? QStringLiteral("w7") : QStringLiteral("long"));
+        QCOMPARE(reader.recordCount(), 1);
+        QVERIFY2(reader.field(1).contains(shape.startsWith(QLatin1String("fan-in")) ? QStringLiteral("большой")
+                                                                                      : QStringLiteral("длинный")),
+                 qPrintable(reader.field(1).left(200)));
+    }
+
+    // Other programs read EngRus (Word, Trans): the headwords as written, in key order, the
+    // rows of one key in source order. The headword is stored beside its key only where its
+    // letter case differs.
+    void fileAsOtherProgramsReadIt()
+    {
+        BddWriter writer(m_out);
+        writer.write({{"set", "набор"}, {"Cat", "кошка"}, {"set", "ставить"}, {"cat", "кот"}, {"Ёж", "hedgehog"}});
+        QCOMPARE(query(m_out, "SELECT Word, Trans FROM EngRus"),
+                 (QStringList{"Cat|кошка", "cat|кот", "set|набор", "set|ставить", "Ёж|hedgehog"}));
+        QCOMPARE(query(m_out, "SELECT Word FROM EngRusKeyed WHERE Word IS NOT NULL"), (QStringList{"Cat", "Ёж"}));
+    }
+
+    // A further table is fed every row as the rows stream by, and built at the end.
+    void furtherTableGetsEveryRow()
+    {
+        struct Lengths final : TableBuilder {
+            void start(sqlite3* db) override
+            {
+                QCOMPARE(sqlite3_exec(db, "CREATE TABLE stage.L (Word TEXT); CREATE TABLE Lengths (Word TEXT, N INTEGER)",
+                                      nullptr, nullptr, nullptr),
+                         SQLITE_OK);
+            }
+            void add(sqlite3* db, const QString& word, const QString& trans) override
+            {
+                const QByteArray sql = "INSERT INTO stage.L VALUES ('" + (word + QLatin1Char(' ') + trans).toUtf8() + "')";
+                QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            }
+            void finish(sqlite3* db) override
+            {
+                QCOMPARE(sqlite3_exec(db, "INSERT INTO Lengths SELECT Word, length(Word) FROM stage.L ORDER BY Word",
+                                      nullptr, nullptr, nullptr),
+                         SQLITE_OK);
+            }
+        } lengths;
+        writeFile(path("t.tsv"), "dog\tсобака\ncat\tкошка\n");
+        ImportOptions options;
+        options.tables = {&lengths};
+        importDictionary(path("t.tsv"), m_out, options);
+        QCOMPARE(query(m_out, "SELECT Word, N FROM Lengths"), (QStringList{"cat кошка|9", "dog собака|10"}));
+        QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.stage")}, QDir::Files), QStringList());
+    }
+
+    // The tool refuses an output that is its input with a message and exit status 1.
+    void toolRefusesItsInputAsOutput()
+    {
+        writeFile(path("same.tsv"), "cat\tкошка\n");
+        QProcess tool;
+        tool.start(QStringLiteral(ZARVIK_IMPORT_TOOL), {path("same.tsv"), path("same.tsv")});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        const QString said = QString::fromLocal8Bit(tool.readAllStandardError());
+        QVERIFY2(said.contains(QStringLiteral("is the input file")), qPrintable(said));
+        QCOMPARE(readFile(path("same.tsv")), QByteArray("cat\tкошка\n"));
     }
 
     // The hand-written reference dictionary of the test data: each entry's line, references

@@ -45,39 +45,60 @@ qsizetype lengthOf(const QStringList& pieces)
 
 } // namespace
 
+QStringList ReferenceResolver::namesOf(int row) const
+{
+    const QString& word = m_source.word(row);
+    QStringList names{word.trimmed().toCaseFolded()};
+    if (word.contains(QLatin1String(", ")))
+        for (const QString& name : word.split(QLatin1String(", "), Qt::SkipEmptyParts))
+            names << name.trimmed().toCaseFolded();
+    return names;
+}
+
+template <typename Matches>
+std::vector<int> ReferenceResolver::lookUp(const std::vector<NameRow>& table, size_t hash, Matches matches) const
+{
+    std::vector<int> rows;
+    auto it = std::lower_bound(table.begin(), table.end(), NameRow{hash, -1});
+    for (; it != table.end() && it->hash == hash && rows.size() < kMaxRowsPerHeadword; ++it)
+        if ((rows.empty() || rows.back() != it->row) && matches(it->row)) // a row once, however many names
+            rows.push_back(it->row);
+    return rows;
+}
+
 std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
 {
-    auto first = [](const std::vector<int>& rows) {
-        return std::vector<int>(rows.begin(), rows.begin() + qMin(rows.size(), kMaxRowsPerHeadword));
-    };
     for (const QString& spelling : spellings(target)) {
-        if (const auto it = m_byKey.constFind(spelling.trimmed().toCaseFolded()); it != m_byKey.cend())
-            return first(*it);
+        const QString key = spelling.trimmed().toCaseFolded();
+        std::vector<int> rows =
+            lookUp(m_byKey, qHash(key), [this, &key](int row) { return namesOf(row).contains(key); });
+        if (!rows.empty())
+            return rows;
     }
-    if (m_byLetters.isEmpty()) {
+    if (m_byLetters.empty()) {
         // Built at the first miss: most references name their target exactly.
-        m_byLetters.reserve(qsizetype(m_entries->size()));
-        for (auto it = m_byKey.cbegin(); it != m_byKey.cend(); ++it) {
-            const QString letters = lettersKey(it.key());
-            if (!letters.isEmpty()) {
-                std::vector<int>& rows = m_byLetters[letters];
-                rows.insert(rows.end(), it->begin(), it->end());
+        m_byLetters.reserve(m_byKey.size());
+        for (qsizetype row = 0; row < m_source.size(); ++row)
+            for (const QString& name : namesOf(int(row))) {
+                const QString letters = lettersKey(name);
+                if (!letters.isEmpty())
+                    m_byLetters.push_back(NameRow{qHash(letters), int(row)});
             }
-        }
-        // The table is walked in no fixed order: the entries that share their letters ("ha-ha",
-        // "haha") are put back in the dictionary's order, so that a reference picks the same
-        // one on every import.
-        for (auto it = m_byLetters.begin(); it != m_byLetters.end(); ++it) {
-            std::sort(it->begin(), it->end());
-            it->erase(std::unique(it->begin(), it->end()), it->end());
-        }
+        // Sorted by row within a hash: the entries that share their letters ("ha-ha", "haha")
+        // come in the dictionary's order, so that a reference picks the same one on every
+        // import.
+        std::sort(m_byLetters.begin(), m_byLetters.end());
     }
     for (const QString& spelling : spellings(target)) {
         const QString key = lettersKey(spelling);
         if (key.isEmpty())
             continue;
-        if (const auto it = m_byLetters.constFind(key); it != m_byLetters.cend())
-            return first(*it);
+        std::vector<int> rows = lookUp(m_byLetters, qHash(key), [this, &key](int row) {
+            const QStringList names = namesOf(row);
+            return std::any_of(names.begin(), names.end(), [&key](const QString& n) { return lettersKey(n) == key; });
+        });
+        if (!rows.empty())
+            return rows;
     }
     // "= annex i:", "= waterproof l": a stray letter of a transcription or a mistyped number
     // after the headword.
@@ -91,10 +112,12 @@ std::vector<ReferenceResolver::Place> ReferenceResolver::select(const std::vecto
                                                                 const ArticleReference& reference) const
 {
     std::vector<Place> all;
-    for (int row : rows)
-        for (const ArticleSense& s : m_articles[size_t(row)].senses)
+    for (int row : rows) {
+        const Parsed article = parsed(row);
+        for (const ArticleSense& s : article->senses)
             if (all.size() < kMaxSensesLookedAt)
-                all.push_back(Place{row, &s});
+                all.push_back(Place{row, &s, article});
+    }
 
     // Each number narrows the choice only when the target has such a place; a number it does
     // not have is ignored rather than losing the translation.
@@ -127,7 +150,7 @@ std::vector<ReferenceResolver::Place> ReferenceResolver::select(const std::vecto
                 narrow([n](const Place& p) { return p.sense->part == n; });
             else
                 narrow([this](const Place& p) {
-                    const std::vector<ArticleSense>& own = m_articles[size_t(p.row)].senses;
+                    const std::vector<ArticleSense>& own = p.article->senses;
                     return std::none_of(own.begin(), own.end(), [](const ArticleSense& s) { return s.part > 0; });
                 });
         } else {
@@ -170,7 +193,7 @@ ReferenceResolver::Followed ReferenceResolver::follow(const ArticleReference& re
         out.failure = QStringLiteral("refers to \"%1\", which refers back (a loop)").arg(shown);
         return out;
     }
-    out.headword = (*m_entries)[size_t(rows.front())].word;
+    out.headword = m_source.word(rows.front());
 
     const std::vector<Place> places = select(rows, reference);
     const size_t mark = chain.size();
@@ -180,7 +203,7 @@ ReferenceResolver::Followed ReferenceResolver::follow(const ArticleReference& re
     chain.resize(mark);
     if (places.empty()) {
         // An article with no sense to show ("to play hooky бездельничать"): its plain line.
-        const QString plain = m_cleaner.lineOf(m_articles[size_t(rows.front())]);
+        const QString plain = m_cleaner.lineOf(*parsed(rows.front()));
         if (hasCyrillicLetter(plain))
             pieces << plain;
     }
@@ -261,26 +284,68 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
     return pieces;
 }
 
-std::vector<QString> ReferenceResolver::lines(const std::vector<SourceEntry>& entries, ReferenceOutcome& outcome)
+ReferenceResolver::ReferenceResolver(const ArticleCleaner& cleaner, ArticleSource& source)
+    : m_cleaner(cleaner), m_source(source)
 {
-    m_entries = &entries;
-    m_byKey.clear();
-    m_byKey.reserve(qsizetype(entries.size()));
-    m_byLetters.clear();
+    m_byKey.reserve(size_t(source.size()));
+    for (qsizetype i = 0; i < source.size(); ++i)
+        for (const QString& name : namesOf(int(i)))
+            m_byKey.push_back(NameRow{qHash(name), int(i)});
+    std::sort(m_byKey.begin(), m_byKey.end());
+}
 
-    // Taking the articles apart is most of the work and each article stands alone: a large
-    // dictionary is parsed in two halves at once where a second core is free.
-    m_articles.clear();
-    m_articles.resize(entries.size());
-    auto parseRange = [this, &entries](size_t from, size_t to) {
-        for (size_t i = from; i < to; ++i)
-            m_articles[i] = m_cleaner.parse(entries[i].word, entries[i].article);
+void ReferenceResolver::remember(const ArticleSource::ArticleId& id, Parsed article) const
+{
+    // Roughly what the parsed article holds on the heap: its senses, their texts and
+    // references, and its plain text.
+    qint64 bytes = qint64(sizeof(ParsedArticle)) + 64 + article->plain.size() * 2;
+    for (const ArticleSense& s : article->senses) {
+        bytes += qint64(sizeof(ArticleSense)) + 32 + s.text.size() * 2;
+        if (s.reference)
+            bytes += 96 + s.reference->written.size() * 4 + s.reference->note.size() * 2;
+    }
+    if (m_cacheBytes + bytes > kCacheBytes) {
+        // Dropped whole: what a line in the making still uses stays alive through its places.
+        m_cache.clear();
+        m_cacheBytes = 0;
+    }
+    m_cache.emplace(id, std::move(article));
+    m_cacheBytes += bytes;
+}
+
+ReferenceResolver::Parsed ReferenceResolver::parsed(int row) const
+{
+    const ArticleSource::ArticleId id = m_source.articleId(row);
+    if (const auto it = m_cache.find(id); it != m_cache.end())
+        return it->second;
+    Parsed article = std::make_shared<const ParsedArticle>(m_cleaner.parse(m_source.word(row), m_source.article(row)));
+    remember(id, article);
+    return article;
+}
+
+void ReferenceResolver::prepare(qsizetype from, qsizetype to)
+{
+    // Taking the articles apart is most of the work and each article stands alone: a batch is
+    // read here and parsed in two halves at once where a second core is free.
+    std::vector<qsizetype> rows;
+    std::vector<QString> articles;
+    for (qsizetype i = from; i < to; ++i) {
+        const ArticleSource::ArticleId id = m_source.articleId(i);
+        if (m_cache.count(id) || (!rows.empty() && m_source.articleId(rows.back()) == id))
+            continue;
+        rows.push_back(i);
+        articles.push_back(m_source.article(i));
+    }
+    std::vector<ParsedArticle> out(rows.size());
+    auto parseRange = [&](size_t a, size_t b) {
+        for (size_t k = a; k < b; ++k)
+            out[k] = m_cleaner.parse(m_source.word(rows[k]), articles[k]);
     };
-    const size_t half = entries.size() / 2;
+    const size_t half = rows.size() / 2;
     std::thread second;
-    if (entries.size() >= 10000 && std::thread::hardware_concurrency() > 1) {
+    if (rows.size() >= 256 && std::thread::hardware_concurrency() > 1) {
         try {
-            second = std::thread(parseRange, half, entries.size());
+            second = std::thread(parseRange, half, rows.size());
         } catch (const std::system_error&) {
             // no thread to be had: one after the other
         }
@@ -289,39 +354,45 @@ std::vector<QString> ReferenceResolver::lines(const std::vector<SourceEntry>& en
         parseRange(0, half);
         second.join();
     } else {
-        parseRange(0, entries.size());
+        parseRange(0, rows.size());
     }
+    for (size_t k = 0; k < rows.size(); ++k)
+        remember(m_source.articleId(rows[k]), std::make_shared<const ParsedArticle>(std::move(out[k])));
+}
 
-    for (size_t i = 0; i < entries.size(); ++i) {
-        // "peritoneum, peritonaeum": a headword that lists its spellings is found by each.
-        QStringList names{entries[i].word};
-        if (entries[i].word.contains(QLatin1String(", ")))
-            names << entries[i].word.split(QLatin1String(", "), Qt::SkipEmptyParts);
-        for (const QString& name : names)
-            m_byKey[name.trimmed().toCaseFolded()].push_back(int(i));
+QString ReferenceResolver::line(qsizetype i, ReferenceOutcome& outcome)
+{
+    const Parsed own = parsed(int(i));
+    std::vector<Place> senses;
+    for (const ArticleSense& s : own->senses)
+        senses.push_back(Place{int(i), &s, own});
+    std::vector<int> chain{int(i)};
+    m_followsLeft = kMaxFollowsPerEntry;
+    QString failure;
+    const QStringList pieces = render(senses, chain, 0, &outcome, &failure);
+    QString line = pieces.isEmpty() ? m_cleaner.lineOf(*own) : m_cleaner.joinSenses(pieces);
+    if (!hasCyrillicLetter(line)) {
+        QString reason = failure;
+        if (reason.isEmpty()) {
+            // Whether the article has Russian text elsewhere: read again only for these few.
+            reason = hasCyrillicLetter(m_source.article(i)) ? QStringLiteral("Russian text only in labels, notes or examples")
+                                                           : QStringLiteral("no Russian text in the article");
+        }
+        outcome.untranslated.push_back(UntranslatedEntry{m_source.word(i), line, reason});
     }
+    return line;
+}
 
+std::vector<QString> ReferenceResolver::lines(const ArticleCleaner& cleaner, const std::vector<SourceEntry>& entries,
+                                              ReferenceOutcome& outcome)
+{
+    MemorySource source(entries);
+    ReferenceResolver resolver(cleaner, source);
+    resolver.prepare(0, source.size());
     std::vector<QString> out;
     out.reserve(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        std::vector<Place> senses;
-        for (const ArticleSense& s : m_articles[i].senses)
-            senses.push_back(Place{int(i), &s});
-        std::vector<int> chain{int(i)};
-        m_followsLeft = kMaxFollowsPerEntry;
-        QString failure;
-        const QStringList pieces = render(senses, chain, 0, &outcome, &failure);
-        QString line = pieces.isEmpty() ? m_cleaner.lineOf(m_articles[i]) : m_cleaner.joinSenses(pieces);
-        if (!hasCyrillicLetter(line)) {
-            QString reason = failure;
-            if (reason.isEmpty())
-                reason = hasCyrillicLetter(entries[i].article) ? QStringLiteral("Russian text only in labels, notes or examples")
-                                                               : QStringLiteral("no Russian text in the article");
-            outcome.untranslated.push_back(UntranslatedEntry{entries[i].word, line, reason});
-        }
-        out.push_back(std::move(line));
-    }
-    m_entries = nullptr;
+    for (qsizetype i = 0; i < source.size(); ++i)
+        out.push_back(resolver.line(i, outcome));
     return out;
 }
 
