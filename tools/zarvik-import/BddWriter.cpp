@@ -53,6 +53,8 @@ public:
     {
         sqlite3_bind_text(m_stmt, index, text.constData(), int(text.size()), SQLITE_STATIC);
     }
+    void bindNull(int index) { sqlite3_bind_null(m_stmt, index); }
+    void bindInt(int index, int value) { sqlite3_bind_int(m_stmt, index, value); }
     void step()
     {
         if (sqlite3_step(m_stmt) != SQLITE_DONE)
@@ -136,10 +138,27 @@ void BddWriter::write(const std::vector<Entry>& rows)
                 m_progress(done, total);
         }
         db.exec(schema::kCreateIndex);
+        if (!m_reverse.empty()) {
+            db.exec(schema::kCreateReverseTable);
+            db.prepare(schema::kInsertReverseRow);
+            for (const ReverseRow& row : m_reverse) {
+                const QByteArray word = row.word.toUtf8();
+                const QByteArray trans = row.trans.toUtf8();
+                db.bind(1, row.key);
+                if (word == row.key)
+                    db.bindNull(2);
+                else
+                    db.bind(2, word);
+                db.bind(3, trans);
+                db.bindInt(4, row.weight);
+                db.step();
+            }
+        }
         db.prepare(schema::kInsertMeta);
         std::vector<std::pair<QString, QString>> meta{
             {QString::fromLatin1(schema::kFormatName), QString::number(schema::kFormatVersion)},
-            {QStringLiteral("entries"), QString::number(rows.size())}};
+            {QStringLiteral("entries"), QString::number(rows.size())},
+            {QStringLiteral("reverse entries"), QString::number(m_reverse.size())}};
         meta.insert(meta.end(), m_meta.begin(), m_meta.end());
         for (const auto& [name, value] : meta) {
             const QByteArray n = name.toUtf8(), v = value.toUtf8();

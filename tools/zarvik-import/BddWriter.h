@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReverseIndexBuilder.h"
 #include "dictionary/DictionaryReader.h"
 
 #include <QString>
@@ -23,6 +24,8 @@ public:
     // Extra name/value pairs for the metadata table (source, mode...).
     void addMeta(const QString& name, const QString& value) { m_meta.emplace_back(name, value); }
     void setProgress(Progress progress) { m_progress = std::move(progress); }
+    // The reverse index to write beside the entries (rows in key order); none by default.
+    void setReverseRows(std::vector<ReverseRow> rows) { m_reverse = std::move(rows); }
 
     // Throws ImportError when the output cannot be written.
     void write(const std::vector<Entry>& rows);
@@ -31,6 +34,7 @@ private:
     QString m_output;
     std::vector<std::pair<QString, QString>> m_meta;
     Progress m_progress;
+    std::vector<ReverseRow> m_reverse;
 };
 
 } // namespace zarvik

@@ -47,6 +47,8 @@ public:
     // The lines of the entries, in their order; `outcome` gets the counts and the entries left
     // without Russian text.
     std::vector<QString> lines(const std::vector<SourceEntry>& entries, ReferenceOutcome& outcome);
+    // The articles as lines() took them apart, in the order of the entries.
+    const std::vector<ParsedArticle>& articles() const { return m_articles; }
 
 private:
     struct Place {
