@@ -253,17 +253,19 @@ case_refused_characters() {
   zx_screenshot "panel-open-cat"
 }
 
+# Last of its group: typing Cyrillic makes xdotool remap a spare key for a moment.
 case_russian_lists_in_panel() {
   local lines
   lines=$(russian_lines_for "кош")
   [ "$lines" -ge 2 ] || fail "the sample holds $lines Russian words for 'кош'; the case needs two or more"
-  xdotool key ctrl+a BackSpace
+  click_handle
+  expect_geometry "open again" "$OPEN_X" "$MID_Y" "$STRIP_H"
   # xdotool reads the Cyrillic text in the locale's encoding.
   LC_ALL=C.UTF-8 type_text "кош"
   expect_geometry "after typing 'кош' ($lines lines)" "$OPEN_X" "$MID_Y" "$(height_for_lines "$lines")" &&
     import -window "$panel" "$ZARVIK_ARTIFACTS/panel-open-kosh-window.png"
-  xdotool key ctrl+a BackSpace
-  expect_geometry "emptied input" "$OPEN_X" "$MID_Y" "$STRIP_H"
+  xdotool key Escape
+  expect_geometry "closed after Escape" "$CLOSED_X" "$MID_Y" "$STRIP_H"
 }
 
 case_escape_closes_and_returns_keyboard() {
@@ -319,10 +321,10 @@ group_flow() {
   run_case "$group/case_handle_click_opens" case_handle_click_opens
   run_case "$group/case_typing_lists_in_panel" case_typing_lists_in_panel
   run_case "$group/case_refused_characters" case_refused_characters
-  run_case "$group/case_russian_lists_in_panel" case_russian_lists_in_panel
   run_case "$group/case_escape_closes_and_returns_keyboard" case_escape_closes_and_returns_keyboard
   run_case "$group/case_outside_click_closes" case_outside_click_closes
   run_case "$group/case_strip_click_closes" case_strip_click_closes
+  run_case "$group/case_russian_lists_in_panel" case_russian_lists_in_panel
 }
 
 # === group placement: dragging, the stored position, the large panel ===
