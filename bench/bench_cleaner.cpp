@@ -30,7 +30,7 @@ void resolveChain(benchmark::State& state)
     const ArticleCleaner cleaner;
     for (auto _ : state) {
         ReferenceOutcome outcome;
-        benchmark::DoNotOptimize(ReferenceResolver(cleaner).lines(entries, outcome));
+        benchmark::DoNotOptimize(ReferenceResolver::lines(cleaner, entries, outcome));
     }
     state.SetComplexityN(state.range(0));
 }

@@ -79,6 +79,17 @@ bool isCyrillicLetter(QChar c)
     return c.isLetter() && c.script() == QChar::Script_Cyrillic;
 }
 
+// The page cache of a connection, in KiB. A read call for a page costs more than the lookup
+// itself, so the cache should hold every inner page of the table and the leaves that lookups
+// come back to: an eighth of the file does that at every size measured, and the whole of a
+// small dictionary fits the lower end. It costs only the pages actually read, and the upper
+// end bounds what each of the three readers can hold of a huge file.
+qint64 cacheKiB(qint64 fileBytes)
+{
+    constexpr qint64 kLowKiB = 8 * 1024, kHighKiB = 32 * 1024;
+    return qBound(kLowKiB, fileBytes / 8 / 1024, kHighKiB);
+}
+
 QString columnText(sqlite3_stmt* stmt, int column)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
@@ -122,6 +133,7 @@ struct DictionaryReader::Impl {
     sqlite3_stmt* reverseExact = nullptr;
     sqlite3_stmt* reverseRange = nullptr;
     qint64 wordCount = -1;
+    qint64 entries = -1; // the row count our metadata records, when it does
 
     std::vector<Entry> rows;
     int position = -1;
@@ -141,9 +153,41 @@ struct DictionaryReader::Impl {
         state = State::Closed;
     }
 
-    bool prepare(const char* sql, sqlite3_stmt** stmt)
+    bool prepare(const QByteArray& sql, sqlite3_stmt** stmt)
     {
-        return sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, stmt, nullptr) == SQLITE_OK;
+        return sqlite3_prepare_v3(db, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, stmt, nullptr) ==
+               SQLITE_OK;
+    }
+
+    // The bound on one statement's time: a view over an endless query, or a pattern that
+    // makes a huge dictionary scan every row, is abandoned rather than left to freeze the
+    // window. The progress handler runs every kProgressPeriod steps of the engine, which is a
+    // few microseconds apart.
+    static constexpr int kProgressPeriod = 1000;
+    qint64 boundAt = 0; // steady milliseconds at which the running statement is abandoned
+    bool overran = false;
+
+    void startBound()
+    {
+        boundAt = steadyMs() + DictionaryReader::kStatementBoundMs;
+        overran = false;
+    }
+
+    static int overBound(void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        if (steadyMs() < impl->boundAt)
+            return 0;
+        impl->overran = true;
+        return 1; // the statement ends with SQLITE_INTERRUPT
+    }
+
+    // A statement that ran over its bound yields no rows and is named once on standard
+    // error; the connection itself stays open, since the next statement may well be cheap.
+    void reportOverrun()
+    {
+        reportOnce(path, QStringLiteral("a lookup ran longer than %1 ms and was abandoned")
+                             .arg(DictionaryReader::kStatementBoundMs));
     }
 
     // Which columns a table has (lower case; none when there is no such table). The result
@@ -159,13 +203,48 @@ struct DictionaryReader::Impl {
         return rc == SQLITE_DONE ? SQLITE_OK : rc;
     }
 
-    bool isOurFormat()
+    // The format our metadata names, 0 when there is none.
+    int ourFormat()
     {
         Statement meta;
-        if (!prepare("SELECT Value FROM ZarvikMeta WHERE Name = 'format'", &meta.stmt))
-            return false;
-        return sqlite3_step(meta.stmt) == SQLITE_ROW &&
-               sqlite3_column_int(meta.stmt, 0) == schema::kFormatVersion;
+        if (sqlite3_prepare_v2(db, "SELECT Value FROM ZarvikMeta WHERE Name = 'format'", -1, &meta.stmt, nullptr) !=
+            SQLITE_OK)
+            return 0;
+        return sqlite3_step(meta.stmt) == SQLITE_ROW ? sqlite3_column_int(meta.stmt, 0) : 0;
+    }
+
+    // The number of rows our metadata records, -1 when it records none.
+    qint64 metaEntries()
+    {
+        Statement meta;
+        if (sqlite3_prepare_v2(db, "SELECT Value FROM ZarvikMeta WHERE Name = 'entries'", -1, &meta.stmt, nullptr) !=
+            SQLITE_OK)
+            return -1;
+        if (sqlite3_step(meta.stmt) != SQLITE_ROW || sqlite3_column_type(meta.stmt, 0) == SQLITE_NULL)
+            return -1;
+        return qMax<qint64>(-1, sqlite3_column_int64(meta.stmt, 0));
+    }
+
+    // The statements on the reverse index. It is an addition: a file written before it had
+    // one, or whose reverse table is unusable, still serves its English entries.
+    void prepareReverse(const QByteArray& trans)
+    {
+        QStringList columns;
+        if (tableColumns("PRAGMA table_info(RusEng)", columns) != SQLITE_OK || columns.isEmpty())
+            return;
+        const bool ok = columns.contains(QLatin1String("key")) && columns.contains(QLatin1String("word")) &&
+                        columns.contains(QLatin1String("trans")) && columns.contains(QLatin1String("weight")) &&
+                        prepare("SELECT coalesce(Word, Key), " + trans + ", Key, Weight FROM RusEng WHERE Key = ?1",
+                                &reverseExact) &&
+                        prepare("SELECT coalesce(Word, Key), " + trans +
+                                    ", Key, Weight FROM RusEng WHERE Key >= ?1 AND Key < ?2 ORDER BY Key",
+                                &reverseRange);
+        if (!ok) {
+            qCDebug(lcDictionary).noquote() << path << "has an unusable reverse index:" << sqlite3_errmsg(db);
+            sqlite3_finalize(reverseExact);
+            sqlite3_finalize(reverseRange);
+            reverseExact = reverseRange = nullptr;
+        }
     }
 
     // Gives up on the file for now: the connection is closed, the reason reported, and the
@@ -240,14 +319,18 @@ struct DictionaryReader::Impl {
         // read on; the stat above is what notices a new version of the file. No busy handler:
         // a lock held by someone else fails at once, and we try again a second later, rather
         // than freeze the screen.
-        // Without the memory map, pages come from SQLite's own cache or a read call; a cache of
-        // 8 MiB holds the whole Mueller dictionary once it has been read, and costs only the
-        // pages that lookups actually touched. (Measured with bench/run-dictionary.sh: this
-        // mode with the stat is the cheapest of the safe ones; the normal locking mode costs
-        // two to three microseconds more per listing.)
+        // Without the memory map, pages come from SQLite's own cache or a read call (see
+        // cacheKiB). (Measured with bench/run-dictionary.sh: this mode with the stat is the
+        // cheapest of the safe ones; the normal locking mode costs two to three microseconds
+        // more per listing.)
         sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr);
         sqlite3_exec(db, "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "PRAGMA cache_size=-8192", nullptr, nullptr, nullptr);
+        const QByteArray cache = "PRAGMA cache_size=-" + QByteArray::number(cacheKiB(identity->size));
+        sqlite3_exec(db, cache.constData(), nullptr, nullptr, nullptr);
+        // Every statement runs under a bound on its time (see kStatementBoundMs), the opening
+        // ones included: a hostile file must not freeze the window that reads it.
+        sqlite3_progress_handler(db, kProgressPeriod, &Impl::overBound, this);
+        startBound();
         QStringList columns;
         rc = tableColumns("PRAGMA table_info(EngRus)", columns);
         if (rc != SQLITE_OK) {
@@ -258,27 +341,24 @@ struct DictionaryReader::Impl {
             fail(QStringLiteral("no table EngRus with the columns Word and Trans"));
             return false;
         }
+        // Only so much of a translation is read (see kMaxTransChars); substr counts characters,
+        // so a cut never splits one.
+        const QByteArray trans = "substr(Trans, 1, " + QByteArray::number(schema::kMaxTransChars) + ")";
         bool ok = false;
-        if (columns.contains(QLatin1String("key")) && isOurFormat()) {
-            ok = prepare("SELECT Word, Trans FROM EngRus WHERE Key = ?1 ORDER BY Key, rowid", &exact) &&
-                 prepare("SELECT Word, Trans, Key FROM EngRus WHERE Key >= ?1 AND Key < ?2 "
+        const int format = ourFormat();
+        entries = -1;
+        if (format == schema::kFormatVersion) {
+            ok = prepare("SELECT coalesce(Word, Key), " + trans + " FROM EngRusKeyed WHERE Key = ?1 ORDER BY Key, Seq",
+                         &exact) &&
+                 prepare("SELECT coalesce(Word, Key), " + trans + ", Key FROM EngRusKeyed WHERE Key >= ?1 AND Key < ?2 "
+                         "ORDER BY Key, Seq",
+                         &range);
+            entries = metaEntries();
+        } else if (format == schema::kFormatVersionRowid && columns.contains(QLatin1String("key"))) {
+            ok = prepare("SELECT Word, " + trans + " FROM EngRus WHERE Key = ?1 ORDER BY Key, rowid", &exact) &&
+                 prepare("SELECT Word, " + trans + ", Key FROM EngRus WHERE Key >= ?1 AND Key < ?2 "
                          "ORDER BY Key, rowid",
                          &range);
-            // The reverse index is an addition: a file written before it had one, or whose
-            // reverse table is unusable, still serves its English entries.
-            QStringList reverseColumns;
-            if (ok && tableColumns("PRAGMA table_info(RusEng)", reverseColumns) == SQLITE_OK &&
-                reverseColumns.contains(QLatin1String("word")) && reverseColumns.contains(QLatin1String("trans")) &&
-                reverseColumns.contains(QLatin1String("key")) && reverseColumns.contains(QLatin1String("weight")) &&
-                !(prepare("SELECT coalesce(Word, Key), Trans, Key, Weight FROM RusEng WHERE Key = ?1", &reverseExact) &&
-                  prepare("SELECT coalesce(Word, Key), Trans, Key, Weight FROM RusEng WHERE Key >= ?1 AND Key < ?2 "
-                          "ORDER BY Key",
-                          &reverseRange))) {
-                sqlite3_finalize(reverseExact);
-                sqlite3_finalize(reverseRange);
-                reverseExact = reverseRange = nullptr;
-                qCDebug(lcDictionary).noquote() << path << "has an unusable reverse index:" << sqlite3_errmsg(db);
-            }
         } else {
             // A file with EngRus(Word, Trans) that we did not write, say one converted from
             // the old Access file by hand. It is served rather than refused: same results,
@@ -287,14 +367,12 @@ struct DictionaryReader::Impl {
                                             nullptr, foldFunction, nullptr, nullptr,
                                             nullptr) == SQLITE_OK;
             ok = ok &&
-                 (prepare("SELECT Word, Trans FROM EngRus WHERE zarvik_fold(Word) = ?1 "
-                          "ORDER BY rowid",
-                          &exact) ||
-                  prepare("SELECT Word, Trans FROM EngRus WHERE zarvik_fold(Word) = ?1", &exact)) &&
-                 (prepare("SELECT Word, Trans, k FROM (SELECT Word, Trans, zarvik_fold(Word) AS k, "
+                 (prepare("SELECT Word, " + trans + " FROM EngRus WHERE zarvik_fold(Word) = ?1 ORDER BY rowid", &exact) ||
+                  prepare("SELECT Word, " + trans + " FROM EngRus WHERE zarvik_fold(Word) = ?1", &exact)) &&
+                 (prepare("SELECT Word, " + trans + ", k FROM (SELECT Word, Trans, zarvik_fold(Word) AS k, "
                           "rowid AS r FROM EngRus) WHERE k >= ?1 AND k < ?2 ORDER BY k, r",
                           &range) ||
-                  prepare("SELECT Word, Trans, k FROM (SELECT Word, Trans, zarvik_fold(Word) AS k "
+                  prepare("SELECT Word, " + trans + ", k FROM (SELECT Word, Trans, zarvik_fold(Word) AS k "
                           "FROM EngRus) WHERE k >= ?1 AND k < ?2 ORDER BY k",
                           &range));
         }
@@ -302,6 +380,8 @@ struct DictionaryReader::Impl {
             fail(sqliteReason(sqlite3_errcode(db)));
             return false;
         }
+        if (format == schema::kFormatVersion)
+            prepareReverse(trans);
         if (state == State::Failed)
             qCInfo(lcDictionary).noquote() << path << "is usable again";
         opened = *identity;
@@ -323,6 +403,7 @@ struct DictionaryReader::Impl {
     template <typename Accept>
     void collect(sqlite3_stmt* stmt, int limit, Accept accept)
     {
+        startBound();
         int rc = SQLITE_DONE;
         while ((limit <= 0 || int(rows.size()) < limit) && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             if (accept(stmt))
@@ -334,7 +415,10 @@ struct DictionaryReader::Impl {
         sqlite3_clear_bindings(stmt);
         if (failed) {
             rows.clear();
-            fail(sqliteReason(rc));
+            if (rc == SQLITE_INTERRUPT && overran)
+                reportOverrun();
+            else
+                fail(sqliteReason(rc));
         }
         position = rows.empty() ? -1 : 0;
     }
@@ -371,7 +455,7 @@ void DictionaryReader::exactLookup(const QString& word, Table table)
         return;
     const QByteArray key = table == Table::RusEng ? russianKeyUtf8(word) : foldedKeyUtf8(word);
     sqlite3_bind_text(stmt, 1, key.constData(), int(key.size()), SQLITE_STATIC);
-    d->collect(stmt, 0, [](sqlite3_stmt*) { return true; });
+    d->collect(stmt, kMaxRows, [](sqlite3_stmt*) { return true; });
 }
 
 void DictionaryReader::prefixSearch(const QString& text, int limit, Table table)
@@ -444,9 +528,12 @@ qint64 DictionaryReader::wordCount()
 {
     if (!d->ensureOpen())
         return 0;
+    if (d->wordCount < 0 && d->entries >= 0)
+        d->wordCount = d->entries;
     if (d->wordCount < 0) {
         qint64 count = 0;
         int rc = SQLITE_OK;
+        d->startBound();
         {
             Statement statement;
             rc = d->prepare("SELECT count(*) FROM EngRus", &statement.stmt) ? sqlite3_step(statement.stmt)
@@ -454,6 +541,10 @@ qint64 DictionaryReader::wordCount()
             if (rc == SQLITE_ROW)
                 count = sqlite3_column_int64(statement.stmt, 0);
         } // finalized here, before a failure closes the connection
+        if (rc == SQLITE_INTERRUPT && d->overran) {
+            d->reportOverrun();
+            return 0;
+        }
         if (rc != SQLITE_ROW) {
             d->fail(d->sqliteReason(rc));
             return 0;

@@ -46,17 +46,25 @@ public:
     void setClock(std::function<qint64()> msNow);
     // How long a failed reader waits before it tries the file again.
     static constexpr qint64 kRetryMs = 1000;
+    // The bound on one statement's time. A statement that runs longer (a hostile file, or a
+    // pattern that starts with a wildcard on a huge dictionary) is abandoned: it yields no
+    // rows and is reported once, and the window stays responsive.
+    static constexpr int kStatementBoundMs = 250;
+    // The most rows one statement gives (an exact lookup of a headword that a hostile file
+    // repeats without end); real headwords have a handful.
+    static constexpr int kMaxRows = 1000;
 
     // The English-Russian entries, or the reverse index of Russian words (each with the
     // English headwords that translate to it in Trans).
     enum class Table { EngRus, RusEng };
 
     // Every row whose headword equals the word, letter case ignored in every alphabet (in
-    // the reverse index also stress marks, and "ё" matches "е").
+    // the reverse index also stress marks, and "ё" matches "е"); at most kMaxRows. A
+    // translation is read up to schema::kMaxTransChars characters.
     void exactLookup(const QString& word, Table table = Table::EngRus);
     // Rows whose headword begins with the text, read as a pattern (* ? # [list]); at most
-    // `limit` rows are fetched, which is all the callers ever read. Rows come in ascending
-    // headword order.
+    // `limit` rows are fetched, which is all the callers ever read (0: every row, for tools
+    // and tests; the time bound still holds). Rows come in ascending headword order.
     void prefixSearch(const QString& text, int limit = 10, Table table = Table::EngRus);
     // Whether the file has a reverse index; without one, RusEng statements find nothing.
     bool hasReverseIndex();

@@ -5,13 +5,21 @@ namespace zarvik::schema {
 // Layout of "zarvik.bdd". The importer writes it and the reader relies on it; both take the
 // texts from here so that they cannot drift apart.
 //
-// EngRus holds one row per entry. Key is foldedKey(Word); rows are inserted in ascending
-// (Key, source order), so that ordering by (Key, rowid) is both the headword order and the
-// order of the index on Key.
+// EngRusKeyed holds one row per entry, stored in the order of its key: Key is foldedKey(Word)
+// and Seq numbers the rows of one key from 0 in source order, so the table itself is the
+// index that both statements range-scan (no rowid, no second copy of the key). Most headwords
+// are already in folded form; for those Word is NULL and the key stands for it, so a headword
+// is stored once, or twice where its letter case differs from the key.
+//
+// EngRus (Word, Trans) is a view over it for every other program that reads the file: the
+// headword as written and its translation, in headword order.
+inline constexpr const char* kTable = "EngRusKeyed";
 inline constexpr const char* kCreateTable =
-    "CREATE TABLE EngRus (Word TEXT NOT NULL, Trans TEXT NOT NULL DEFAULT '', Key TEXT NOT NULL)";
-inline constexpr const char* kCreateIndex = "CREATE INDEX EngRus_Key ON EngRus (Key)";
-inline constexpr const char* kInsertRow = "INSERT INTO EngRus (Word, Trans, Key) VALUES (?1, ?2, ?3)";
+    "CREATE TABLE EngRusKeyed (Key TEXT NOT NULL, Seq INTEGER NOT NULL, Word TEXT, "
+    "Trans TEXT NOT NULL DEFAULT '', PRIMARY KEY (Key, Seq)) WITHOUT ROWID";
+inline constexpr const char* kCreateView =
+    "CREATE VIEW EngRus (Word, Trans) AS SELECT coalesce(Word, Key), Trans FROM EngRusKeyed";
+inline constexpr const char* kInsertRow = "INSERT INTO EngRusKeyed (Key, Seq, Word, Trans) VALUES (?1, ?2, ?3, ?4)";
 
 // RusEng is the reverse index: one row per Russian word or short phrase of the translations,
 // Trans listing the English headwords that give it ("кошка" - "cat; pussycat; ..."). Key is
@@ -26,13 +34,24 @@ inline constexpr const char* kCreateReverseTable =
     "Weight INTEGER NOT NULL DEFAULT 0) WITHOUT ROWID";
 inline constexpr const char* kInsertReverseRow = "INSERT INTO RusEng (Key, Word, Trans, Weight) VALUES (?1, ?2, ?3, ?4)";
 
-// A small name/value table that marks the file as ours. The reader trusts the Key column only
-// when this table says the file was written in a format it knows; any other SQLite file that
-// merely happens to have EngRus(Word, Trans) is served from Word alone.
+// A small name/value table that marks the file as ours. The reader trusts the key only when
+// this table names a format it knows; any other SQLite file that merely happens to have
+// EngRus(Word, Trans) is served from Word alone.
 inline constexpr const char* kMetaTable = "ZarvikMeta";
 inline constexpr const char* kCreateMeta = "CREATE TABLE ZarvikMeta (Name TEXT PRIMARY KEY, Value TEXT)";
 inline constexpr const char* kInsertMeta = "INSERT INTO ZarvikMeta (Name, Value) VALUES (?1, ?2)";
 inline constexpr const char* kFormatName = "format";
-inline constexpr int kFormatVersion = 1;
+// The number of rows, so that the word count needs no walk over the whole table.
+inline constexpr const char* kEntriesName = "entries";
+inline constexpr int kFormatVersion = 2;
+// The earlier layout, still read: a rowid table EngRus (Word, Trans, Key) with an index on
+// Key, rows inserted in (Key, source order).
+inline constexpr int kFormatVersionRowid = 1;
+
+// The most of a translation that a reader takes from the file, in characters. A line longer
+// than a screen is of no use in a one-line strip or list, and a hostile file with a
+// translation of many megabytes must not reach the widgets (or an X request) whole. The
+// importer cuts what it writes to the same length.
+inline constexpr int kMaxTransChars = 4096;
 
 } // namespace zarvik::schema

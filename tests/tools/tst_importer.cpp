@@ -376,6 +376,107 @@ private slots:
         QCOMPARE(tool.exitCode(), 2);
     }
 
+    // Inputs made to hurt the importer. Each is refused with a clear message (the input and
+    // any existing output left as they were), or imported within its bounds with the cut
+    // counted. The bounds are made small here so that the files stay small.
+    void hostileInputs_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<QString>("refusal"); // empty: imported
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("skipped");
+        QTest::newRow("output is the tab-separated input") << "same-tsv" << "is the input file" << 0 << "";
+        QTest::newRow("output is the dictd data") << "same-dict" << "is the input file" << 0 << "";
+        QTest::newRow("output is a link to the index") << "link-index" << "is the input file" << 0 << "";
+        QTest::newRow("gzip bomb as dictd data") << "bomb" << "inflates to more than 1048576 bytes" << 0 << "";
+        QTest::newRow("20,000 index lines, one big article") << "fan-in" << "" << 20000 << "";
+        QTest::newRow("same, whole articles") << "fan-in-full" << "" << 20000 << "";
+        QTest::newRow("article over the bound") << "long-article" << "" << 2 << "articles cut to their first 65536 bytes";
+        QTest::newRow("20 MB tab-separated line") << "long-line" << "" << 2 << "articles cut to their first 65536 bytes";
+    }
+    void hostileInputs()
+    {
+        QFETCH(QString, shape);
+        QFETCH(QString, refusal);
+        QFETCH(int, rows);
+        QFETCH(QString, skipped);
+        ImportOptions options;
+        options.limits.maxInflatedBytes = 1 << 20;
+        options.limits.maxArticleBytes = 1 << 16;
+        options.full = shape.endsWith(QLatin1String("-full"));
+        QString input = path("h.index");
+        QString output = m_out;
+        Dictd d;
+        d.add(QStringLiteral("cat"), QStringLiteral("cat\n кошка\n"));
+        if (shape == QLatin1String("same-tsv")) {
+            input = output = path("h.tsv");
+            writeFile(input, "cat\tкошка\n");
+        } else if (shape == QLatin1String("same-dict") || shape == QLatin1String("link-index")) {
+            writeFile(path("h.dict"), d.dict);
+            writeFile(input, d.index);
+            output = path("h.dict");
+            if (shape == QLatin1String("link-index")) {
+                output = path("link.bdd");
+                QVERIFY(QFile::link(input, output));
+            }
+        } else if (shape == QLatin1String("bomb")) {
+            d.add(QStringLiteral("bomb"), QString(2 << 20, QLatin1Char('0')));
+            writeGzip(path("h.dict.dz"), d.dict);
+            writeFile(input, d.index);
+        } else if (shape.startsWith(QLatin1String("fan-in"))) {
+            const QByteArray article = "big\n 1) большой\n" + QByteArray(60000, 'x') + '\n';
+            QByteArray index;
+            for (int i = 0; i < rows; ++i)
+                index += "w" + QByteArray::number(i) + "\tA\t" + b64(quint64(article.size())).toLatin1() + '\n';
+            writeFile(path("h.dict"), article);
+            writeFile(input, index);
+        } else if (shape == QLatin1String("long-article")) {
+            d.add(QStringLiteral("long"), QStringLiteral("long\n 1) длинный\n") + QString(1 << 17, QLatin1Char('x')));
+            writeFile(path("h.dict"), d.dict);
+            writeFile(input, d.index);
+        } else if (shape == QLatin1String("long-line")) {
+            input = path("h.tsv");
+            writeFile(input, "long\tдлинный " + QByteArray(20 << 20, 'x') + "\ncat\tкошка\n");
+        }
+        const QByteArray inputBefore = readFile(input);
+        if (!refusal.isEmpty()) {
+            writeFile(path("other.bdd"), "the previous dictionary");
+            try {
+                importDictionary(input, output, options);
+                QFAIL("the import did not refuse the input");
+            } catch (const ImportError& e) {
+                QVERIFY2(e.message().contains(refusal), qPrintable(e.message()));
+            }
+            QCOMPARE(readFile(input), inputBefore);
+            QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.tmp"), QStringLiteral("*.stage")}, QDir::Files),
+                     QStringList());
+            return;
+        }
+        const ImportReport report = importDictionary(input, output, options);
+        QCOMPARE(report.written, rows);
+        QCOMPARE(report.skipped.count(skipped), skipped.isEmpty() ? 0u : 1u);
+        DictionaryReader reader;
+        reader.setDatabaseName(output);
+        reader.exactLookup(shape.startsWith(QLatin1String("fan-in")) ? QStringLiteral("w7") : QStringLiteral("long"));
+        QCOMPARE(reader.recordCount(), 1);
+        QVERIFY2(reader.field(1).contains(shape.startsWith(QLatin1String("fan-in")) ? QStringLiteral("большой")
+                                                                                      : QStringLiteral("длинный")),
+                 qPrintable(reader.field(1).left(200)));
+    }
+
+    // The tool refuses an output that is its input with a message and exit status 1.
+    void toolRefusesItsInputAsOutput()
+    {
+        writeFile(path("same.tsv"), "cat\tкошка\n");
+        QProcess tool;
+        tool.start(QStringLiteral(ZARVIK_IMPORT_TOOL), {path("same.tsv"), path("same.tsv")});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        const QString said = QString::fromLocal8Bit(tool.readAllStandardError());
+        QVERIFY2(said.contains(QStringLiteral("is the input file")), qPrintable(said));
+        QCOMPARE(readFile(path("same.tsv")), QByteArray("cat\tкошка\n"));
+    }
+
     // The hand-written reference dictionary of the test data: each entry's line, references
     // followed.
     void references_data()

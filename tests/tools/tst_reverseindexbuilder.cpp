@@ -1,7 +1,12 @@
 // The reverse index as the importer builds it: which Russian words of a sense become entries,
-// how the English headwords of an entry are ordered and bounded, and the search key.
+// how the English headwords of an entry are ordered and bounded, and the search key; read
+// back from the file through the reader.
 #include "ReverseIndexBuilder.h"
 
+#include "BddWriter.h"
+#include "dictionary/DictionaryReader.h"
+
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zarvik;
@@ -18,14 +23,50 @@ std::vector<ArticleSense> senses(std::initializer_list<const char*> texts, int p
     return out;
 }
 
-// The entry of a Russian word: its headwords as the strip lists them, or "(none)".
-QString transOf(const std::vector<ReverseRow>& rows, const QString& word)
-{
-    for (const ReverseRow& row : rows)
-        if (row.word == word)
-            return row.trans;
-    return QStringLiteral("(none)");
-}
+// A dictionary file whose entries come with their senses, and its reverse index read back.
+class ReverseFile {
+public:
+    ReverseFile() : m_writer(m_dir.filePath(QStringLiteral("r.bdd")))
+    {
+        m_writer.addTable(&m_reverse);
+        m_writer.begin();
+    }
+    void add(const QString& headword, const std::vector<ArticleSense>& senses, int weight = 0)
+    {
+        m_reverse.addSenses(headword, senses, weight);
+        m_writer.add(headword, QStringLiteral("-"));
+    }
+    // An entry with a ready translation line only, as from a tab-separated file.
+    void addLine(const QString& headword, const QString& line) { m_writer.add(headword, line); }
+    qint64 finish()
+    {
+        m_writer.finish();
+        m_reader.setDatabaseName(m_dir.filePath(QStringLiteral("r.bdd")));
+        return m_reverse.size();
+    }
+    // Word, " - " and the headwords of the entry, or "(none)".
+    QString line(const QString& word)
+    {
+        m_reader.exactLookup(word, DictionaryReader::Table::RusEng);
+        return m_reader.recordCount() ? displayLine(m_reader.field(0), m_reader.field(1)) : QStringLiteral("(none)");
+    }
+    QStringList all()
+    {
+        m_reader.prefixSearch(QStringLiteral("*"), 0, DictionaryReader::Table::RusEng);
+        QStringList lines;
+        for (int i = 0; i < m_reader.recordCount(); ++i) {
+            m_reader.setAbsolutePosition(i);
+            lines << displayLine(m_reader.field(0), m_reader.field(1));
+        }
+        return lines;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    BddWriter m_writer;
+    ReverseIndexBuilder m_reverse;
+    DictionaryReader m_reader;
+};
 
 } // namespace
 
@@ -63,69 +104,69 @@ private slots:
     void headwordOrder_data()
     {
         QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("trans");
-        QTest::newRow("heavier headword first among first senses") << "кошка" << "cat; pussycat; tabby";
-        QTest::newRow("sense position before article length") << "кот" << "cat; tomcat";
-        QTest::newRow("plain and short before compound and capital") << "киска" << "pussycat; puss; Kitty; kitty-cat";
-        QTest::newRow("first sense of a later part of speech") << "работать" << "work; operate";
+        QTest::addColumn<QString>("line");
+        QTest::newRow("heavier headword first among first senses") << "кошка" << "кошка - cat; pussycat; tabby";
+        QTest::newRow("sense position before weight") << "кот" << "кот - cat; tomcat";
+        QTest::newRow("plain and short before compound and capital") << "киска" << "киска - pussycat; puss; Kitty; kitty-cat";
+        QTest::newRow("first sense of a later part of speech") << "работать" << "работать - work; operate";
         QTest::newRow("senses after the main ones left out") << "пять" << "(none)";
+        QTest::newRow("a ready translation line") << "тетрадь" << "тетрадь - notebook";
+        QTest::newRow("phrase that opens a first sense") << "железная дорога" << "железная дорога - railway";
+        QTest::newRow("phrase further on left out") << "злая сплетница" << "(none)";
+        QTest::newRow("phrase after the first item left out") << "узкая колея" << "(none)";
     }
     void headwordOrder()
     {
         QFETCH(QString, word);
-        QFETCH(QString, trans);
-        ReverseIndexBuilder builder;
-        builder.add("tabby", senses({"злая сплетница", "кошка"}), 50);
-        builder.add("cat", senses({"кот; кошка", "кошка (плеть)"}), 900);
-        builder.add("kitty-cat", senses({"киска"}));
-        builder.add("Kitty", senses({"киска"}));
-        builder.add("pussycat", senses({"кошка, кошечка, киска"}), 36);
-        builder.add("tomcat", senses({"самец", "кот"}));
-        builder.add("puss", senses({"киска"}));
-        builder.add("operate", senses({"действовать", "работать"}), 400);
+        QFETCH(QString, line);
+        ReverseFile file;
+        file.add("tabby", senses({"полосатая кошка", "злая сплетница", "кошка"}), 50);
+        file.add("cat", senses({"кот; кошка", "кошка (плеть)"}), 900);
+        file.add("kitty-cat", senses({"киска"}));
+        file.add("Kitty", senses({"киска"}));
+        file.add("pussycat", senses({"кошка, кошечка, киска"}), 36);
+        file.add("tomcat", senses({"самец", "кот"}));
+        file.add("puss", senses({"киска"}));
+        file.add("operate", senses({"действовать", "работать"}), 400);
         std::vector<ArticleSense> work = senses({"работа", "труд", "дело"}, 1);
         const std::vector<ArticleSense> verb = senses({"работать"}, 2);
         work.insert(work.end(), verb.begin(), verb.end());
-        builder.add("work", work, 2000);
-        builder.add("count", senses({"один", "два", "три", "четыре", "пять"}));
-        QCOMPARE(transOf(builder.rows(), word), trans);
+        file.add("work", work, 2000);
+        file.add("count", senses({"один", "два", "три", "четыре", "пять"}));
+        file.addLine("notebook", "тетрадь; блокнот");
+        file.add("railway", senses({"железная дорога, узкая колея"}));
+        file.finish();
+        QCOMPARE(file.line(word), line);
     }
 
     void headwordsAreBounded()
     {
-        ReverseIndexBuilder builder;
+        ReverseFile file;
         for (int i = 0; i < 3 * ReverseIndexBuilder::kMaxHeadwords; ++i)
-            builder.add(QStringLiteral("w%1").arg(i, 2, 10, QLatin1Char('0')), senses({i % 2 ? "вода" : "море; вода"}));
-        const QStringList heads = transOf(builder.rows(), "вода").split("; ");
+            file.add(QStringLiteral("w%1").arg(i, 2, 10, QLatin1Char('0')), senses({i % 2 ? "вода" : "море; вода"}));
+        file.finish();
+        const QStringList heads = file.line("вода").section(" - ", 1).split("; ");
         QCOMPARE(heads.size(), ReverseIndexBuilder::kMaxHeadwords);
         // The headwords that give it as their first item win, in source order.
         QCOMPARE(heads.first(), QStringLiteral("w01"));
         QCOMPARE(heads.last(), QStringLiteral("w09"));
     }
 
+    // One entry for пёс and Пес, written as where it ranks best; found whatever the stress
+    // marks, letter case and "ё"; in key order; each headword once.
     void keysFoldStressAndYo()
     {
-        ReverseIndexBuilder builder;
-        builder.add("dog", senses({"пёс, собака"}));
-        builder.add("hound", senses({"Пес"}));
-        builder.add("cat", senses({"ко\u0301шка"}));
-        const std::vector<ReverseRow> rows = builder.rows();
-        QCOMPARE(builder.size(), 3);
-        QCOMPARE(int(rows.size()), 3);
-        // One entry for пёс and Пес, written as where it ranks best; keys in byte order.
-        QCOMPARE(rows[0].key, QByteArrayLiteral("кошка"));
-        QCOMPARE(rows[1].key, QByteArrayLiteral("пес"));
-        QCOMPARE(rows[1].word, QStringLiteral("пёс"));
-        QCOMPARE(rows[1].trans, QStringLiteral("dog; hound"));
-        QCOMPARE(rows[2].key, QByteArrayLiteral("собака"));
-    }
-
-    void wordCountsOncePerHeadword()
-    {
-        ReverseIndexBuilder builder;
-        builder.add("water", senses({"вода", "воды; вода"}), 300);
-        builder.add("aqua", senses({"вода"}), 20);
-        QCOMPARE(transOf(builder.rows(), "вода"), QStringLiteral("water; aqua"));
+        ReverseFile file;
+        file.add("dog", senses({"пёс, собака"}));
+        file.add("hound", senses({"Пес"}));
+        file.add("cat", senses({"ко\u0301шка"}));
+        file.add("water", senses({"вода", "воды; вода"}), 300);
+        file.add("aqua", senses({"вода"}), 20);
+        QCOMPARE(file.finish(), qint64(5));
+        QCOMPARE(file.all(), (QStringList{"вода - water; aqua", "воды - water", "кошка - cat", "пёс - dog; hound",
+                                          "собака - dog"}));
+        QCOMPARE(file.line("ПЕС"), QStringLiteral("пёс - dog; hound"));
+        QCOMPARE(file.line("ко\u0301шка"), QStringLiteral("кошка - cat"));
     }
 };
 

@@ -1,40 +1,77 @@
 #pragma once
 
-#include "ReverseIndexBuilder.h"
 #include "dictionary/DictionaryReader.h"
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
+struct sqlite3;
+
 namespace zarvik {
 
-// Writes a dictionary file in the layout the reader expects (see DictionarySchema.h). The
-// rows are sorted by their folded key, stable, so rows that share a headword keep their
-// order. The file is built beside the output under a temporary name, flushed to disk and
-// renamed over the output only when complete: a failure leaves an existing output as it was
-// and leaves no half-built file behind.
+class SqliteConnection;
+
+// Another table of the same file, fed row by row from the same stream of entries (a reverse
+// index, say). Its rows go into a staging database while the entries stream by, and are put
+// in order into the file at the end, as the writer does with its own rows.
+class TableBuilder {
+public:
+    virtual ~TableBuilder() = default;
+    // Creates its tables: staging ones in the database "stage", final ones in "main".
+    virtual void start(sqlite3* db) = 0;
+    // One entry as the writer stores it: the headword and its translation line.
+    virtual void add(sqlite3* db, const QString& word, const QString& trans) = 0;
+    // Fills its final tables from what it staged (the staging database goes afterwards).
+    virtual void finish(sqlite3* db) = 0;
+};
+
+// Writes a dictionary file in the layout the reader expects (see DictionarySchema.h), taking
+// its rows one at a time in source order, so that memory does not grow with the dictionary.
+// The rows go into a staging database beside the output; at the end SQLite sorts them by
+// their folded key (stable: rows that share a headword keep their order, its sorter spills to
+// temporary files) and they are copied into the table in key order.
+//
+// The file is built beside the output under a temporary name, flushed to disk and renamed
+// over the output only when complete: a failure leaves an existing output as it was and
+// leaves no half-built file behind.
 class BddWriter final {
 public:
     using Progress = std::function<void(qint64 done, qint64 total)>;
 
-    explicit BddWriter(QString outputPath) : m_output(std::move(outputPath)) {}
+    explicit BddWriter(QString outputPath);
+    ~BddWriter();
+    BddWriter(const BddWriter&) = delete;
+    BddWriter& operator=(const BddWriter&) = delete;
 
     // Extra name/value pairs for the metadata table (source, mode...).
     void addMeta(const QString& name, const QString& value) { m_meta.emplace_back(name, value); }
+    // Called while the sorted rows are written into the file (done of total).
     void setProgress(Progress progress) { m_progress = std::move(progress); }
-    // The reverse index to write beside the entries (rows in key order); none by default.
-    void setReverseRows(std::vector<ReverseRow> rows) { m_reverse = std::move(rows); }
+    // A further table fed from the same rows; before begin().
+    void addTable(TableBuilder* table) { m_tables.push_back(table); }
 
-    // Throws ImportError when the output cannot be written.
+    // Starts the temporary file. Throws ImportError when the output cannot be written there.
+    void begin();
+    // One row, in source order.
+    void add(const QString& word, const QString& trans);
+    qint64 count() const { return m_count; }
+    // Sorts, writes, syncs and renames the file over the output.
+    void finish();
+
+    // All rows at once: begin(), add() each, finish().
     void write(const std::vector<Entry>& rows);
 
 private:
     QString m_output;
     std::vector<std::pair<QString, QString>> m_meta;
+    std::vector<TableBuilder*> m_tables;
     Progress m_progress;
-    std::vector<ReverseRow> m_reverse;
+    qint64 m_count = 0;
+    struct Build;
+    std::unique_ptr<Build> m_build;
 };
 
 } // namespace zarvik

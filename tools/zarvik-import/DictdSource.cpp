@@ -1,8 +1,8 @@
 #include "DictdSource.h"
 
-#include "GzipData.h"
 #include "ImportError.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace zarvik {
@@ -32,7 +32,8 @@ bool decodeDictdNumber(QStringView text, quint64& value)
     return true;
 }
 
-SourceData readDictd(const QString& indexPath)
+DictdSource::DictdSource(const QString& indexPath, const SourceLimits& limits)
+    : m_indexPath(indexPath), m_limits(limits)
 {
     const QString base = indexPath.left(indexPath.size() - int(qstrlen(".index")));
     QString dataPath;
@@ -43,16 +44,22 @@ SourceData readDictd(const QString& indexPath)
         }
     if (dataPath.isEmpty())
         throw ImportError(QStringLiteral("%1: no data file beside it (%2.dict or %2.dict.dz)").arg(indexPath, base));
+    m_data = std::make_unique<DataFile>(dataPath, limits);
+    const quint64 dataSize = m_data->size();
 
-    const QByteArray indexBytes = readDataFile(indexPath);
-    const QByteArray data = readDataFile(dataPath);
-    const QString index = QString::fromUtf8(indexBytes);
-
-    SourceData out;
+    QFile index(indexPath);
+    if (!index.open(QIODevice::ReadOnly))
+        throw ImportError(QStringLiteral("%1: cannot read (%2)").arg(indexPath, index.errorString()));
     qint64 lineNo = 0;
-    for (QStringView line : QStringView(index).split(QLatin1Char('\n'))) {
+    QByteArray bytes;
+    bool cut = false;
+    // An index line is a headword and two numbers; one longer than an article is no index
+    // line, and is refused below as one without its numbers.
+    while (readLineBounded(index, bytes, limits.maxArticleBytes, &cut)) {
         ++lineNo;
-        if (line.endsWith(QLatin1Char('\r')))
+        const QString text = QString::fromUtf8(bytes);
+        QStringView line(text);
+        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (line.trimmed().isEmpty())
             continue;
@@ -64,26 +71,44 @@ SourceData readDictd(const QString& indexPath)
         if (!decodeDictdNumber(fields[1], offset) || !decodeDictdNumber(fields[2], length))
             throw ImportError(QStringLiteral("%1 line %2: bad base64 number in \"%3\"")
                                   .arg(indexPath, QString::number(lineNo), line.toString()));
-        if (offset > quint64(data.size()) || length > quint64(data.size()) - offset)
+        if (offset > dataSize || length > dataSize - offset)
             throw ImportError(QStringLiteral("%1 line %2: entry \"%3\" points past the end of %4 (%5 bytes)")
                                   .arg(indexPath, QString::number(lineNo), fields[0].toString(), dataPath,
-                                       QString::number(data.size())));
+                                       QString::number(dataSize)));
         QString word = fields[0].trimmed().toString();
         if (fields.size() >= 4 && !fields[3].trimmed().isEmpty())
             word = fields[3].trimmed().toString(); // the headword as written, when kept
         if (word.startsWith(QLatin1String("00-database-")) || word.startsWith(QLatin1String("00database"))) {
-            ++out.skipped[QStringLiteral("dictd meta entries")];
+            ++m_skipped[QStringLiteral("dictd meta entries")];
             continue;
         }
         if (word.isEmpty()) {
-            ++out.skipped[QStringLiteral("empty headwords")];
+            ++m_skipped[QStringLiteral("empty headwords")];
             continue;
         }
-        out.entries.push_back(
-            SourceEntry{word, QString::fromUtf8(data.constData() + offset, qsizetype(length))});
+        if (length > quint64(limits.maxArticleBytes)) {
+            length = quint64(limits.maxArticleBytes);
+            ++m_skipped[cutArticlesReason(limits)];
+        }
+        m_entries.push_back(Place{word, offset, qint64(length)});
     }
-    if (out.entries.empty())
+    if (m_entries.empty())
         throw ImportError(QStringLiteral("%1: no entries").arg(indexPath));
+}
+
+QString DictdSource::article(qsizetype i)
+{
+    const Place& place = m_entries[size_t(i)];
+    return QString::fromUtf8(m_data->read(place.offset, place.length));
+}
+
+SourceData readDictd(const QString& indexPath)
+{
+    DictdSource source(indexPath);
+    SourceData out;
+    for (qsizetype i = 0; i < source.size(); ++i)
+        out.entries.push_back(SourceEntry{source.word(i), source.article(i)});
+    out.skipped = source.skipped();
     return out;
 }
 

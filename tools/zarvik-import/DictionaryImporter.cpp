@@ -7,46 +7,60 @@
 #include "StarDictSource.h"
 #include "TsvSource.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <memory>
+#include <sys/stat.h>
 
 namespace zarvik {
 
-SourceData readSource(const QString& input, QString* format)
+namespace {
+
+enum class Format { Dictd, StarDict, Tsv };
+
+Format formatOf(const QString& input, QString* name)
 {
-    const QString name = QFileInfo(input).fileName().toLower();
-    auto named = [format](const char* text) {
-        if (format)
-            *format = QString::fromLatin1(text);
-    };
+    const QString file = QFileInfo(input).fileName().toLower();
     if (!QFileInfo(input).isFile())
         throw ImportError(QStringLiteral("%1: no such file").arg(input));
-    if (name.endsWith(QLatin1String(".index"))) {
-        named("dictd");
-        return readDictd(input);
+    if (file.endsWith(QLatin1String(".index"))) {
+        *name = QStringLiteral("dictd");
+        return Format::Dictd;
     }
-    if (name.endsWith(QLatin1String(".ifo"))) {
-        named("StarDict");
-        return readStarDict(input);
+    if (file.endsWith(QLatin1String(".ifo"))) {
+        *name = QStringLiteral("StarDict");
+        return Format::StarDict;
     }
-    if (name.endsWith(QLatin1String(".tsv")) || name.endsWith(QLatin1String(".txt"))) {
-        named("tab-separated text");
-        return readTsv(input);
+    if (file.endsWith(QLatin1String(".tsv")) || file.endsWith(QLatin1String(".txt"))) {
+        *name = QStringLiteral("tab-separated text");
+        return Format::Tsv;
     }
     throw ImportError(QStringLiteral("%1: unknown format; expected a dictd .index, a StarDict .ifo, "
                                      "or a tab-separated .tsv/.txt file")
                           .arg(input));
 }
 
-namespace {
-
-// A ready-made translation (a tab-separated file) seen as senses: its "; "-separated parts.
-std::vector<ArticleSense> translationSenses(const QString& translation)
+// The new file is renamed over the output at the end: were the output one of the files being
+// read (under another name, through a link), the dictionary's source would be lost.
+void refuseOutputAmongInputs(const QStringList& inputs, const QString& output)
 {
-    std::vector<ArticleSense> senses;
-    int n = 0;
-    for (const QString& part : translation.split(QStringLiteral("; "), Qt::SkipEmptyParts))
-        senses.push_back(ArticleSense{0, 0, ++n, part, std::nullopt});
-    return senses;
+    struct stat out{};
+    if (::stat(QFile::encodeName(output).constData(), &out) != 0)
+        return; // no such file yet: it cannot be an input
+    for (const QString& input : inputs) {
+        struct stat in{};
+        if (::stat(QFile::encodeName(input).constData(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+            throw ImportError(QStringLiteral("%1 is the input file %2; writing it would destroy the input, so "
+                                             "choose another output")
+                                  .arg(output, input));
+    }
+}
+
+std::unique_ptr<ArticleSource> openArticles(Format format, const QString& input, const SourceLimits& limits)
+{
+    if (format == Format::Dictd)
+        return std::make_unique<DictdSource>(input, limits);
+    return std::make_unique<StarDictSource>(input, limits);
 }
 
 } // namespace
@@ -54,52 +68,84 @@ std::vector<ArticleSense> translationSenses(const QString& translation)
 ImportReport importDictionary(const QString& input, const QString& output, const ImportOptions& options)
 {
     ImportReport report;
-    const SourceData source = readSource(input, &report.format);
-    report.read = qint64(source.entries.size());
-    report.skipped = source.skipped;
-
+    const Format format = formatOf(input, &report.format);
     const ArticleCleaner cleaner(options.maxLength);
-    ReverseIndexBuilder reverse;
-    std::vector<Entry> rows;
-    rows.reserve(source.entries.size());
-    if (source.articles && !options.full) {
-        ReferenceOutcome outcome;
-        ReferenceResolver resolver(cleaner);
-        std::vector<QString> lines = resolver.lines(source.entries, outcome);
-        for (size_t i = 0; i < lines.size(); ++i) {
-            reverse.add(source.entries[i].word, resolver.articles()[i].senses, int(source.entries[i].article.size()));
-            rows.push_back(Entry{source.entries[i].word, std::move(lines[i])});
-        }
-        report.referencesResolved = outcome.resolved;
-        report.referencesUnresolved = outcome.unresolved;
-        report.untranslated = std::move(outcome.untranslated);
-    } else {
-        for (const SourceEntry& e : source.entries) {
-            QString trans;
-            if (!source.articles) {
-                trans = options.full ? e.article.simplified() : cleaner.boundedLine(e.article);
-                reverse.add(e.word, translationSenses(e.article.simplified()));
-            } else {
-                trans = cleaner.fullLine(e.word, e.article);
-                reverse.add(e.word, cleaner.parse(e.word, e.article).senses, int(e.article.size()));
-            }
-            if (!hasCyrillicLetter(trans))
-                report.untranslated.push_back(UntranslatedEntry{
-                    e.word, trans,
-                    source.articles ? QStringLiteral("no Russian text in the article")
-                                    : QStringLiteral("no Russian text in the translation")});
-            rows.push_back(Entry{e.word, trans});
-        }
-    }
 
     BddWriter writer(output);
     writer.addMeta(QStringLiteral("source"), QFileInfo(input).fileName());
     writer.addMeta(QStringLiteral("mode"), options.full ? QStringLiteral("full") : QStringLiteral("short"));
     writer.setProgress(options.progress);
+    for (TableBuilder* table : options.tables)
+        writer.addTable(table);
+    // Made after the writer, so that it lets go of its statement before the writer closes
+    // the file, whatever happens.
+    ReverseIndexBuilder reverse;
+    writer.addTable(&reverse);
+
+    if (format == Format::Tsv) {
+        TsvReader reader(input, options.limits);
+        refuseOutputAmongInputs({input}, output);
+        writer.begin();
+        SourceEntry e;
+        while (reader.next(e)) {
+            ++report.read;
+            const QString trans = options.full ? e.article.simplified() : cleaner.boundedLine(e.article);
+            if (!hasCyrillicLetter(trans))
+                report.addUntranslated(UntranslatedEntry{e.word, trans, QStringLiteral("no Russian text in the translation")});
+            writer.add(e.word, trans);
+        }
+        report.skipped = reader.skipped();
+    } else {
+        const std::unique_ptr<ArticleSource> source = openArticles(format, input, options.limits);
+        refuseOutputAmongInputs(source->files() << input, output);
+        writer.begin();
+        report.read = source->size();
+        if (!options.full) {
+            ReferenceResolver resolver(cleaner, *source);
+            ReferenceOutcome outcome;
+            // Batches small enough that their parsed articles stay in the resolver's cache.
+            constexpr qsizetype kBatch = 2048;
+            for (qsizetype from = 0; from < source->size(); from += kBatch) {
+                const qsizetype to = qMin(source->size(), from + kBatch);
+                resolver.prepare(from, to);
+                for (qsizetype i = from; i < to; ++i) {
+                    const QString line = resolver.line(i, outcome);
+                    const std::shared_ptr<const ParsedArticle> article = resolver.article(i);
+                    reverse.addSenses(source->word(i), article->senses, article->sourceLength);
+                    writer.add(source->word(i), line);
+                    // Moved into the report as they come, so the outcome never grows.
+                    for (UntranslatedEntry& u : outcome.untranslated)
+                        report.addUntranslated(std::move(u));
+                    outcome.untranslated.clear();
+                }
+            }
+            report.referencesResolved = outcome.resolved;
+            report.referencesUnresolved = outcome.unresolved;
+        } else {
+            // Entries in a row that share one article (a hostile index may point thousands of
+            // lines at one) share its line rather than read and join it again.
+            ArticleSource::ArticleId lastId{~quint64(0), 0};
+            QString trans;
+            ParsedArticle parsed;
+            for (qsizetype i = 0; i < source->size(); ++i) {
+                if (source->articleId(i) != lastId || i == 0) {
+                    lastId = source->articleId(i);
+                    const QString article = source->article(i);
+                    trans = cleaner.fullLine(source->word(i), article);
+                    parsed = cleaner.parse(source->word(i), article);
+                }
+                reverse.addSenses(source->word(i), parsed.senses, parsed.sourceLength);
+                if (!hasCyrillicLetter(trans))
+                    report.addUntranslated(
+                        UntranslatedEntry{source->word(i), trans, QStringLiteral("no Russian text in the article")});
+                writer.add(source->word(i), trans);
+            }
+        }
+        report.skipped = source->skipped();
+    }
+    writer.finish();
+    report.written = writer.count();
     report.reverseEntries = reverse.size();
-    writer.setReverseRows(reverse.rows());
-    writer.write(rows);
-    report.written = qint64(rows.size());
     return report;
 }
 

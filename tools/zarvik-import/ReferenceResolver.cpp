@@ -56,7 +56,7 @@ std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
     }
     if (m_byLetters.isEmpty()) {
         // Built at the first miss: most references name their target exactly.
-        m_byLetters.reserve(qsizetype(m_entries->size()));
+        m_byLetters.reserve(m_source.size());
         for (auto it = m_byKey.cbegin(); it != m_byKey.cend(); ++it) {
             const QString letters = lettersKey(it.key());
             if (!letters.isEmpty()) {
@@ -84,10 +84,12 @@ std::vector<ReferenceResolver::Place> ReferenceResolver::select(const std::vecto
                                                                 const ArticleReference& reference) const
 {
     std::vector<Place> all;
-    for (int row : rows)
-        for (const ArticleSense& s : m_articles[size_t(row)].senses)
+    for (int row : rows) {
+        const Parsed article = parsed(row);
+        for (const ArticleSense& s : article->senses)
             if (all.size() < kMaxSensesLookedAt)
-                all.push_back(Place{row, &s});
+                all.push_back(Place{row, &s, article});
+    }
 
     // Each number narrows the choice only when the target has such a place; a number it does
     // not have is ignored rather than losing the translation.
@@ -153,7 +155,7 @@ ReferenceResolver::Followed ReferenceResolver::follow(const ArticleReference& re
         out.failure = QStringLiteral("refers to \"%1\", which refers back (a loop)").arg(shown);
         return out;
     }
-    out.headword = (*m_entries)[size_t(rows.front())].word;
+    out.headword = m_source.word(rows.front());
 
     const std::vector<Place> places = select(rows, reference);
     const size_t mark = chain.size();
@@ -163,7 +165,7 @@ ReferenceResolver::Followed ReferenceResolver::follow(const ArticleReference& re
     chain.resize(mark);
     if (places.empty()) {
         // An article with no sense to show ("to play hooky бездельничать"): its plain line.
-        const QString plain = m_cleaner.lineOf(m_articles[size_t(rows.front())]);
+        const QString plain = m_cleaner.lineOf(*parsed(rows.front()));
         if (hasCyrillicLetter(plain))
             pieces << plain;
     }
@@ -244,26 +246,68 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
     return pieces;
 }
 
-std::vector<QString> ReferenceResolver::lines(const std::vector<SourceEntry>& entries, ReferenceOutcome& outcome)
+ReferenceResolver::ReferenceResolver(const ArticleCleaner& cleaner, ArticleSource& source)
+    : m_cleaner(cleaner), m_source(source)
 {
-    m_entries = &entries;
-    m_byKey.clear();
-    m_byKey.reserve(qsizetype(entries.size()));
-    m_byLetters.clear();
+    m_byKey.reserve(source.size());
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        const QString& word = source.word(i);
+        // "peritoneum, peritonaeum": a headword that lists its spellings is found by each.
+        m_byKey[word.trimmed().toCaseFolded()].push_back(int(i));
+        if (word.contains(QLatin1String(", ")))
+            for (const QString& name : word.split(QLatin1String(", "), Qt::SkipEmptyParts))
+                m_byKey[name.trimmed().toCaseFolded()].push_back(int(i));
+    }
+}
 
-    // Taking the articles apart is most of the work and each article stands alone: a large
-    // dictionary is parsed in two halves at once where a second core is free.
-    m_articles.clear();
-    m_articles.resize(entries.size());
-    auto parseRange = [this, &entries](size_t from, size_t to) {
-        for (size_t i = from; i < to; ++i)
-            m_articles[i] = m_cleaner.parse(entries[i].word, entries[i].article);
+void ReferenceResolver::remember(const ArticleSource::ArticleId& id, Parsed article) const
+{
+    qint64 bytes = 64;
+    for (const ArticleSense& s : article->senses)
+        bytes += 64 + s.text.size() * 2;
+    bytes += article->plain.size() * 2;
+    if (m_cacheBytes + bytes > kCacheBytes) {
+        // Dropped whole: what a line in the making still uses stays alive through its places.
+        m_cache.clear();
+        m_cacheBytes = 0;
+    }
+    m_cache.emplace(id, std::move(article));
+    m_cacheBytes += bytes;
+}
+
+ReferenceResolver::Parsed ReferenceResolver::parsed(int row) const
+{
+    const ArticleSource::ArticleId id = m_source.articleId(row);
+    if (const auto it = m_cache.find(id); it != m_cache.end())
+        return it->second;
+    Parsed article = std::make_shared<const ParsedArticle>(m_cleaner.parse(m_source.word(row), m_source.article(row)));
+    remember(id, article);
+    return article;
+}
+
+void ReferenceResolver::prepare(qsizetype from, qsizetype to)
+{
+    // Taking the articles apart is most of the work and each article stands alone: a batch is
+    // read here and parsed in two halves at once where a second core is free.
+    std::vector<qsizetype> rows;
+    std::vector<QString> articles;
+    for (qsizetype i = from; i < to; ++i) {
+        const ArticleSource::ArticleId id = m_source.articleId(i);
+        if (m_cache.count(id) || (!rows.empty() && m_source.articleId(rows.back()) == id))
+            continue;
+        rows.push_back(i);
+        articles.push_back(m_source.article(i));
+    }
+    std::vector<ParsedArticle> out(rows.size());
+    auto parseRange = [&](size_t a, size_t b) {
+        for (size_t k = a; k < b; ++k)
+            out[k] = m_cleaner.parse(m_source.word(rows[k]), articles[k]);
     };
-    const size_t half = entries.size() / 2;
+    const size_t half = rows.size() / 2;
     std::thread second;
-    if (entries.size() >= 10000 && std::thread::hardware_concurrency() > 1) {
+    if (rows.size() >= 256 && std::thread::hardware_concurrency() > 1) {
         try {
-            second = std::thread(parseRange, half, entries.size());
+            second = std::thread(parseRange, half, rows.size());
         } catch (const std::system_error&) {
             // no thread to be had: one after the other
         }
@@ -272,39 +316,45 @@ std::vector<QString> ReferenceResolver::lines(const std::vector<SourceEntry>& en
         parseRange(0, half);
         second.join();
     } else {
-        parseRange(0, entries.size());
+        parseRange(0, rows.size());
     }
+    for (size_t k = 0; k < rows.size(); ++k)
+        remember(m_source.articleId(rows[k]), std::make_shared<const ParsedArticle>(std::move(out[k])));
+}
 
-    for (size_t i = 0; i < entries.size(); ++i) {
-        // "peritoneum, peritonaeum": a headword that lists its spellings is found by each.
-        QStringList names{entries[i].word};
-        if (entries[i].word.contains(QLatin1String(", ")))
-            names << entries[i].word.split(QLatin1String(", "), Qt::SkipEmptyParts);
-        for (const QString& name : names)
-            m_byKey[name.trimmed().toCaseFolded()].push_back(int(i));
+QString ReferenceResolver::line(qsizetype i, ReferenceOutcome& outcome)
+{
+    const Parsed own = parsed(int(i));
+    std::vector<Place> senses;
+    for (const ArticleSense& s : own->senses)
+        senses.push_back(Place{int(i), &s, own});
+    std::vector<int> chain{int(i)};
+    m_followsLeft = kMaxFollowsPerEntry;
+    QString failure;
+    const QStringList pieces = render(senses, chain, 0, &outcome, &failure);
+    QString line = pieces.isEmpty() ? m_cleaner.lineOf(*own) : m_cleaner.joinSenses(pieces);
+    if (!hasCyrillicLetter(line)) {
+        QString reason = failure;
+        if (reason.isEmpty()) {
+            // Whether the article has Russian text elsewhere: read again only for these few.
+            reason = hasCyrillicLetter(m_source.article(i)) ? QStringLiteral("Russian text only in labels, notes or examples")
+                                                           : QStringLiteral("no Russian text in the article");
+        }
+        outcome.untranslated.push_back(UntranslatedEntry{m_source.word(i), line, reason});
     }
+    return line;
+}
 
+std::vector<QString> ReferenceResolver::lines(const ArticleCleaner& cleaner, const std::vector<SourceEntry>& entries,
+                                              ReferenceOutcome& outcome)
+{
+    MemorySource source(entries);
+    ReferenceResolver resolver(cleaner, source);
+    resolver.prepare(0, source.size());
     std::vector<QString> out;
     out.reserve(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        std::vector<Place> senses;
-        for (const ArticleSense& s : m_articles[i].senses)
-            senses.push_back(Place{int(i), &s});
-        std::vector<int> chain{int(i)};
-        m_followsLeft = kMaxFollowsPerEntry;
-        QString failure;
-        const QStringList pieces = render(senses, chain, 0, &outcome, &failure);
-        QString line = pieces.isEmpty() ? m_cleaner.lineOf(m_articles[i]) : m_cleaner.joinSenses(pieces);
-        if (!hasCyrillicLetter(line)) {
-            QString reason = failure;
-            if (reason.isEmpty())
-                reason = hasCyrillicLetter(entries[i].article) ? QStringLiteral("Russian text only in labels, notes or examples")
-                                                               : QStringLiteral("no Russian text in the article");
-            outcome.untranslated.push_back(UntranslatedEntry{entries[i].word, line, reason});
-        }
-        out.push_back(std::move(line));
-    }
-    m_entries = nullptr;
+    for (qsizetype i = 0; i < source.size(); ++i)
+        out.push_back(resolver.line(i, outcome));
     return out;
 }
 

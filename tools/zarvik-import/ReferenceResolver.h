@@ -5,6 +5,8 @@
 
 #include <QHash>
 #include <QString>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace zarvik {
@@ -42,18 +44,32 @@ public:
     static constexpr size_t kMaxRowsPerHeadword = 32;
     static constexpr size_t kMaxSensesLookedAt = 1024;
 
-    explicit ReferenceResolver(const ArticleCleaner& cleaner) : m_cleaner(cleaner) {}
+    // Parsed articles kept for references to come back to, in bytes of their text: the
+    // lines are made in source order, and most references point near or to a few common words.
+    static constexpr qint64 kCacheBytes = 4 << 20;
 
-    // The lines of the entries, in their order; `outcome` gets the counts and the entries left
-    // without Russian text.
-    std::vector<QString> lines(const std::vector<SourceEntry>& entries, ReferenceOutcome& outcome);
-    // The articles as lines() took them apart, in the order of the entries.
-    const std::vector<ParsedArticle>& articles() const { return m_articles; }
+    // Reads the headwords of the source (its articles are read as lines need them).
+    ReferenceResolver(const ArticleCleaner& cleaner, ArticleSource& source);
+
+    // Parses the articles of entries [from, to) ahead of their lines, on two cores where
+    // there are two; the lines of a dictionary are made in runs of such batches.
+    void prepare(qsizetype from, qsizetype to);
+    // The line of entry i; `outcome` gets the counts and, when the line has no Russian text,
+    // the entry with its reason.
+    QString line(qsizetype i, ReferenceOutcome& outcome);
+    // The article of entry i taken apart (from the cache when it was prepared).
+    std::shared_ptr<const ParsedArticle> article(qsizetype i) const { return parsed(int(i)); }
+
+    // The lines of entries held in memory, in their order (tests, benchmarks).
+    static std::vector<QString> lines(const ArticleCleaner& cleaner, const std::vector<SourceEntry>& entries,
+                                      ReferenceOutcome& outcome);
 
 private:
+    using Parsed = std::shared_ptr<const ParsedArticle>;
     struct Place {
         int row;
         const ArticleSense* sense;
+        Parsed article; // keeps `sense` alive while the cache moves on
     };
     struct Followed {
         QStringList pieces; // the target's senses, first first; empty when not resolved
@@ -67,9 +83,17 @@ private:
     std::vector<int> rowsOf(const QString& target) const;
     std::vector<Place> select(const std::vector<int>& rows, const ArticleReference& reference) const;
 
+    // The parsed article of a row, from the cache or read and parsed now.
+    Parsed parsed(int row) const;
+    void remember(const ArticleSource::ArticleId& id, Parsed article) const;
+
     const ArticleCleaner& m_cleaner;
-    const std::vector<SourceEntry>* m_entries = nullptr;
-    std::vector<ParsedArticle> m_articles;
+    ArticleSource& m_source;
+    struct IdHash {
+        size_t operator()(const ArticleSource::ArticleId& id) const { return qHashMulti(0, id.first, id.second); }
+    };
+    mutable std::unordered_map<ArticleSource::ArticleId, Parsed, IdHash> m_cache;
+    mutable qint64 m_cacheBytes = 0;
     mutable int m_followsLeft = 0; // for the entry whose line is being made
     QHash<QString, std::vector<int>> m_byKey;   // case-folded headword
     mutable QHash<QString, std::vector<int>> m_byLetters; // only its letters and digits, case-folded

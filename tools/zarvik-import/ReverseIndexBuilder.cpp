@@ -1,10 +1,11 @@
 #include "ReverseIndexBuilder.h"
 
+#include "ImportError.h"
+#include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 
 #include <QSet>
-#include <algorithm>
-#include <tuple>
+#include <sqlite3.h>
 
 namespace zarvik {
 
@@ -37,8 +38,8 @@ QStringList splitItems(const QString& sense)
     return items;
 }
 
-// The item without its notes in parentheses and stress marks; empty when a parenthesis is left open or
-// closes what was never opened (a cut or broken item says nothing reliable).
+// The item without its notes in parentheses and stress marks; empty when a parenthesis is left
+// open or closes what was never opened (a cut or broken item says nothing reliable).
 QString withoutNotes(const QString& item)
 {
     QString out;
@@ -88,12 +89,53 @@ bool isPlainHeadword(const QString& headword)
     return !headword.isEmpty();
 }
 
+[[noreturn]] void fail(sqlite3* db, const char* what)
+{
+    throw ImportError(QStringLiteral("reverse index: %1 failed: %2")
+                          .arg(QString::fromUtf8(what), QString::fromUtf8(db ? sqlite3_errmsg(db) : "no database")));
+}
+
+void exec(sqlite3* db, const char* sql)
+{
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(db, sql);
+}
+
+struct Statement {
+    Statement(sqlite3* db, const char* sql)
+    {
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+            fail(db, sql);
+    }
+    ~Statement() { sqlite3_finalize(stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt* stmt = nullptr;
+};
+
+void bindText(sqlite3_stmt* stmt, int index, const QByteArray& text)
+{
+    sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+void stepDone(sqlite3* db, sqlite3_stmt* stmt)
+{
+    if (sqlite3_step(stmt) != SQLITE_DONE)
+        fail(db, "insert");
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+}
+
+QByteArray columnBytes(sqlite3_stmt* stmt, int column)
+{
+    return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)), sqlite3_column_bytes(stmt, column));
+}
+
 } // namespace
 
-bool ReverseIndexBuilder::Candidate::operator<(const Candidate& other) const
+ReverseIndexBuilder::~ReverseIndexBuilder()
 {
-    return std::tie(sense, weight, item, plain, length, order) <
-           std::tie(other.sense, other.weight, other.item, other.plain, other.length, other.order);
+    sqlite3_finalize(m_insert);
 }
 
 QStringList ReverseIndexBuilder::wordsOf(const QString& sense)
@@ -107,14 +149,52 @@ QStringList ReverseIndexBuilder::wordsOf(const QString& sense)
     return words;
 }
 
-void ReverseIndexBuilder::add(const QString& headword, const std::vector<ArticleSense>& senses, int weight)
+void ReverseIndexBuilder::start(sqlite3* db)
+{
+    m_db = db;
+    m_written = 0;
+    m_fed = false;
+    exec(db, schema::kCreateReverseTable);
+    exec(db, "CREATE TABLE stage.Reverse (Key TEXT NOT NULL, Word TEXT NOT NULL, Headword TEXT NOT NULL, "
+             "Position INTEGER, Weight INTEGER, Item INTEGER, Plain INTEGER, Length INTEGER)");
+    sqlite3_finalize(m_insert);
+    m_insert = nullptr;
+    const char* insert = "INSERT INTO stage.Reverse (Key, Word, Headword, Position, Weight, Item, Plain, Length) "
+                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+    if (sqlite3_prepare_v2(db, insert, -1, &m_insert, nullptr) != SQLITE_OK)
+        fail(db, insert);
+}
+
+void ReverseIndexBuilder::addSenses(const QString& headword, const std::vector<ArticleSense>& senses, int weight)
+{
+    stage(headword, senses, weight);
+    m_fed = true;
+}
+
+void ReverseIndexBuilder::add(sqlite3*, const QString& word, const QString& trans)
+{
+    if (m_fed) {
+        m_fed = false;
+        return;
+    }
+    // A ready translation: its parts are its senses, in one part of speech.
+    std::vector<ArticleSense> senses;
+    int n = 0;
+    for (const QString& part : trans.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+        if (n >= kMaxSensesPerEntry)
+            break;
+        senses.push_back(ArticleSense{0, 0, ++n, part, std::nullopt});
+    }
+    stage(word, senses, 0);
+}
+
+void ReverseIndexBuilder::stage(const QString& headword, const std::vector<ArticleSense>& senses, int weight)
 {
     const QString name = headword.simplified();
-    if (name.isEmpty())
+    if (name.isEmpty() || !m_insert)
         return;
-    const int index = int(m_headwords.size());
+    const QByteArray nameUtf8 = name.toUtf8();
     const int plain = isPlainHeadword(name) ? 0 : 1;
-    bool used = false;
     QSet<QString> seen; // an entry counts once per headword, where it stands first
     int items = 0;
     int position = 0; // of the sense within its homonym and part of speech
@@ -128,46 +208,71 @@ void ReverseIndexBuilder::add(const QString& headword, const std::vector<Article
             continue;
         const QStringList words = wordsOf(sense.text);
         for (int i = 0; i < int(words.size()) && items < kMaxItemsPerEntry; ++i, ++items) {
+            // A phrase counts where it is the headword's own translation ("railway": "железная
+            // дорога"); elsewhere phrases are mostly descriptions ("злая сплетница"), and
+            // would take up as much of the file as all the words together.
+            if ((position > 0 || i > 0) && words[i].contains(QLatin1Char(' ')))
+                continue;
             const QString key = russianKey(words[i]);
             if (seen.contains(key))
                 continue;
             seen.insert(key);
-            const Candidate candidate{position, -weight, i, plain, int(name.size()), m_added, index};
-            Slot& slot = m_entries[key];
-            std::vector<Candidate>& best = slot.best;
-            // A handful at most: kept sorted by insertion.
-            const auto at = std::upper_bound(best.begin(), best.end(), candidate);
-            if (at - best.begin() >= kMaxHeadwords)
-                continue;
-            if (at == best.begin())
-                slot.word = words[i];
-            best.insert(at, candidate);
-            if (int(best.size()) > kMaxHeadwords)
-                best.pop_back();
-            used = true;
+            bindText(m_insert, 1, key.toUtf8());
+            bindText(m_insert, 2, words[i].toUtf8());
+            bindText(m_insert, 3, nameUtf8);
+            sqlite3_bind_int(m_insert, 4, position);
+            sqlite3_bind_int(m_insert, 5, weight);
+            sqlite3_bind_int(m_insert, 6, i);
+            sqlite3_bind_int(m_insert, 7, plain);
+            sqlite3_bind_int(m_insert, 8, int(name.size()));
+            stepDone(m_db, m_insert);
         }
     }
-    ++m_added;
-    if (used)
-        m_headwords.push_back(name);
 }
 
-std::vector<ReverseRow> ReverseIndexBuilder::rows() const
+void ReverseIndexBuilder::finish(sqlite3* db)
 {
-    std::vector<ReverseRow> out;
-    out.reserve(size_t(m_entries.size()));
-    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
-        QStringList names;
-        for (const Candidate& c : it->best) {
-            const QString& name = m_headwords[size_t(c.headword)];
-            // Homonyms kept as separate entries name the same headword twice.
-            if (!names.contains(name))
-                names << name;
+    sqlite3_finalize(m_insert);
+    m_insert = nullptr;
+    // Best first within each key; the staging rowid is the source order.
+    Statement sorted(db, "SELECT Key, Word, Headword, Weight FROM stage.Reverse "
+                         "ORDER BY Key, Position, Weight DESC, Item, Plain, Length, rowid");
+    Statement insert(db, schema::kInsertReverseRow);
+    QByteArray key, word;
+    QList<QByteArray> headwords;
+    int weight = 0;
+    auto flush = [&] {
+        if (key.isEmpty())
+            return;
+        bindText(insert.stmt, 1, key);
+        if (word == key)
+            sqlite3_bind_null(insert.stmt, 2); // the key stands for the word
+        else
+            bindText(insert.stmt, 2, word);
+        bindText(insert.stmt, 3, headwords.join("; "));
+        sqlite3_bind_int(insert.stmt, 4, weight);
+        stepDone(db, insert.stmt);
+        ++m_written;
+    };
+    int rc;
+    while ((rc = sqlite3_step(sorted.stmt)) == SQLITE_ROW) {
+        const QByteArray rowKey = columnBytes(sorted.stmt, 0);
+        if (rowKey != key) {
+            flush();
+            key = rowKey;
+            // Written as where it ranks best.
+            word = columnBytes(sorted.stmt, 1);
+            weight = sqlite3_column_int(sorted.stmt, 3);
+            headwords.clear();
         }
-        out.push_back(ReverseRow{it->word, names.join(QStringLiteral("; ")), it.key().toUtf8(), -it->best.front().weight});
+        const QByteArray headword = columnBytes(sorted.stmt, 2);
+        // Homonyms kept as separate entries name the same headword twice.
+        if (headwords.size() < kMaxHeadwords && !headwords.contains(headword))
+            headwords << headword;
     }
-    std::sort(out.begin(), out.end(), [](const ReverseRow& a, const ReverseRow& b) { return a.key < b.key; });
-    return out;
+    if (rc != SQLITE_DONE)
+        fail(db, "reading the staged words");
+    flush();
 }
 
 } // namespace zarvik

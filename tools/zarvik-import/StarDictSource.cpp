@@ -130,13 +130,13 @@ QString starDictArticle(const QByteArray& block, const QByteArray& sameTypeSeque
     return parts.join(QLatin1Char('\n'));
 }
 
-SourceData readStarDict(const QString& ifoPath)
+StarDictSource::StarDictSource(const QString& ifoPath, const SourceLimits& limits) : m_ifoPath(ifoPath), m_limits(limits)
 {
     const QString base = ifoPath.left(ifoPath.size() - int(qstrlen(".ifo")));
     QFile ifoFile(ifoPath);
     if (!ifoFile.open(QIODevice::ReadOnly))
         throw ImportError(QStringLiteral("%1: cannot read (%2)").arg(ifoPath, ifoFile.errorString()));
-    const QStringList ifoLines = QString::fromUtf8(ifoFile.readAll()).split(QLatin1Char('\n'));
+    const QStringList ifoLines = QString::fromUtf8(ifoFile.read(1 << 20)) /* a few lines; more is no .ifo */.split(QLatin1Char('\n'));
     if (ifoLines.isEmpty() || ifoLines.front().trimmed() != QLatin1String("StarDict's dict ifo file"))
         throw ImportError(QStringLiteral("%1: not a StarDict .ifo file (first line)").arg(ifoPath));
     QMap<QString, QString> info;
@@ -153,7 +153,7 @@ SourceData readStarDict(const QString& ifoPath)
     if (bitsText != QLatin1String("32") && bitsText != QLatin1String("64"))
         throw ImportError(QStringLiteral("%1: idxoffsetbits must be 32 or 64, not %2").arg(ifoPath, bitsText));
     const int offsetBytes = bitsText == QLatin1String("64") ? 8 : 4;
-    const QByteArray sameTypes = info.value(QStringLiteral("sametypesequence")).toLatin1();
+    m_sameTypes = info.value(QStringLiteral("sametypesequence")).toLatin1();
 
     auto find = [&](const QStringList& suffixes) {
         for (const QString& s : suffixes)
@@ -163,42 +163,78 @@ SourceData readStarDict(const QString& ifoPath)
     };
     const QString idxPath = find({QStringLiteral(".idx"), QStringLiteral(".idx.gz")});
     const QString dictPath = find({QStringLiteral(".dict"), QStringLiteral(".dict.dz")});
-    const QByteArray idx = readDataFile(idxPath);
-    const QByteArray dict = readDataFile(dictPath);
+    m_idxPath = idxPath;
+    DataFile idx(idxPath, limits);
+    m_dict = std::make_unique<DataFile>(dictPath, limits);
+    const quint64 dictSize = m_dict->size();
 
     if (info.contains(QStringLiteral("idxfilesize"))) {
         const qint64 expected = info.value(QStringLiteral("idxfilesize")).toLongLong(&ok);
-        if (!ok || expected != idx.size())
+        if (!ok || quint64(expected) != idx.size())
             throw ImportError(QStringLiteral("%1: %2 bytes, but the .ifo says idxfilesize=%3")
                                   .arg(idxPath, QString::number(idx.size()), info.value(QStringLiteral("idxfilesize"))));
     }
 
-    SourceData out;
+    // The .idx is read once, in pieces: a headword, its NUL, the offset and the size.
+    QIODevice& in = idx.stream();
+    QByteArray buffer;
     qsizetype pos = 0;
     qint64 count = 0;
-    while (pos < idx.size()) {
-        const qsizetype end = idx.indexOf('\0', pos);
-        if (end < 0 || idx.size() - (end + 1) < offsetBytes + 4)
+    const qsizetype tail = offsetBytes + 4;
+    auto fill = [&]() {
+        buffer.remove(0, pos);
+        pos = 0;
+        const QByteArray more = in.read(1 << 20);
+        buffer += more;
+        return !more.isEmpty();
+    };
+    while (true) {
+        qsizetype end = buffer.indexOf('\0', pos);
+        // A headword is at most a few hundred bytes: no NUL in far more than that is no index,
+        // and must not make the buffer grow to the whole file.
+        while ((end < 0 || buffer.size() - (end + 1) < tail) && buffer.size() - pos < 8192 && fill())
+            end = buffer.indexOf('\0', pos);
+        if (pos >= buffer.size())
+            break;
+        if (end < 0 || buffer.size() - (end + 1) < tail || end - pos > 4096)
             throw ImportError(QStringLiteral("%1: truncated after %2 entries").arg(idxPath, QString::number(count)));
-        const QString word = QString::fromUtf8(idx.constData() + pos, end - pos).trimmed();
-        const char* p = idx.constData() + end + 1;
+        const QString word = QString::fromUtf8(buffer.constData() + pos, end - pos).trimmed();
+        const char* p = buffer.constData() + end + 1;
         const quint64 offset =
             offsetBytes == 8 ? qFromBigEndian<quint64>(p) : quint64(qFromBigEndian<quint32>(p));
-        const quint64 size = qFromBigEndian<quint32>(p + offsetBytes);
-        pos = end + 1 + offsetBytes + 4;
+        quint64 size = qFromBigEndian<quint32>(p + offsetBytes);
+        pos = end + 1 + tail;
         ++count;
-        if (offset > quint64(dict.size()) || size > quint64(dict.size()) - offset)
+        if (offset > dictSize || size > dictSize - offset)
             throw ImportError(QStringLiteral("%1: entry \"%2\" points past the end of %3").arg(idxPath, word, dictPath));
         if (word.isEmpty()) {
-            ++out.skipped[QStringLiteral("empty headwords")];
+            ++m_skipped[QStringLiteral("empty headwords")];
             continue;
         }
-        out.entries.push_back(
-            SourceEntry{word, starDictArticle(dict.mid(qsizetype(offset), qsizetype(size)), sameTypes)});
+        if (size > quint64(limits.maxArticleBytes)) {
+            size = quint64(limits.maxArticleBytes);
+            ++m_skipped[cutArticlesReason(limits)];
+        }
+        m_entries.push_back(Place{word, offset, qint64(size)});
     }
     if (count != wordCount)
         throw ImportError(
             QStringLiteral("%1 holds %2 entries, but the .ifo says wordcount=%3").arg(idxPath, QString::number(count), QString::number(wordCount)));
+}
+
+QString StarDictSource::article(qsizetype i)
+{
+    const Place& place = m_entries[size_t(i)];
+    return starDictArticle(m_dict->read(place.offset, place.length), m_sameTypes);
+}
+
+SourceData readStarDict(const QString& ifoPath)
+{
+    StarDictSource source(ifoPath);
+    SourceData out;
+    for (qsizetype i = 0; i < source.size(); ++i)
+        out.entries.push_back(SourceEntry{source.word(i), source.article(i)});
+    out.skipped = source.skipped();
     return out;
 }
 

@@ -54,6 +54,10 @@ bool writeReport(const QString& path, const ImportReport& report, QString* error
     for (const UntranslatedEntry& e : report.untranslated)
         text += (tabFree(e.word) + QLatin1Char('\t') + e.reason + QLatin1Char('\t') + tabFree(e.line) + QLatin1Char('\n'))
                     .toUtf8();
+    if (report.untranslatedCount > qint64(report.untranslated.size()))
+        text += QStringLiteral("... and %1 more, not listed\n")
+                    .arg(report.untranslatedCount - qint64(report.untranslated.size()))
+                    .toUtf8();
     if (file.write(text) != text.size() || !file.flush()) {
         *error = file.errorString();
         return false;
@@ -129,7 +133,7 @@ int main(int argc, char** argv)
             print(stderr, QStringLiteral("  references: %1 resolved, %2 left as notes\n")
                               .arg(QString::number(report.referencesResolved),
                                    QString::number(report.referencesUnresolved)));
-        const qint64 untranslated = qint64(report.untranslated.size());
+        const qint64 untranslated = report.untranslatedCount;
         const QString share = QString::number(report.written ? 100.0 * double(untranslated) / double(report.written) : 0.0, 'f', 2);
         if (!reportPath.isEmpty()) {
             QString error;
@@ -147,9 +151,9 @@ int main(int argc, char** argv)
                 const UntranslatedEntry& e = report.untranslated[i];
                 print(stderr, QStringLiteral("    %1 - %2 (%3)\n").arg(e.word, e.line, e.reason));
             }
-            if (report.untranslated.size() > kListedOnStderr)
+            if (untranslated > qint64(kListedOnStderr))
                 print(stderr, QStringLiteral("    ... and %1 more (--report FILE lists all)\n")
-                                  .arg(QString::number(report.untranslated.size() - kListedOnStderr)));
+                                  .arg(QString::number(untranslated - qint64(kListedOnStderr))));
         } else {
             print(stderr, QStringLiteral("  every entry has Russian text\n"));
         }
