@@ -1,8 +1,9 @@
 // Dictionary figures: a keystroke's prefix listing and a captured word's exact lookup on the
-// Mueller dictionary and on a generated 1,000,000-entry one, each beside the floor (a binary
+// Mueller dictionary and on generated 1,000,000- and 5,000,000-entry ones, each beside the floor (a binary
 // search over the same folded headwords held sorted in memory); and the Mueller import.
 #include "DictionaryImporter.h"
 #include "BddWriter.h"
+#include "TsvSource.h"
 #include "dictionary/DictionaryReader.h"
 #include "dictionary/FoldedKey.h"
 #include "dictionary/LikePattern.h"
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 using namespace zarvik;
 
@@ -20,44 +23,58 @@ namespace {
 const QString kMuellerIndex = QStringLiteral("/usr/share/dictd/mueller7.index");
 const QString kBenchDir = QStringLiteral(ZARVIK_BENCH_DIR);
 
+// One row of the floor: "key word translation" in one string with the lengths of the first
+// two (the word empty when it is the key), so that five million rows fit in a few hundred
+// megabytes and a comparison touches only the key.
+struct FloorRow {
+    std::string text;
+    quint32 keyLength = 0, wordLength = 0;
+    std::string_view key() const { return std::string_view(text.data(), keyLength); }
+    QString word() const
+    {
+        return wordLength ? QString::fromUtf8(text.data() + keyLength, wordLength)
+                          : QString::fromUtf8(text.data(), keyLength);
+    }
+    QString trans() const
+    {
+        const size_t at = keyLength + wordLength;
+        return QString::fromUtf8(text.data() + at, qsizetype(text.size() - at));
+    }
+    bool operator<(const FloorRow& other) const { return key() < other.key(); }
+};
+
 // One dictionary under test: the file, a reader on it, the same rows sorted in memory, and
 // the queries (existing headwords and prefixes of them, in random order).
 struct Corpus {
     DictionaryReader reader;
-    std::vector<std::pair<QByteArray, Entry>> sorted;
+    std::vector<FloorRow> sorted;
     QStringList words, prefixes;
     bool ok = false;
 
-    void load(const QString& path, const std::vector<Entry>& rows)
+    void add(const QString& word, const QString& trans)
+    {
+        const QByteArray key = foldedKeyUtf8(word), w = word.toUtf8(), t = trans.toUtf8();
+        std::string text(key.constData(), size_t(key.size()));
+        const bool sameWord = w == key;
+        if (!sameWord)
+            text.append(w.constData(), size_t(w.size()));
+        text.append(t.constData(), size_t(t.size()));
+        sorted.push_back(FloorRow{std::move(text), quint32(key.size()), sameWord ? 0u : quint32(w.size())});
+    }
+
+    void load(const QString& path)
     {
         reader.setDatabaseName(path);
-        sorted.reserve(rows.size());
-        for (const Entry& e : rows)
-            sorted.emplace_back(foldedKeyUtf8(e.word), e);
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(sorted.begin(), sorted.end());
         QRandomGenerator gen(7);
         for (int i = 0; i < 1000; ++i) {
-            const QString w = rows[gen.bounded(int(rows.size()))].word;
+            const QString w = sorted[gen.bounded(quint32(sorted.size()))].word();
             words << w;
             prefixes << w.left(2 + gen.bounded(3));
         }
-        ok = reader.wordCount() == qint64(rows.size());
+        ok = reader.wordCount() == qint64(sorted.size());
     }
 };
-
-std::vector<Entry> rowsOf(const QString& path)
-{
-    DictionaryReader reader;
-    reader.setDatabaseName(path);
-    reader.prefixSearch(QStringLiteral("*"), 0);
-    std::vector<Entry> rows;
-    for (int i = 0; i < reader.recordCount(); ++i) {
-        reader.setAbsolutePosition(i);
-        rows.push_back({reader.field(0), reader.field(1)});
-    }
-    return rows;
-}
 
 Corpus& mueller()
 {
@@ -68,7 +85,14 @@ Corpus& mueller()
         const QString path = kBenchDir + QStringLiteral("/mueller.bdd");
         if (QFileInfo::exists(kMuellerIndex)) {
             importDictionary(kMuellerIndex, path, {});
-            corpus.load(path, rowsOf(path));
+            DictionaryReader reader;
+            reader.setDatabaseName(path);
+            reader.prefixSearch(QStringLiteral("*"), 0);
+            for (int i = 0; i < reader.recordCount(); ++i) {
+                reader.setAbsolutePosition(i);
+                corpus.add(reader.field(0), reader.field(1));
+            }
+            corpus.load(path);
         }
     }
     return corpus;
@@ -99,7 +123,33 @@ Corpus& million()
             BddWriter writer(path);
             writer.write(rows);
         }
-        corpus.load(path, rows);
+        for (const Entry& e : rows)
+            corpus.add(e.word, e.trans);
+        corpus.load(path);
+    }
+    return corpus;
+}
+
+// Five million rows of the same kind, from the tab-separated file that bench/tools/make-tsv.py
+// writes into the build folder (the scripts make it); imported once with the importer.
+Corpus& fiveMillion()
+{
+    static Corpus corpus;
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        const QString tsv = kBenchDir + QStringLiteral("/five-million.tsv");
+        const QString path = kBenchDir + QStringLiteral("/five-million.bdd");
+        if (!QFileInfo::exists(tsv))
+            return corpus;
+        if (!QFileInfo::exists(path))
+            importDictionary(tsv, path, {});
+        corpus.sorted.reserve(5000000);
+        TsvReader reader(tsv);
+        SourceEntry e;
+        while (reader.next(e))
+            corpus.add(e.word, e.article);
+        corpus.load(path);
     }
     return corpus;
 }
@@ -263,11 +313,12 @@ void floorListPrefix(benchmark::State& state, Corpus& (*corpus)())
     for (auto _ : state) {
         const QString& text = c.prefixes[i++ % c.prefixes.size()];
         const QByteArray key = foldedKeyUtf8(text);
-        auto it = std::lower_bound(c.sorted.begin(), c.sorted.end(), key,
-                                   [](const auto& row, const QByteArray& k) { return row.first < k; });
+        const std::string_view k(key.constData(), size_t(key.size()));
+        auto it = std::lower_bound(c.sorted.begin(), c.sorted.end(), k,
+                                   [](const FloorRow& row, std::string_view k) { return row.key() < k; });
         QStringList lines;
-        for (; it != c.sorted.end() && lines.size() < 10 && it->first.startsWith(key); ++it)
-            lines << displayLine(it->second.word, it->second.trans);
+        for (; it != c.sorted.end() && lines.size() < 10 && it->key().starts_with(k); ++it)
+            lines << displayLine(it->word(), it->trans());
         if (lines.isEmpty())
             lines << noMatchLine(text);
         benchmark::DoNotOptimize(lines);
@@ -283,9 +334,10 @@ void floorExactLookup(benchmark::State& state, Corpus& (*corpus)())
     qsizetype i = 0;
     for (auto _ : state) {
         const QByteArray key = foldedKeyUtf8(c.words[i++ % c.words.size()]);
-        auto range = std::equal_range(c.sorted.begin(), c.sorted.end(), std::pair<QByteArray, Entry>{key, {}},
-                                      [](const auto& a, const auto& b) { return a.first < b.first; });
-        QString trans = range.first != range.second ? range.first->second.trans : QString();
+        const std::string_view k(key.constData(), size_t(key.size()));
+        auto it = std::lower_bound(c.sorted.begin(), c.sorted.end(), k,
+                                   [](const FloorRow& row, std::string_view k) { return row.key() < k; });
+        QString trans = it != c.sorted.end() && it->key() == k ? it->trans() : QString();
         benchmark::DoNotOptimize(trans);
     }
 }
@@ -345,6 +397,10 @@ BENCHMARK_CAPTURE(listPrefix, million, million);
 BENCHMARK_CAPTURE(floorListPrefix, million, million);
 BENCHMARK_CAPTURE(exactLookup, million, million);
 BENCHMARK_CAPTURE(floorExactLookup, million, million);
+BENCHMARK_CAPTURE(listPrefix, five_million, fiveMillion);
+BENCHMARK_CAPTURE(floorListPrefix, five_million, fiveMillion);
+BENCHMARK_CAPTURE(exactLookup, five_million, fiveMillion);
+BENCHMARK_CAPTURE(floorExactLookup, five_million, fiveMillion);
 BENCHMARK(importMueller)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();

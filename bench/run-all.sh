@@ -60,11 +60,16 @@ csv_us() {
 
 # --- dictionary: prefix listing and exact lookup beside a binary search in memory
 say "dictionary lookups..."
+# The generated 5,000,000-entry dictionary (about 150 MB), made once in the build folder.
+five_tsv=$build/bench/five-million.tsv
+[ -s "$five_tsv" ] || python3 "$root/bench/tools/make-tsv.py" 5000000 >"$five_tsv"
 "$build/bench/bench_dictionary" --benchmark_filter='Lookup|Prefix' --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only=true --benchmark_format=csv >"$logs/dictionary.csv" 2>"$logs/dictionary.err"
 mueller_entries=$(awk '/mueller/ && /entries/' "$logs/dictionary.err" | head -1)
-for corpus in mueller million; do
-  case $corpus in mueller) what="Mueller" ;; million) what="1,000,000 entries" ;; esac
+for corpus in mueller million five_million; do
+  case $corpus in
+    mueller) what="Mueller" ;; million) what="1,000,000 entries" ;; five_million) what="5,000,000 entries" ;;
+  esac
   row "prefix listing, ten lines ($what)" \
     "$(csv_us "$logs/dictionary.csv" "listPrefix/$corpus"_median)" \
     "$(csv_us "$logs/dictionary.csv" "floorListPrefix/$corpus"_median)" "binary search in memory" µs
@@ -132,28 +137,45 @@ rss_mb() { awk -v k="$1" 'BEGIN { if (k ~ /^[0-9.]+$/) printf "%.1f", k / 1024 }
 row "resident memory" "$(rss_mb "$(kv "$logs/idle.txt" zarvik_rss_kb)")" \
   "$(rss_mb "$(kv "$logs/idle.txt" floor_rss_kb)")" "$floor_label" MB
 
-# --- import of Mueller beside reading its source alone (decompressing the articles)
+# --- imports: Mueller beside reading its source alone (decompressing the articles), and the
+# generated 5,000,000 entries beside reading that file; peak memory beside the importer
+# started with nothing to do (its program and libraries); the 5M file beside its input.
 say "import..."
 index=/usr/share/dictd/mueller7.index
 data=$(ls /usr/share/dictd/mueller7.dict.dz /usr/share/dictd/mueller7.dict 2>/dev/null | head -1)
-import_ms=""
-read_ms=""
+importer=$build/tools/zarvik-import/zarvik-import
+# timed OUT COMMAND...: runs it under GNU time; OUT gets "seconds peak_kib".
+timed() {
+  local out=$1; shift
+  /usr/bin/time -f "%e %M" -o "$out" "$@" >/dev/null 2>&1 || echo "failed" >"$out"
+}
+ms_in() { awk '$1 ~ /^[0-9.]+$/ { printf "%.1f", $1 * 1000 }' "$1" 2>/dev/null; }
+s_in() { awk '$1 ~ /^[0-9.]+$/ { printf "%.2f", $1 }' "$1" 2>/dev/null; }
+mib_in() { awk '$2 ~ /^[0-9]+$/ { printf "%.1f", $2 / 1024 }' "$1" 2>/dev/null; }
+timed "$logs/idle-importer.time" "$importer" --help
 if [ -f "$index" ] && [ -n "$data" ]; then
-  ms_of() {
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || return 1
-    end=$(date +%s%N)
-    awk -v d=$((end - start)) 'BEGIN { printf "%.1f", d / 1e6 }'
-  }
-  import_ms=$(ms_of "$build/tools/zarvik-import/zarvik-import" "$index" "$logs/mueller.bdd")
+  timed "$logs/mueller-import.time" "$importer" "$index" "$logs/mueller.bdd"
   case $data in
-    *.dz) read_ms=$(ms_of sh -c "gzip -dc '$data' >/dev/null; cat '$index' >/dev/null") ;;
-    *) read_ms=$(ms_of sh -c "cat '$data' '$index' >/dev/null") ;;
+    *.dz) timed "$logs/mueller-read.time" sh -c "gzip -dc '$data' >/dev/null; cat '$index' >/dev/null" ;;
+    *) timed "$logs/mueller-read.time" sh -c "cat '$data' '$index' >/dev/null" ;;
   esac
   rm -f "$logs/mueller.bdd"
 fi
-row "import of Mueller into zarvik.bdd" "$import_ms" "$read_ms" "reading its source: gzip -dc" ms
+row "import of Mueller into zarvik.bdd" "$(ms_in "$logs/mueller-import.time")" "$(ms_in "$logs/mueller-read.time")" \
+  "reading its source: gzip -dc" ms
+row "peak memory, import of Mueller" "$(mib_in "$logs/mueller-import.time")" "$(mib_in "$logs/idle-importer.time")" \
+  "the importer doing nothing" MiB
+timed "$logs/five-import.time" "$importer" "$five_tsv" "$logs/five.bdd"
+timed "$logs/five-read.time" cat "$five_tsv"
+row "import of 5,000,000 entries" "$(s_in "$logs/five-import.time")" "$(s_in "$logs/five-read.time")" \
+  "reading its source: cat" s
+row "peak memory, import of 5,000,000 entries" "$(mib_in "$logs/five-import.time")" \
+  "$(mib_in "$logs/idle-importer.time")" "the importer doing nothing" MiB
+five_out=$(stat -c %s "$logs/five.bdd" 2>/dev/null)
+five_in=$(stat -c %s "$five_tsv" 2>/dev/null)
+row "size of the 5,000,000-entry file" "$(awk -v b="$five_out" 'BEGIN { if (b ~ /^[0-9]+$/) printf "%.1f", b / 1048576 }')" \
+  "$(awk -v b="$five_in" 'BEGIN { if (b ~ /^[0-9]+$/) printf "%.1f", b / 1048576 }')" "its tab-separated input" MiB
+rm -f "$logs/five.bdd"
 
 echo "| metric | Zarvik | floor / peer | ratio |"
 echo "|---|---|---|---|"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the dictionary benchmarks and prints the figures: the median time of a
 # prefix listing (ten lines) and of an exact lookup, each beside its in-memory floor, on the
-# Mueller dictionary and on a generated 1,000,000-entry one (made once in the build folder),
+# Mueller dictionary and on generated 1,000,000- and 5,000,000-entry ones (made once in the
+# build folder),
 # the time to import Mueller with the command-line tool, and the article cleaner on hostile
 # articles (16 KB to 1 MB) with the growth fitted to its times.
 # Usage: bench/run-dictionary.sh [BUILD_DIR]   (default: build)
@@ -11,6 +12,9 @@ build=${1:-build}
 
 cmake -S . -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j2 --target bench_dictionary bench_cleaner zarvik-import >/dev/null
+
+five_tsv=$build/bench/five-million.tsv
+[ -s "$five_tsv" ] || python3 bench/tools/make-tsv.py 5000000 >"$five_tsv"
 
 echo "== lookups (median of 10 repetitions; target: at most 10 us) =="
 "$build/bench/bench_dictionary" \

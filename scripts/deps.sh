@@ -10,6 +10,8 @@ packages=(
   libx11-dev libxtst-dev libxi-dev libxres-dev libxfixes-dev
   xdg-utils fonts-dejavu-core qt6-translations-l10n
   libbenchmark-dev
+  # the import benchmarks: peak memory (GNU time) and the generated 5,000,000-entry input
+  time python3
   # the sanitizer and libFuzzer tree of scripts/test.sh (llvm symbolizes the reports)
   clang libclang-rt-14-dev llvm
   mueller7-dict

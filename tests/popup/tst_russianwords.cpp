@@ -5,7 +5,7 @@
 // are allowed. Skipped where mueller7-dict is not installed.
 #include "FakePopupWindow.h"
 
-#include "app/HiddenState.h"
+#include "popup/HiddenState.h"
 #include "dictionary/DictionaryReader.h"
 #include "platform/fake/FakePlatform.h"
 #include "popup/CapturedWordLookup.h"

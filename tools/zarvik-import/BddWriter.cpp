@@ -179,7 +179,7 @@ void BddWriter::begin()
     // to temporary files.
     db.exec("PRAGMA journal_mode=OFF");
     db.exec("PRAGMA synchronous=OFF");
-    db.exec("PRAGMA cache_size=-32768");
+    db.exec("PRAGMA cache_size=-2048");
     db.attach(build->stage->fileName(), "stage");
     db.exec("PRAGMA stage.journal_mode=OFF");
     db.exec("PRAGMA stage.synchronous=OFF");

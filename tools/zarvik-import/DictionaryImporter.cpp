@@ -104,7 +104,7 @@ ImportReport importDictionary(const QString& input, const QString& output, const
             ReferenceResolver resolver(cleaner, *source);
             ReferenceOutcome outcome;
             // Batches small enough that their parsed articles stay in the resolver's cache.
-            constexpr qsizetype kBatch = 2048;
+            constexpr qsizetype kBatch = 512;
             for (qsizetype from = 0; from < source->size(); from += kBatch) {
                 const qsizetype to = qMin(source->size(), from + kBatch);
                 resolver.prepare(from, to);

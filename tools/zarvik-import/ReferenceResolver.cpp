@@ -45,32 +45,57 @@ qsizetype lengthOf(const QStringList& pieces)
 
 } // namespace
 
+QStringList ReferenceResolver::namesOf(int row) const
+{
+    const QString& word = m_source.word(row);
+    QStringList names{word.trimmed().toCaseFolded()};
+    if (word.contains(QLatin1String(", ")))
+        for (const QString& name : word.split(QLatin1String(", "), Qt::SkipEmptyParts))
+            names << name.trimmed().toCaseFolded();
+    return names;
+}
+
+template <typename Matches>
+std::vector<int> ReferenceResolver::lookUp(const std::vector<NameRow>& table, size_t hash, Matches matches) const
+{
+    std::vector<int> rows;
+    auto it = std::lower_bound(table.begin(), table.end(), NameRow{hash, -1});
+    for (; it != table.end() && it->hash == hash && rows.size() < kMaxRowsPerHeadword; ++it)
+        if (matches(it->row))
+            rows.push_back(it->row);
+    return rows;
+}
+
 std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
 {
-    auto first = [](const std::vector<int>& rows) {
-        return std::vector<int>(rows.begin(), rows.begin() + qMin(rows.size(), kMaxRowsPerHeadword));
-    };
     for (const QString& spelling : spellings(target)) {
-        if (const auto it = m_byKey.constFind(spelling.trimmed().toCaseFolded()); it != m_byKey.cend())
-            return first(*it);
+        const QString key = spelling.trimmed().toCaseFolded();
+        std::vector<int> rows =
+            lookUp(m_byKey, qHash(key), [this, &key](int row) { return namesOf(row).contains(key); });
+        if (!rows.empty())
+            return rows;
     }
-    if (m_byLetters.isEmpty()) {
+    if (m_byLetters.empty()) {
         // Built at the first miss: most references name their target exactly.
-        m_byLetters.reserve(m_source.size());
-        for (auto it = m_byKey.cbegin(); it != m_byKey.cend(); ++it) {
-            const QString letters = lettersKey(it.key());
-            if (!letters.isEmpty()) {
-                std::vector<int>& rows = m_byLetters[letters];
-                rows.insert(rows.end(), it->begin(), it->end());
+        m_byLetters.reserve(m_byKey.size());
+        for (qsizetype row = 0; row < m_source.size(); ++row)
+            for (const QString& name : namesOf(int(row))) {
+                const QString letters = lettersKey(name);
+                if (!letters.isEmpty())
+                    m_byLetters.push_back(NameRow{qHash(letters), int(row)});
             }
-        }
+        std::sort(m_byLetters.begin(), m_byLetters.end());
     }
     for (const QString& spelling : spellings(target)) {
         const QString key = lettersKey(spelling);
         if (key.isEmpty())
             continue;
-        if (const auto it = m_byLetters.constFind(key); it != m_byLetters.cend())
-            return first(*it);
+        std::vector<int> rows = lookUp(m_byLetters, qHash(key), [this, &key](int row) {
+            const QStringList names = namesOf(row);
+            return std::any_of(names.begin(), names.end(), [&key](const QString& n) { return lettersKey(n) == key; });
+        });
+        if (!rows.empty())
+            return rows;
     }
     // "= annex i:", "= waterproof l": a stray letter of a transcription or a mistyped number
     // after the headword.
@@ -249,23 +274,23 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
 ReferenceResolver::ReferenceResolver(const ArticleCleaner& cleaner, ArticleSource& source)
     : m_cleaner(cleaner), m_source(source)
 {
-    m_byKey.reserve(source.size());
-    for (qsizetype i = 0; i < source.size(); ++i) {
-        const QString& word = source.word(i);
-        // "peritoneum, peritonaeum": a headword that lists its spellings is found by each.
-        m_byKey[word.trimmed().toCaseFolded()].push_back(int(i));
-        if (word.contains(QLatin1String(", ")))
-            for (const QString& name : word.split(QLatin1String(", "), Qt::SkipEmptyParts))
-                m_byKey[name.trimmed().toCaseFolded()].push_back(int(i));
-    }
+    m_byKey.reserve(size_t(source.size()));
+    for (qsizetype i = 0; i < source.size(); ++i)
+        for (const QString& name : namesOf(int(i)))
+            m_byKey.push_back(NameRow{qHash(name), int(i)});
+    std::sort(m_byKey.begin(), m_byKey.end());
 }
 
 void ReferenceResolver::remember(const ArticleSource::ArticleId& id, Parsed article) const
 {
-    qint64 bytes = 64;
-    for (const ArticleSense& s : article->senses)
-        bytes += 64 + s.text.size() * 2;
-    bytes += article->plain.size() * 2;
+    // Roughly what the parsed article holds on the heap: its senses, their texts and
+    // references, and its plain text.
+    qint64 bytes = qint64(sizeof(ParsedArticle)) + 64 + article->plain.size() * 2;
+    for (const ArticleSense& s : article->senses) {
+        bytes += qint64(sizeof(ArticleSense)) + 32 + s.text.size() * 2;
+        if (s.reference)
+            bytes += 96 + s.reference->written.size() * 4 + s.reference->note.size() * 2;
+    }
     if (m_cacheBytes + bytes > kCacheBytes) {
         // Dropped whole: what a line in the making still uses stays alive through its places.
         m_cache.clear();

@@ -95,8 +95,24 @@ private:
     mutable std::unordered_map<ArticleSource::ArticleId, Parsed, IdHash> m_cache;
     mutable qint64 m_cacheBytes = 0;
     mutable int m_followsLeft = 0; // for the entry whose line is being made
-    QHash<QString, std::vector<int>> m_byKey;   // case-folded headword
-    mutable QHash<QString, std::vector<int>> m_byLetters; // only its letters and digits, case-folded
+    // The headword table, kept compact: the hash of each name a row is known by (its
+    // case-folded headword, and each spelling a headword lists), with the row, sorted. A hash
+    // only narrows the choice; the rows it names are checked against the headword itself.
+    struct NameRow {
+        size_t hash;
+        int row;
+        bool operator<(const NameRow& other) const
+        {
+            return hash != other.hash ? hash < other.hash : row < other.row;
+        }
+    };
+    // The names of a row: its headword case-folded, and for "peritoneum, peritonaeum" each
+    // spelling.
+    QStringList namesOf(int row) const;
+    template <typename Matches>
+    std::vector<int> lookUp(const std::vector<NameRow>& table, size_t hash, Matches matches) const;
+    std::vector<NameRow> m_byKey;               // case-folded names
+    mutable std::vector<NameRow> m_byLetters;   // only their letters and digits
 };
 
 } // namespace zarvik

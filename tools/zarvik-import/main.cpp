@@ -26,7 +26,7 @@ const char* const kUsage =
     "  INPUT   a dictd NAME.index (with NAME.dict or NAME.dict.dz), a StarDict NAME.ifo\n"
     "          (with NAME.idx and NAME.dict[.dz]), or a UTF-8 .tsv/.txt file of\n"
     "          headword TAB translation lines\n"
-    "  --full  keep whole articles instead of one short line per entry\n"
+    "  --full  keep whole articles (up to 4096 characters) instead of one short line\n"
     "  --max-length N  bound of the short line in characters (default 120)\n"
     "  --report FILE   list every entry whose line has no Cyrillic letter, with its reason,\n"
     "                  in FILE (word TAB reason TAB line); without it the first few are\n"
