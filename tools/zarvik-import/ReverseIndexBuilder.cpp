@@ -4,7 +4,7 @@
 #include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 
-#include <QSet>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace zarvik {
@@ -17,46 +17,47 @@ bool isCyrillicLetter(QChar c)
     return (u >= 0x0400 && u <= 0x0481) || (u >= 0x048A && u <= 0x052F);
 }
 
-// Splits at top-level commas and semicolons; parentheses keep theirs.
-QStringList splitItems(const QString& sense)
-{
-    QStringList items;
-    qsizetype start = 0;
-    int depth = 0;
-    for (qsizetype i = 0; i < sense.size(); ++i) {
-        const QChar c = sense[i];
-        if (c == QLatin1Char('('))
-            ++depth;
-        else if (c == QLatin1Char(')') && depth > 0)
-            --depth;
-        else if (depth == 0 && (c == QLatin1Char(',') || c == QLatin1Char(';'))) {
-            items << sense.mid(start, i - start);
-            start = i + 1;
-        }
-    }
-    items << sense.mid(start);
-    return items;
-}
-
-// The item without its notes in parentheses and stress marks; empty when a parenthesis is left
-// open or closes what was never opened (a cut or broken item says nothing reliable).
-QString withoutNotes(const QString& item)
+// Calls `item` with each top-level item of the sense (split at commas and semicolons outside
+// parentheses), without its notes in parentheses and stress marks, blanks made single and
+// trimmed; an item whose parentheses do not pair up (cut or broken) comes as empty text. One
+// pass over the sense: it runs for every sense of every article.
+template <typename Item>
+void forEachItem(QStringView sense, Item item)
 {
     QString out;
-    out.reserve(item.size());
     int depth = 0;
-    for (QChar c : item) {
+    bool broken = false;
+    bool blank = false;
+    auto end = [&] {
+        if (depth != 0)
+            broken = true;
+        item(broken ? QString() : out);
+        out.clear();
+        depth = 0;
+        broken = blank = false;
+    };
+    for (QChar c : sense) {
         if (c == QLatin1Char('(')) {
             ++depth;
         } else if (c == QLatin1Char(')')) {
             if (depth == 0)
-                return {};
-            --depth;
-        } else if (depth == 0 && c.unicode() != 0x0300 && c.unicode() != 0x0301) {
-            out += c; // stress marks go: the entry is the word as it is usually printed
+                broken = true;
+            else
+                --depth;
+        } else if (depth > 0) {
+            continue;
+        } else if (c == QLatin1Char(',') || c == QLatin1Char(';')) {
+            end();
+        } else if (c.isSpace()) {
+            blank = !out.isEmpty();
+        } else if (c.unicode() != 0x0300 && c.unicode() != 0x0301) { // stress marks go
+            if (blank)
+                out += QLatin1Char(' ');
+            blank = false;
+            out += c;
         }
     }
-    return depth == 0 ? out.simplified() : QString();
+    end();
 }
 
 // A Russian word or phrase: Cyrillic words joined by single blanks, each word letters with
@@ -113,9 +114,10 @@ struct Statement {
     sqlite3_stmt* stmt = nullptr;
 };
 
+// The text must outlive the step that uses it.
 void bindText(sqlite3_stmt* stmt, int index, const QByteArray& text)
 {
-    sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_STATIC);
 }
 
 void stepDone(sqlite3* db, sqlite3_stmt* stmt)
@@ -136,16 +138,16 @@ QByteArray columnBytes(sqlite3_stmt* stmt, int column)
 ReverseIndexBuilder::~ReverseIndexBuilder()
 {
     sqlite3_finalize(m_insert);
+    sqlite3_finalize(m_insertHead);
 }
 
 QStringList ReverseIndexBuilder::wordsOf(const QString& sense)
 {
     QStringList words;
-    for (const QString& item : splitItems(sense)) {
-        const QString text = withoutNotes(item);
+    forEachItem(sense, [&words](const QString& text) {
         if (isRussianPhrase(text))
             words << text;
-    }
+    });
     return words;
 }
 
@@ -153,16 +155,22 @@ void ReverseIndexBuilder::start(sqlite3* db)
 {
     m_db = db;
     m_written = 0;
+    m_entries = 0;
     m_fed = false;
     exec(db, schema::kCreateReverseTable);
-    exec(db, "CREATE TABLE stage.Reverse (Key TEXT NOT NULL, Word TEXT NOT NULL, Headword TEXT NOT NULL, "
-             "Position INTEGER, Weight INTEGER, Item INTEGER, Plain INTEGER, Length INTEGER)");
+    // One row per Russian word of an entry, with its rank in one number (see rankOf), and
+    // one row per entry for its headword and weight: the sort at the end moves little.
+    exec(db, "CREATE TABLE stage.Reverse (Key TEXT NOT NULL, Rank INTEGER NOT NULL, Head INTEGER NOT NULL, Word TEXT)");
+    exec(db, "CREATE TABLE stage.ReverseHeads (Id INTEGER PRIMARY KEY, Name TEXT NOT NULL, Weight INTEGER NOT NULL)");
     sqlite3_finalize(m_insert);
-    m_insert = nullptr;
-    const char* insert = "INSERT INTO stage.Reverse (Key, Word, Headword, Position, Weight, Item, Plain, Length) "
-                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+    sqlite3_finalize(m_insertHead);
+    m_insert = m_insertHead = nullptr;
+    const char* insert = "INSERT INTO stage.Reverse (Key, Rank, Head, Word) VALUES (?1, ?2, ?3, ?4)";
+    const char* insertHead = "INSERT INTO stage.ReverseHeads (Id, Name, Weight) VALUES (?1, ?2, ?3)";
     if (sqlite3_prepare_v2(db, insert, -1, &m_insert, nullptr) != SQLITE_OK)
         fail(db, insert);
+    if (sqlite3_prepare_v2(db, insertHead, -1, &m_insertHead, nullptr) != SQLITE_OK)
+        fail(db, insertHead);
 }
 
 void ReverseIndexBuilder::addSenses(const QString& headword, const std::vector<ArticleSense>& senses, int weight)
@@ -193,9 +201,10 @@ void ReverseIndexBuilder::stage(const QString& headword, const std::vector<Artic
     const QString name = headword.simplified();
     if (name.isEmpty() || !m_insert)
         return;
-    const QByteArray nameUtf8 = name.toUtf8();
+    const qint64 head = ++m_entries;
+    bool headStaged = false;
     const int plain = isPlainHeadword(name) ? 0 : 1;
-    QSet<QString> seen; // an entry counts once per headword, where it stands first
+    std::vector<QString> seen; // an entry counts once per headword, where it stands first
     int items = 0;
     int position = 0; // of the sense within its homonym and part of speech
     for (size_t s = 0; s < senses.size() && s < size_t(kMaxSensesPerEntry); ++s) {
@@ -214,17 +223,28 @@ void ReverseIndexBuilder::stage(const QString& headword, const std::vector<Artic
             if ((position > 0 || i > 0) && words[i].contains(QLatin1Char(' ')))
                 continue;
             const QString key = russianKey(words[i]);
-            if (seen.contains(key))
+            if (std::find(seen.begin(), seen.end(), key) != seen.end())
                 continue;
-            seen.insert(key);
-            bindText(m_insert, 1, key.toUtf8());
-            bindText(m_insert, 2, words[i].toUtf8());
-            bindText(m_insert, 3, nameUtf8);
-            sqlite3_bind_int(m_insert, 4, position);
-            sqlite3_bind_int(m_insert, 5, weight);
-            sqlite3_bind_int(m_insert, 6, i);
-            sqlite3_bind_int(m_insert, 7, plain);
-            sqlite3_bind_int(m_insert, 8, int(name.size()));
+            seen.push_back(key);
+            if (!headStaged) {
+                const QByteArray nameUtf8 = name.toUtf8();
+                sqlite3_bind_int64(m_insertHead, 1, head);
+                bindText(m_insertHead, 2, nameUtf8);
+                sqlite3_bind_int(m_insertHead, 3, weight);
+                stepDone(m_db, m_insertHead);
+                headStaged = true;
+            }
+            // Ascending rank is the order of the headwords of a word: sense position, weight
+            // (heaviest first), item, plainness, length.
+            const qint64 rank = (qint64(position) << 48) | (qint64(0xFFFFFF - qBound(0, weight, 0xFFFFFF)) << 24) |
+                                (qint64(qMin(i, 255)) << 16) | (qint64(plain) << 15) |
+                                qint64(qMin(int(name.size()), 0x7FFF));
+            const QByteArray keyUtf8 = key.toUtf8(), wordUtf8 = words[i].toUtf8();
+            bindText(m_insert, 1, keyUtf8);
+            sqlite3_bind_int64(m_insert, 2, rank);
+            sqlite3_bind_int64(m_insert, 3, head);
+            if (wordUtf8 != keyUtf8)
+                bindText(m_insert, 4, wordUtf8); // NULL: the key stands for the word
             stepDone(m_db, m_insert);
         }
     }
@@ -233,10 +253,11 @@ void ReverseIndexBuilder::stage(const QString& headword, const std::vector<Artic
 void ReverseIndexBuilder::finish(sqlite3* db)
 {
     sqlite3_finalize(m_insert);
-    m_insert = nullptr;
+    sqlite3_finalize(m_insertHead);
+    m_insert = m_insertHead = nullptr;
     // Best first within each key; the staging rowid is the source order.
-    Statement sorted(db, "SELECT Key, Word, Headword, Weight FROM stage.Reverse "
-                         "ORDER BY Key, Position, Weight DESC, Item, Plain, Length, rowid");
+    Statement sorted(db, "SELECT Key, Word, Head FROM stage.Reverse ORDER BY Key, Rank, rowid");
+    Statement headOf(db, "SELECT Name, Weight FROM stage.ReverseHeads WHERE Id = ?1");
     Statement insert(db, schema::kInsertReverseRow);
     QByteArray key, word;
     QList<QByteArray> headwords;
@@ -245,11 +266,12 @@ void ReverseIndexBuilder::finish(sqlite3* db)
         if (key.isEmpty())
             return;
         bindText(insert.stmt, 1, key);
-        if (word == key)
+        if (word.isNull())
             sqlite3_bind_null(insert.stmt, 2); // the key stands for the word
         else
             bindText(insert.stmt, 2, word);
-        bindText(insert.stmt, 3, headwords.join("; "));
+        const QByteArray trans = headwords.join("; ");
+        bindText(insert.stmt, 3, trans);
         sqlite3_bind_int(insert.stmt, 4, weight);
         stepDone(db, insert.stmt);
         ++m_written;
@@ -257,17 +279,25 @@ void ReverseIndexBuilder::finish(sqlite3* db)
     int rc;
     while ((rc = sqlite3_step(sorted.stmt)) == SQLITE_ROW) {
         const QByteArray rowKey = columnBytes(sorted.stmt, 0);
-        if (rowKey != key) {
+        const bool first = rowKey != key;
+        if (first) {
             flush();
             key = rowKey;
             // Written as where it ranks best.
-            word = columnBytes(sorted.stmt, 1);
-            weight = sqlite3_column_int(sorted.stmt, 3);
+            word = sqlite3_column_type(sorted.stmt, 1) == SQLITE_NULL ? QByteArray() : columnBytes(sorted.stmt, 1);
             headwords.clear();
         }
-        const QByteArray headword = columnBytes(sorted.stmt, 2);
+        if (headwords.size() >= kMaxHeadwords)
+            continue;
+        sqlite3_bind_int64(headOf.stmt, 1, sqlite3_column_int64(sorted.stmt, 2));
+        if (sqlite3_step(headOf.stmt) != SQLITE_ROW)
+            fail(db, "reading a staged headword");
+        const QByteArray headword = columnBytes(headOf.stmt, 0);
+        if (first)
+            weight = sqlite3_column_int(headOf.stmt, 1);
+        sqlite3_reset(headOf.stmt);
         // Homonyms kept as separate entries name the same headword twice.
-        if (headwords.size() < kMaxHeadwords && !headwords.contains(headword))
+        if (!headwords.contains(headword))
             headwords << headword;
     }
     if (rc != SQLITE_DONE)

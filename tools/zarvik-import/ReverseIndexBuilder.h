@@ -72,6 +72,8 @@ private:
 
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_insert = nullptr;
+    sqlite3_stmt* m_insertHead = nullptr;
+    qint64 m_entries = 0; // staged so far: the number of the next one
     bool m_fed = false; // the next entry's senses came through addSenses()
     qint64 m_written = 0;
 };
