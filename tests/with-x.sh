@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs one command on a private X server: with-x.sh [--wm] [--tray] -- CMD ARGS...
+# Runs one command on a private X server: with-x.sh [--wm] [--tray] [--screen WxH] -- CMD ARGS...
 #
 # Starts Xvfb on a display number the server picks itself (-displayfd), so parallel runs never
 # collide; optionally openbox (--wm) and trayer (--tray, which needs a window manager too);
@@ -11,17 +11,20 @@ set -u
 
 want_wm=0
 want_tray=0
+# The whole screen; tests that split it into several monitors with xrandr ask for a larger one.
+screen_size=1280x1024
 while [ $# -gt 0 ]; do
   case "$1" in
     --wm) want_wm=1 ;;
     --tray) want_tray=1; want_wm=1 ;;
+    --screen) shift; screen_size=${1:-} ;;
     --) shift; break ;;
     *) echo "with-x.sh: unknown option $1" >&2; exit 125 ;;
   esac
   shift
 done
 if [ $# -eq 0 ]; then
-  echo "usage: with-x.sh [--wm] [--tray] -- CMD ARGS..." >&2
+  echo "usage: with-x.sh [--wm] [--tray] [--screen WxH] -- CMD ARGS..." >&2
   exit 125
 fi
 
@@ -62,7 +65,7 @@ wait_for() {
 mkfifo "$workdir/displayfd" || exit 125
 # -nolisten tcp: nothing but local clients may connect. -noreset: the server survives its
 # last client going away between two steps of a test.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset +extension XInputExtension \
+Xvfb -displayfd 3 -screen 0 "${screen_size}x24" -nolisten tcp -noreset +extension XInputExtension \
   3>"$workdir/displayfd" >"$workdir/xvfb.log" 2>&1 &
 pids+=($!)
 display_number=""

@@ -1,6 +1,7 @@
 #include "app/Form2.h"
 
 #include "app/Artwork.h"
+#include "app/ChmViewerQuery.h"
 #include "app/TrayCommands.h"
 #include "app/TrayIcon.h"
 #include "app/TrayMenu.h"
@@ -55,6 +56,12 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
         m_lookup.Timer3_Timer();
         applySchedule();
     });
+    // A monitor plugged in or out moves the panel to the desktop's new right edge; the strip
+    // asks for the monitors at every show and needs no telling.
+    m_platform.setMonitorsChangedHandler([this] {
+        if (m_form3)
+            m_form3->monitorsChanged();
+    });
     connect(&Timer4, &QTimer::timeout, this, [this] { m_strip.Timer4_Timer(); });
 
     // A press wakes the click watcher: its first tick comes one interval later, and the
@@ -93,7 +100,8 @@ void Form2::wireShell()
     // Every setting is on disk the moment it is written, so ending the event loop loses
     // nothing; the windows go with the process.
     targets.quit = [] { QCoreApplication::exit(0); };
-    targets.chmViewerRegistered = &desktopHasChmViewer;
+    auto* chmViewer = new ChmViewerQuery(this);
+    targets.askChmViewer = [chmViewer](std::function<void(bool)> answer) { chmViewer->ask(std::move(answer)); };
     m_trayCommands = std::make_unique<TrayCommands>(m_platform, m_settings, m_programDir, std::move(targets));
     m_trayMenu = std::make_unique<TrayMenu>(*m_trayCommands);
     connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] { m_trayCommands->mnuopen_Click(); });
@@ -110,6 +118,7 @@ Form2::~Form2()
 {
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
+    m_platform.setMonitorsChangedHandler({});
     // The unload handler: the icon leaves the notification area with the form.
     m_trayIcon->Remove();
     // The watcher must not reach a panel that is going away, nor an open dialog this form.

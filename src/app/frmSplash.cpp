@@ -3,6 +3,7 @@
 #include "app/LinkLabel.h"
 #include "app/Vendor.h"
 #include "core/Units.h"
+#include "platform/Monitors.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "skins/BuiltInSkin.h"
@@ -13,7 +14,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QThread>
 #include <QWindow>
 
@@ -104,8 +104,7 @@ void frmSplash::Form_Activate()
 void frmSplash::Show()
 {
     Form_Load();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    move(Monitors::centredAtPointer(m_platform, size()));
     show();
     raise();
     Form_Activate();

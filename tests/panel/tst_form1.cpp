@@ -70,13 +70,33 @@ private slots:
         QCOMPARE(m_loads, 1);
     }
 
+    // Centred on the monitor under the pointer (the window is 378 x 207 pixels).
+    void firstShowingIsCentred_data()
+    {
+        QTest::addColumn<QList<QRect>>("monitors"); // the first primary; none: the 1024 x 768 screen
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<QPoint>("topLeft");
+        QTest::newRow("one screen") << QList<QRect>{} << QPoint(100, 100) << QPoint((1024 - 378) / 2, (768 - 207) / 2);
+        QTest::newRow("pointer on the right monitor")
+            << QList<QRect>{QRect(0, 0, 1024, 768), QRect(1024, 0, 1280, 1024)} << QPoint(1500, 900)
+            << QPoint(1024 + (1280 - 378) / 2, (1024 - 207) / 2);
+        QTest::newRow("pointer on a monitor left of the primary")
+            << QList<QRect>{QRect(1280, 0, 1024, 768), QRect(0, 0, 1280, 1024)} << QPoint(10, 10)
+            << QPoint((1280 - 378) / 2, (1024 - 207) / 2);
+    }
     void firstShowingIsCentred()
     {
+        QFETCH(QList<QRect>, monitors);
+        QFETCH(QPoint, pointer);
+        QFETCH(QPoint, topLeft);
+        if (!monitors.isEmpty())
+            m_platform->setMonitors(monitors);
+        m_platform->setPointer(pointer);
         m_window->show();
         Form1* form = m_window->loaded();
         QVERIFY(form);
         QVERIFY(form->isVisible());
-        QCOMPARE(form->pos(), QPoint((1024 - 378) / 2, (768 - 207) / 2));
+        QCOMPARE(form->pos(), topLeft);
         QCOMPARE(form->Text1->text(), QString());
     }
 
