@@ -163,6 +163,114 @@ Corpus& fiveMillion()
     return corpus;
 }
 
+// The reverse index of the Mueller file: Russian words and prefixes of them, and the same
+// rows sorted in memory for the floor.
+struct RussianCorpus {
+    DictionaryReader reader;
+    std::vector<std::pair<QByteArray, Entry>> sorted;
+    QStringList words, prefixes;
+    bool ok = false;
+};
+
+RussianCorpus& russian()
+{
+    static RussianCorpus corpus;
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        if (!mueller().ok)
+            return corpus;
+        corpus.reader.setDatabaseName(kBenchDir + QStringLiteral("/mueller.bdd"));
+        corpus.reader.prefixSearch(QStringLiteral("*"), 0, DictionaryReader::Table::RusEng);
+        for (int i = 0; i < corpus.reader.recordCount(); ++i) {
+            corpus.reader.setAbsolutePosition(i);
+            const Entry e{corpus.reader.field(0), corpus.reader.field(1)};
+            corpus.sorted.emplace_back(russianKeyUtf8(e.word), e);
+        }
+        QRandomGenerator gen(11);
+        for (int i = 0; i < 1000 && !corpus.sorted.empty(); ++i) {
+            const QString w = corpus.sorted[size_t(gen.bounded(int(corpus.sorted.size())))].second.word;
+            corpus.words << w;
+            corpus.prefixes << w.left(2 + gen.bounded(3));
+        }
+        corpus.ok = corpus.sorted.size() > 10000;
+    }
+    return corpus;
+}
+
+RussianCorpus* readyRussian(benchmark::State& state)
+{
+    RussianCorpus& c = russian();
+    if (!c.ok) {
+        state.SkipWithError("reverse index not available");
+        return nullptr;
+    }
+    return &c;
+}
+
+// A Russian word typed into the panel (no headword begins with it, so the listing falls
+// to the reverse index) and a Russian word looked up exactly.
+void russianListPrefix(benchmark::State& state)
+{
+    RussianCorpus* c = readyRussian(state);
+    if (!c)
+        return;
+    qsizetype i = 0;
+    for (auto _ : state) {
+        QStringList lines = c->reader.listPrefix(c->prefixes[i++ % c->prefixes.size()]);
+        benchmark::DoNotOptimize(lines);
+    }
+}
+
+void russianExactLookup(benchmark::State& state)
+{
+    RussianCorpus* c = readyRussian(state);
+    if (!c)
+        return;
+    qsizetype i = 0;
+    for (auto _ : state) {
+        c->reader.exactLookup(c->words[i++ % c->words.size()], DictionaryReader::Table::RusEng);
+        c->reader.moveFirst();
+        QString trans = c->reader.field(1);
+        benchmark::DoNotOptimize(trans);
+    }
+}
+
+void floorRussianListPrefix(benchmark::State& state)
+{
+    RussianCorpus* c = readyRussian(state);
+    if (!c)
+        return;
+    qsizetype i = 0;
+    for (auto _ : state) {
+        const QString& text = c->prefixes[i++ % c->prefixes.size()];
+        const QByteArray key = russianKeyUtf8(text);
+        auto it = std::lower_bound(c->sorted.begin(), c->sorted.end(), key,
+                                   [](const auto& row, const QByteArray& k) { return row.first < k; });
+        QStringList lines;
+        for (; it != c->sorted.end() && lines.size() < 10 && it->first.startsWith(key); ++it)
+            lines << displayLine(it->second.word, it->second.trans);
+        if (lines.isEmpty())
+            lines << noMatchLine(text);
+        benchmark::DoNotOptimize(lines);
+    }
+}
+
+void floorRussianExactLookup(benchmark::State& state)
+{
+    RussianCorpus* c = readyRussian(state);
+    if (!c)
+        return;
+    qsizetype i = 0;
+    for (auto _ : state) {
+        const QByteArray key = russianKeyUtf8(c->words[i++ % c->words.size()]);
+        auto it = std::lower_bound(c->sorted.begin(), c->sorted.end(), key,
+                                   [](const auto& row, const QByteArray& k) { return row.first < k; });
+        QString trans = it != c->sorted.end() && it->first == key ? it->second.trans : QString();
+        benchmark::DoNotOptimize(trans);
+    }
+}
+
 // The corpus when it could be made; otherwise the benchmark is marked skipped.
 Corpus* ready(benchmark::State& state, Corpus& (*corpus)())
 {
@@ -290,6 +398,10 @@ BENCHMARK_CAPTURE(listPrefix, mueller, mueller);
 BENCHMARK_CAPTURE(floorListPrefix, mueller, mueller);
 BENCHMARK_CAPTURE(exactLookup, mueller, mueller);
 BENCHMARK_CAPTURE(floorExactLookup, mueller, mueller);
+BENCHMARK(russianListPrefix);
+BENCHMARK(floorRussianListPrefix);
+BENCHMARK(russianExactLookup);
+BENCHMARK(floorRussianExactLookup);
 BENCHMARK_CAPTURE(listPrefix, million, million);
 BENCHMARK_CAPTURE(floorListPrefix, million, million);
 BENCHMARK_CAPTURE(exactLookup, million, million);

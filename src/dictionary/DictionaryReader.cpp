@@ -74,6 +74,11 @@ void reportOnce(const QString& path, const QString& reason)
 // compares the same whatever text encoding a file uses.
 const QByteArray kRangeEnd = QByteArrayLiteral("\xF4\x8F\xBF\xBF");
 
+bool isCyrillicLetter(QChar c)
+{
+    return c.isLetter() && c.script() == QChar::Script_Cyrillic;
+}
+
 // The page cache of a connection, in KiB. A read call for a page costs more than the lookup
 // itself, so the cache should hold every inner page of the table and the leaves that lookups
 // come back to: an eighth of the file does that at every size measured, and the whole of a
@@ -124,6 +129,9 @@ struct DictionaryReader::Impl {
     sqlite3* db = nullptr;
     sqlite3_stmt* exact = nullptr;
     sqlite3_stmt* range = nullptr;
+    // The same two statements on RusEng; null when the file has no reverse index.
+    sqlite3_stmt* reverseExact = nullptr;
+    sqlite3_stmt* reverseRange = nullptr;
     qint64 wordCount = -1;
     qint64 entries = -1; // the row count our metadata records, when it does
 
@@ -136,8 +144,10 @@ struct DictionaryReader::Impl {
     {
         sqlite3_finalize(exact);
         sqlite3_finalize(range);
+        sqlite3_finalize(reverseExact);
+        sqlite3_finalize(reverseRange);
         sqlite3_close(db); // all statements are finalized, so this always closes
-        exact = range = nullptr;
+        exact = range = reverseExact = reverseRange = nullptr;
         db = nullptr;
         wordCount = -1;
         state = State::Closed;
@@ -180,12 +190,12 @@ struct DictionaryReader::Impl {
                              .arg(DictionaryReader::kStatementBoundMs));
     }
 
-    // Which columns EngRus has (lower case; none when there is no such table). The result
+    // Which columns a table has (lower case; none when there is no such table). The result
     // code tells a file that is no database, or a locked one, from a database without it.
-    int engRusColumns(QStringList& names)
+    int tableColumns(const char* pragma, QStringList& names)
     {
         Statement info;
-        int rc = sqlite3_prepare_v2(db, "PRAGMA table_info(EngRus)", -1, &info.stmt, nullptr);
+        int rc = sqlite3_prepare_v2(db, pragma, -1, &info.stmt, nullptr);
         if (rc != SQLITE_OK)
             return rc;
         while ((rc = sqlite3_step(info.stmt)) == SQLITE_ROW)
@@ -213,6 +223,28 @@ struct DictionaryReader::Impl {
         if (sqlite3_step(meta.stmt) != SQLITE_ROW || sqlite3_column_type(meta.stmt, 0) == SQLITE_NULL)
             return -1;
         return qMax<qint64>(-1, sqlite3_column_int64(meta.stmt, 0));
+    }
+
+    // The statements on the reverse index. It is an addition: a file written before it had
+    // one, or whose reverse table is unusable, still serves its English entries.
+    void prepareReverse(const QByteArray& trans)
+    {
+        QStringList columns;
+        if (tableColumns("PRAGMA table_info(RusEng)", columns) != SQLITE_OK || columns.isEmpty())
+            return;
+        const bool ok = columns.contains(QLatin1String("key")) && columns.contains(QLatin1String("word")) &&
+                        columns.contains(QLatin1String("trans")) && columns.contains(QLatin1String("weight")) &&
+                        prepare("SELECT coalesce(Word, Key), " + trans + ", Key, Weight FROM RusEng WHERE Key = ?1",
+                                &reverseExact) &&
+                        prepare("SELECT coalesce(Word, Key), " + trans +
+                                    ", Key, Weight FROM RusEng WHERE Key >= ?1 AND Key < ?2 ORDER BY Key",
+                                &reverseRange);
+        if (!ok) {
+            qCDebug(lcDictionary).noquote() << path << "has an unusable reverse index:" << sqlite3_errmsg(db);
+            sqlite3_finalize(reverseExact);
+            sqlite3_finalize(reverseRange);
+            reverseExact = reverseRange = nullptr;
+        }
     }
 
     // Gives up on the file for now: the connection is closed, the reason reported, and the
@@ -300,7 +332,7 @@ struct DictionaryReader::Impl {
         sqlite3_progress_handler(db, kProgressPeriod, &Impl::overBound, this);
         startBound();
         QStringList columns;
-        rc = engRusColumns(columns);
+        rc = tableColumns("PRAGMA table_info(EngRus)", columns);
         if (rc != SQLITE_OK) {
             fail(sqliteReason(rc));
             return false;
@@ -348,6 +380,8 @@ struct DictionaryReader::Impl {
             fail(sqliteReason(sqlite3_errcode(db)));
             return false;
         }
+        if (format == schema::kFormatVersion)
+            prepareReverse(trans);
         if (state == State::Failed)
             qCInfo(lcDictionary).noquote() << path << "is usable again";
         opened = *identity;
@@ -373,7 +407,8 @@ struct DictionaryReader::Impl {
         int rc = SQLITE_DONE;
         while ((limit <= 0 || int(rows.size()) < limit) && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             if (accept(stmt))
-                rows.push_back(Entry{columnText(stmt, 0), columnText(stmt, 1)});
+                rows.push_back(Entry{columnText(stmt, 0), columnText(stmt, 1),
+                                     sqlite3_column_count(stmt) > 3 ? sqlite3_column_int(stmt, 3) : 0});
         }
         const bool failed = rc != SQLITE_DONE && rc != SQLITE_ROW;
         sqlite3_reset(stmt); // ends the read transaction at once
@@ -410,34 +445,45 @@ void DictionaryReader::setClock(std::function<qint64()> msNow)
     d->clock = std::move(msNow);
 }
 
-void DictionaryReader::exactLookup(const QString& word)
+void DictionaryReader::exactLookup(const QString& word, Table table)
 {
     d->clearResult();
     if (!d->ensureOpen())
         return;
-    const QByteArray key = foldedKeyUtf8(word);
-    sqlite3_bind_text(d->exact, 1, key.constData(), int(key.size()), SQLITE_STATIC);
-    d->collect(d->exact, kMaxRows, [](sqlite3_stmt*) { return true; });
+    sqlite3_stmt* stmt = table == Table::RusEng ? d->reverseExact : d->exact;
+    if (!stmt)
+        return;
+    const QByteArray key = table == Table::RusEng ? russianKeyUtf8(word) : foldedKeyUtf8(word);
+    sqlite3_bind_text(stmt, 1, key.constData(), int(key.size()), SQLITE_STATIC);
+    d->collect(stmt, kMaxRows, [](sqlite3_stmt*) { return true; });
 }
 
-void DictionaryReader::prefixSearch(const QString& text, int limit)
+void DictionaryReader::prefixSearch(const QString& text, int limit, Table table)
 {
     d->clearResult();
     if (!d->ensureOpen())
         return;
-    const LikePattern pattern(foldedKey(text) + QLatin1Char('*'));
+    sqlite3_stmt* range = table == Table::RusEng ? d->reverseRange : d->range;
+    if (!range)
+        return;
+    const LikePattern pattern((table == Table::RusEng ? russianKey(text) : foldedKey(text)) + QLatin1Char('*'));
     const QByteArray low = pattern.literalPrefix().toUtf8();
     const QByteArray high = low + kRangeEnd;
-    sqlite3_bind_text(d->range, 1, low.constData(), int(low.size()), SQLITE_STATIC);
-    sqlite3_bind_text(d->range, 2, high.constData(), int(high.size()), SQLITE_STATIC);
+    sqlite3_bind_text(range, 1, low.constData(), int(low.size()), SQLITE_STATIC);
+    sqlite3_bind_text(range, 2, high.constData(), int(high.size()), SQLITE_STATIC);
     if (pattern.prefixDecides()) {
-        d->collect(d->range, limit, [](sqlite3_stmt*) { return true; });
+        d->collect(range, limit, [](sqlite3_stmt*) { return true; });
     } else {
-        d->collect(d->range, limit, [&pattern](sqlite3_stmt* stmt) {
+        d->collect(range, limit, [&pattern](sqlite3_stmt* stmt) {
             const auto* key = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
             return key && pattern.matchesUtf8(key, sqlite3_column_bytes(stmt, 2));
         });
     }
+}
+
+bool DictionaryReader::hasReverseIndex()
+{
+    return d->ensureOpen() && d->reverseExact;
 }
 
 int DictionaryReader::recordCount() const
@@ -471,6 +517,8 @@ QString DictionaryReader::field(int position) const
         return row.word;
     case 1:
         return row.trans;
+    case 2:
+        return row.weight > 0 ? QString::number(row.weight) : QString();
     default:
         return {};
     }
@@ -511,6 +559,11 @@ QStringList DictionaryReader::listPrefix(const QString& text)
     constexpr int kLines = 10; // the list never shows more
     QStringList lines;
     prefixSearch(text, kLines);
+    // Russian text that no headword begins with is answered from the reverse index, where
+    // the file has one; headwords written in Cyrillic (a dictionary of the user's own may
+    // have them) keep coming first.
+    if (recordCount() == 0 && !text.isEmpty() && isCyrillicLetter(text.front()) && hasReverseIndex())
+        prefixSearch(text, kLines, Table::RusEng);
     if (recordCount() == 0)
         return {noMatchLine(text)};
     moveLast();

@@ -17,6 +17,9 @@ namespace zarvik {
 struct Entry {
     QString word;
     QString trans;
+    // In the reverse index: how common the Russian word is (the weight of its first
+    // headword); 0 elsewhere.
+    int weight = 0;
 };
 
 // A reader of "zarvik.bdd" (one per window: the main form, the panel and the dictionary
@@ -51,26 +54,36 @@ public:
     // repeats without end); real headwords have a handful.
     static constexpr int kMaxRows = 1000;
 
-    // Every row whose headword equals the word, letter case ignored in every alphabet (at
-    // most kMaxRows). A translation is read up to schema::kMaxTransChars characters.
-    void exactLookup(const QString& word);
+    // The English-Russian entries, or the reverse index of Russian words (each with the
+    // English headwords that translate to it in Trans).
+    enum class Table { EngRus, RusEng };
+
+    // Every row whose headword equals the word, letter case ignored in every alphabet (in
+    // the reverse index also stress marks, and "ё" matches "е"); at most kMaxRows. A
+    // translation is read up to schema::kMaxTransChars characters.
+    void exactLookup(const QString& word, Table table = Table::EngRus);
     // Rows whose headword begins with the text, read as a pattern (* ? # [list]); at most
     // `limit` rows are fetched, which is all the callers ever read (0: every row, for tools
     // and tests; the time bound still holds). Rows come in ascending headword order.
-    void prefixSearch(const QString& text, int limit = 10);
+    void prefixSearch(const QString& text, int limit = 10, Table table = Table::EngRus);
+    // Whether the file has a reverse index; without one, RusEng statements find nothing.
+    bool hasReverseIndex();
 
     // Operations on the current result.
     int recordCount() const;
     void moveFirst();
     void moveLast();
     void setAbsolutePosition(int index);
-    // 0 is Word, 1 is Trans, of the current row; "" when there is no current row.
+    // 0 is Word, 1 is Trans, of the current row (2, in the reverse index, its weight); ""
+    // when there is no current row or no such field.
     QString field(int position) const;
 
     // Number of rows of the whole table, independent of the current result.
     qint64 wordCount();
 
-    // The listing of a prefix search: at most ten display lines, or the no-match line.
+    // The listing of a prefix search: at most ten display lines, or the no-match line. A text
+    // that begins with a Cyrillic letter and that no headword begins with lists the reverse
+    // index where the file has one.
     QStringList listPrefix(const QString& text);
 
 private:

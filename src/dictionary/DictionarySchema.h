@@ -21,6 +21,19 @@ inline constexpr const char* kCreateView =
     "CREATE VIEW EngRus (Word, Trans) AS SELECT coalesce(Word, Key), Trans FROM EngRusKeyed";
 inline constexpr const char* kInsertRow = "INSERT INTO EngRusKeyed (Key, Seq, Word, Trans) VALUES (?1, ?2, ?3, ?4)";
 
+// RusEng is the reverse index: one row per Russian word or short phrase of the translations,
+// Trans listing the English headwords that give it ("кошка" - "cat; pussycat; ..."). Key is
+// russianKey(Word) and unique, so it is the table's own key (no rowid, no second index), and
+// Word is stored only where it differs from Key (a capital, a "ё"): most Russian words are
+// written as their key, and the table stays small. Weight is that of the first headword
+// (the length of its article): how common the word is. A file without RusEng is still a
+// dictionary: Russian text then simply finds nothing.
+inline constexpr const char* kReverseTable = "RusEng";
+inline constexpr const char* kCreateReverseTable =
+    "CREATE TABLE RusEng (Key TEXT NOT NULL PRIMARY KEY, Word TEXT, Trans TEXT NOT NULL DEFAULT '', "
+    "Weight INTEGER NOT NULL DEFAULT 0) WITHOUT ROWID";
+inline constexpr const char* kInsertReverseRow = "INSERT INTO RusEng (Key, Word, Trans, Weight) VALUES (?1, ?2, ?3, ?4)";
+
 // A small name/value table that marks the file as ours. The reader trusts the key only when
 // this table names a format it knows; any other SQLite file that merely happens to have
 // EngRus(Word, Trans) is served from Word alone.

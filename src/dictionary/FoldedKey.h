@@ -15,4 +15,11 @@ QString foldedKey(const QString& text);
 // UTF-8 is code point order).
 QByteArray foldedKeyUtf8(const QString& text);
 
+// The search key of a Russian word: folded like foldedKey(), with stress marks dropped and
+// "ё" read as "е". Russian text is written with and without both (a word copied from a
+// textbook carries an accent, most texts print "е" for "ё"), and neither may keep a word
+// from being found.
+QString russianKey(const QString& text);
+QByteArray russianKeyUtf8(const QString& text);
+
 } // namespace zarvik

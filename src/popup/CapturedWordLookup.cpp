@@ -4,9 +4,12 @@
 #include "popup/CaptureCopy.h"
 #include "popup/HiddenState.h"
 #include "popup/PopupWindow.h"
+#include "popup/RussianEndings.h"
 #include "popup/Shortening.h"
 #include "popup/WordLookupSource.h"
 #include "settings/Settings.h"
+
+#include <algorithm>
 
 namespace zarvik {
 
@@ -151,6 +154,10 @@ bool CapturedWordLookup::lookUp()
             m_state.Label2 = m_source.field(1) + QStringLiteral("  ");
             return true;
         }
+        // Russian text that is no headword as it stands is a Russian word to translate, before
+        // the English endings cut it down to some stray Cyrillic headword ("и" for "идёт").
+        if (m_state.word == m_state.wd && lookUpRussian())
+            return true;
         if (m_settings.numberIs(Key::findword, 1) && !m_state.word.isEmpty()) {
             m_state.word = Shortening::shorten(m_state.word);
             continue;
@@ -163,6 +170,43 @@ bool CapturedWordLookup::lookUp()
         }
         return true;
     }
+}
+
+bool CapturedWordLookup::lookUpRussian()
+{
+    if (!std::any_of(m_state.wd.begin(), m_state.wd.end(),
+                     [](QChar c) { return c.isLetter() && c.script() == QChar::Script_Cyrillic; }))
+        return false;
+    QStringList forms = RussianEndings::forms(m_state.wd);
+    // Without the shortening passes only the word as it stands is tried.
+    if (!m_settings.numberIs(Key::findword, 1) && forms.size() > 1)
+        forms.erase(forms.begin() + 1, forms.end());
+    // Every form is tried, and the commonest wins (the earlier among equals): an inflected
+    // form is sometimes a rare entry of its own ("хлеба" for corn, "говорит" for loquitur)
+    // beside its common dictionary form.
+    QString word, trans;
+    int best = -1;
+    for (const QString& form : forms) {
+        m_source.reverseLookup(form);
+        if (m_source.recordCount() == 0)
+            continue;
+        m_source.moveFirst();
+        const QString found = m_source.field(1);
+        const int weight = m_source.field(2).toInt();
+        if (weight > best) {
+            best = weight;
+            // The form is made from the table of endings, not the text as copied, so the
+            // strip names the dictionary's own spelling of it ("кошка" for "кошки").
+            word = m_source.field(0);
+            trans = found;
+        }
+    }
+    if (best < 0)
+        return false;
+    m_state.word = word;
+    m_state.Label1 = word + kSeparator;
+    m_state.Label2 = trans + QStringLiteral("  ");
+    return true;
 }
 
 void CapturedWordLookup::restoreSound()

@@ -13,8 +13,9 @@ class WordLookupSource;
 
 // Watches the clipboard text 20 times a second. A change, made by the click watcher's copy
 // keystroke or by the user, is looked up (shortened while nothing is found) and shown in the
-// strip beside the pointer; after a capture the user's clipboard text and default sound are
-// put back.
+// strip beside the pointer; Russian text that the English entries do not hold is looked up
+// among the Russian words of the translations. After a capture the user's clipboard text and
+// default sound are put back.
 class CapturedWordLookup final {
 public:
     // ownExeName is this program's executable name, used when the platform cannot name the
@@ -44,6 +45,9 @@ private:
     const QString& ownName();
     // Returns true when something is to be shown.
     bool lookUp();
+    // Russian text that the English passes did not find, tried in the reverse index with its
+    // endings taken off; true when it is found (the labels are then filled).
+    bool lookUpRussian();
     void restoreSound();
     void expireStaleCapture();
     void putUsersClipboardBack();

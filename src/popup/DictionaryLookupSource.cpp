@@ -9,6 +9,11 @@ void DictionaryLookupSource::exactLookup(const QString& word)
     m_reader.exactLookup(word);
 }
 
+void DictionaryLookupSource::reverseLookup(const QString& word)
+{
+    m_reader.exactLookup(word, DictionaryReader::Table::RusEng);
+}
+
 int DictionaryLookupSource::recordCount() const
 {
     return m_reader.recordCount();

@@ -12,6 +12,7 @@ public:
     explicit DictionaryLookupSource(DictionaryReader& reader) : m_reader(reader) {}
 
     void exactLookup(const QString& word) override;
+    void reverseLookup(const QString& word) override;
     int recordCount() const override;
     void moveFirst() override;
     void moveLast() override;

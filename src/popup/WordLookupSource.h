@@ -17,13 +17,17 @@ public:
     // Replaces the current result by every row whose headword equals the word, letter case
     // ignored. The word is data, never part of a statement's text.
     virtual void exactLookup(const QString& word) = 0;
+    // The same on the reverse index: rows whose Russian word equals the word (Word the Russian
+    // word, Trans its English headwords); no rows where the dictionary has no such index.
+    virtual void reverseLookup(const QString& word) = 0;
     // Rows of the current result.
     virtual int recordCount() const = 0;
     // Makes the first row current.
     virtual void moveFirst() = 0;
     // Makes the last row current.
     virtual void moveLast() = 0;
-    // Field of the current row: 0 Word, 1 Trans; "" without a current row.
+    // Field of the current row: 0 Word, 1 Trans, and in the reverse index 2 how common the
+    // word is (a number, larger for commoner words); "" without a current row.
     virtual QString field(int position) const = 0;
 };
 

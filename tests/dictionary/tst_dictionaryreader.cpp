@@ -1,4 +1,5 @@
 #include "BddWriter.h"
+#include "ReverseIndexBuilder.h"
 #include "dictionary/DictionaryReader.h"
 #include "dictionary/DictionarySchema.h"
 
@@ -220,6 +221,63 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, lines);
         QCOMPARE(m_reader.listPrefix(text), lines);
+    }
+
+    // A file with the reverse index answers Russian text from it, exactly and by prefix, with
+    // stress marks and "ё" ignored; its English entries answer as before.
+    void reverseIndex_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("exact");  // Trans of the exact lookup on RusEng
+        QTest::addColumn<QStringList>("listed"); // what the panel lists for the text
+        QTest::newRow("word") << "кошка" << QStringList{"cat; puss"} << QStringList{"кошка - cat; puss"};
+        QTest::newRow("capitals") << "КОШКА" << QStringList{"cat; puss"} << QStringList{"кошка - cat; puss"};
+        QTest::newRow("stress mark") << "ко\u0301шка" << QStringList{"cat; puss"} << QStringList{"кошка - cat; puss"};
+        QTest::newRow("е finds ё") << "пес" << QStringList{"dog"} << QStringList{"пёс - dog"};
+        QTest::newRow("ё finds ё") << "ёлка" << QStringList{"fir"} << QStringList{"ёлка - fir"};
+        QTest::newRow("prefix only") << "кош" << QStringList{} << QStringList{"кошка - cat; puss", "кошки-мышки - tag"};
+        QTest::newRow("pattern") << "к?ш" << QStringList{} << QStringList{"кошка - cat; puss", "кошки-мышки - tag"};
+        QTest::newRow("no match") << "собака" << QStringList{} << QStringList{"собака - ???"};
+        QTest::newRow("Cyrillic headwords come first") << "кот" << QStringList{} << QStringList{"КОТ - cat", "котёл - boiler"};
+        QTest::newRow("English text stays English") << "ca" << QStringList{} << QStringList{"café - кафе", "CAFÉ NOIR - чёрный кофе", "cat - кошка"};
+    }
+    void reverseIndex()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, exact);
+        QFETCH(QStringList, listed);
+        const QString path = m_dir.filePath(QStringLiteral("reverse.bdd"));
+        std::vector<Entry> rows = testRows();
+        rows.insert(rows.end(), {{"puss", "кошка"}, {"tag", "кошки-мышки"}, {"dog", "пёс"}, {"fir", "ёлка"}});
+        if (!QFileInfo::exists(path)) {
+            BddWriter writer(path);
+            ReverseIndexBuilder reverse;
+            writer.addTable(&reverse);
+            writer.write(rows);
+        }
+        DictionaryReader reader;
+        reader.setDatabaseName(path);
+        QVERIFY(reader.hasReverseIndex());
+        reader.exactLookup(text, DictionaryReader::Table::RusEng);
+        QStringList found;
+        for (int i = 0; i < reader.recordCount(); ++i) {
+            reader.setAbsolutePosition(i);
+            found << reader.field(1);
+        }
+        QCOMPARE(found, exact);
+        QCOMPARE(reader.listPrefix(text), listed);
+        QCOMPARE(reader.wordCount(), qint64(rows.size()));
+    }
+
+    // Without the reverse index (a file made before it), Russian text is searched among the
+    // headwords as it always was, and a reverse lookup finds nothing.
+    void fileWithoutReverseIndex()
+    {
+        QVERIFY(!m_reader.hasReverseIndex());
+        m_reader.exactLookup(QStringLiteral("кот"), DictionaryReader::Table::RusEng);
+        QCOMPARE(m_reader.recordCount(), 0);
+        QCOMPARE(m_reader.listPrefix(QStringLiteral("кот")), (QStringList{"КОТ - cat", "котёл - boiler"}));
+        QCOMPARE(m_reader.listPrefix(QStringLiteral("кош")), QStringList{"кош - ???"});
     }
 
     void prefixSearchFetchesOnlyTheLimit()

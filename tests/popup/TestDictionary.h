@@ -14,20 +14,24 @@ public:
     struct Row {
         QString word;
         QString trans;
+        int weight = 0; // in the reverse index: how common the word is
     };
 
     QList<Row> rows;
+    // The reverse index (Russian word, English headwords); its queries are recorded apart.
+    QList<Row> reverseRows;
     QStringList queries;
+    QStringList reverseQueries;
 
     void exactLookup(const QString& word) override
     {
         queries.append(word);
-        m_result.clear();
-        for (const Row& row : rows) {
-            if (row.word.compare(word, Qt::CaseInsensitive) == 0)
-                m_result.append(row);
-        }
-        m_current = m_result.isEmpty() ? -1 : 0;
+        select(rows, word);
+    }
+    void reverseLookup(const QString& word) override
+    {
+        reverseQueries.append(word);
+        select(reverseRows, word);
     }
     int recordCount() const override { return int(m_result.size()); }
     void moveFirst() override { m_current = m_result.isEmpty() ? -1 : 0; }
@@ -36,10 +40,21 @@ public:
     {
         if (m_current < 0)
             return QString();
-        return position == 0 ? m_result[m_current].word : m_result[m_current].trans;
+        const Row& row = m_result[m_current];
+        return position == 0 ? row.word : position == 1 ? row.trans : QString::number(row.weight);
     }
 
 private:
+    void select(const QList<Row>& from, const QString& word)
+    {
+        m_result.clear();
+        for (const Row& row : from) {
+            if (row.word.compare(word, Qt::CaseInsensitive) == 0)
+                m_result.append(row);
+        }
+        m_current = m_result.isEmpty() ? -1 : 0;
+    }
+
     QList<Row> m_result;
     int m_current = -1;
 };

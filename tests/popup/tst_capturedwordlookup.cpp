@@ -6,6 +6,7 @@
 #include "popup/CapturedWordLookup.h"
 #include "popup/ClickWatcher.h"
 #include "popup/HiddenState.h"
+#include "popup/RussianEndings.h"
 #include "settings/Settings.h"
 
 #include <QTemporaryDir>
@@ -39,6 +40,15 @@ struct Rig {
             {QStringLiteral("stop"), QStringLiteral("останавливать")},
             {QStringLiteral("walk"), QStringLiteral("ходить")},
             {QStringLiteral("empty"), QString()},
+            {QStringLiteral("сок"), QStringLiteral("juice")},
+            {QStringLiteral("и"), QStringLiteral("пр.")},
+        };
+        dictionary.reverseRows = {
+            {QStringLiteral("кошка"), QStringLiteral("cat; pussycat"), 2},
+            {QStringLiteral("читать"), QStringLiteral("read"), 1},
+            {QStringLiteral("воды"), QStringLiteral("waters; aquae"), 2},
+            {QStringLiteral("вода"), QStringLiteral("water; aqua"), 7},
+            {QStringLiteral("идти"), QStringLiteral("go"), 1},
         };
     }
 
@@ -190,6 +200,58 @@ private slots:
 
         QCOMPARE(r.state.Label2, label2);
         QCOMPARE(r.popup.shown.size(), 1);
+    }
+
+    // Russian text that the English entries lack is found among the Russian words, its
+    // ending taken off; everything else ends as before.
+    void russianText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("reverseIndex");
+        QTest::addColumn<bool>("asked"); // whether the Russian words were looked in
+        QTest::addColumn<QString>("label1");
+        QTest::addColumn<QString>("label2");
+        QTest::newRow("dictionary form") << "кошка" << true << true << "кошка - " << "cat; pussycat  ";
+        QTest::newRow("case form") << "кошки" << true << true << "кошка - " << "cat; pussycat  ";
+        QTest::newRow("capitals and a full stop") << "Кошку." << true << true << "кошка - " << "cat; pussycat  ";
+        QTest::newRow("verb form") << "читает" << true << true << "читать - " << "read  ";
+        QTest::newRow("dictionary form beats a rarer inflected entry") << "воды" << true << true << "вода - " << "water; aqua  ";
+        QTest::newRow("Russian before the English endings") << "идёт" << true << true << "идти - " << "go  ";
+        QTest::newRow("plural instrumental") << "водами" << true << true << "вода - " << "water; aqua  ";
+        QTest::newRow("in neither") << "собаки" << true << true << "собаки - " << "??? ";
+        QTest::newRow("file without the reverse index") << "кошки" << false << true << "кошки - " << "??? ";
+        QTest::newRow("English entry comes first") << "сок" << true << false << "сок - " << "juice  ";
+        QTest::newRow("no Cyrillic") << "xyz" << true << false << "xyz - " << "??? ";
+    }
+    void russianText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, reverseIndex);
+        QFETCH(bool, asked);
+        QFETCH(QString, label1);
+        QFETCH(QString, label2);
+        Rig& r = *m_rig;
+        if (!reverseIndex)
+            r.dictionary.reverseRows.clear();
+
+        r.copy(text);
+
+        QCOMPARE(r.popup.shown.size(), 1);
+        QCOMPARE(r.popup.shown[0].label1, label1);
+        QCOMPARE(r.popup.shown[0].label2, label2);
+        QCOMPARE(!r.dictionary.reverseQueries.isEmpty(), asked);
+        QVERIFY(r.dictionary.reverseQueries.size() <= RussianEndings::kMaxForms);
+    }
+
+    void russianWithoutShorteningTriesTheWordOnly()
+    {
+        Rig& r = *m_rig;
+        r.settings.write(Key::findword, QStringLiteral("0"));
+        r.copy(QStringLiteral("кошки"));
+        QCOMPARE(r.dictionary.reverseQueries, QStringList{"кошки"});
+        QCOMPARE(r.popup.shown[0].label1, QStringLiteral("кошки - "));
+        r.copy(QStringLiteral("кошка"));
+        QCOMPARE(r.popup.shown[1].label1, QStringLiteral("кошка - "));
     }
 
     void options_data()

@@ -1,3 +1,4 @@
+#include "popup/RussianEndings.h"
 #include "popup/Shortening.h"
 
 #include <QTest>
@@ -67,6 +68,55 @@ private slots:
             ++passes;
         }
         QVERIFY(passes <= 50);
+    }
+
+    // A Russian form leads to its dictionary form among the forms tried, after the word
+    // itself and before a form of a shorter ending.
+    void russianForms_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("lemma");
+        QTest::newRow("noun, accusative") << "кошку" << "кошка";
+        QTest::newRow("noun, genitive") << "кошки" << "кошка";
+        QTest::newRow("noun, instrumental") << "домом" << "дом";
+        QTest::newRow("noun, prepositional") << "столе" << "стол";
+        QTest::newRow("neuter plural") << "окна" << "окно";
+        QTest::newRow("soft noun") << "землю" << "земля";
+        QTest::newRow("plural instrumental") << "книгами" << "книга";
+        QTest::newRow("verb, third person") << "читает" << "читать";
+        QTest::newRow("verb, second conjugation") << "говорит" << "говорить";
+        QTest::newRow("verb, past") << "сказала" << "сказать";
+        QTest::newRow("verb, reflexive") << "учится" << "учиться";
+        QTest::newRow("adjective, feminine") << "красивая" << "красивый";
+        QTest::newRow("adjective, genitive") << "нового" << "новый";
+        QTest::newRow("capitals and yo") << "ИДЁТ" << "идти";
+        QTest::newRow("stress mark") << "ко́шки" << "кошка";
+        QTest::newRow("quotes and punctuation") << "«кошки»," << "кошка";
+    }
+    void russianForms()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, lemma);
+        const QStringList forms = RussianEndings::forms(text);
+        QVERIFY2(forms.contains(lemma), qPrintable(forms.join(QLatin1Char(' '))));
+        QVERIFY(forms.size() <= RussianEndings::kMaxForms);
+    }
+
+    void russianFormsStartWithTheWord_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("forms");
+        QTest::newRow("a dictionary form is tried first") << "кошка" << QStringList{"кошка", "кошк", "кошко", "кошке", "кошкь"};
+        QTest::newRow("short word keeps its stem") << "оба" << QStringList{"оба", "об", "обо", "обе", "обь"};
+        QTest::newRow("too short for any ending") << "да" << QStringList{"да"};
+        QTest::newRow("English word: itself only") << "cats" << QStringList{"cats"};
+        QTest::newRow("no letters") << " ,. " << QStringList{};
+    }
+    void russianFormsStartWithTheWord()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, forms);
+        QCOMPARE(RussianEndings::forms(text), forms);
     }
 };
 

@@ -128,6 +128,20 @@ QStringList rowsOf(const QString& bdd)
     return rows;
 }
 
+// The reverse index of a file: its Russian words with their English headwords.
+QStringList reverseRowsOf(const QString& bdd)
+{
+    DictionaryReader reader;
+    reader.setDatabaseName(bdd);
+    reader.prefixSearch(QStringLiteral("*"), 0, DictionaryReader::Table::RusEng);
+    QStringList rows;
+    for (int i = 0; i < reader.recordCount(); ++i) {
+        reader.setAbsolutePosition(i);
+        rows << displayLine(reader.field(0), reader.field(1));
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestImporter : public QObject {
@@ -188,6 +202,32 @@ private slots:
         QCOMPARE(report.read, 3);
         QCOMPARE(report.skipped.at(QStringLiteral("dictd meta entries")), 1);
         QCOMPARE(rowsOf(m_out), (QStringList{"a - буква", "a - приставка", "cat - кошка; кот"}));
+    }
+
+    // The reverse index takes the Russian words of the main senses only, whatever the lines
+    // hold: no example ("tom cat кот"), no label, no note, no reference ("went"), no phrase
+    // beyond the first sense; the report counts them.
+    void reverseIndexTakesMainSenses_data()
+    {
+        QTest::addColumn<bool>("full");
+        QTest::newRow("short lines") << false;
+        QTest::newRow("whole articles") << true;
+    }
+    void reverseIndexTakesMainSenses()
+    {
+        QFETCH(bool, full);
+        Dictd d;
+        d.add(QStringLiteral("cat"), QStringLiteral("cat\n   [kæt] _n.\n   1) кошка; tom cat кот\n   2) _разг. сварливая женщина\n"));
+        d.add(QStringLiteral("go"), QStringLiteral("go\n   _v. идти\n"));
+        d.add(QStringLiteral("went"), QStringLiteral("went\n   _p. от go\n"));
+        d.add(QStringLiteral("kitty"), QStringLiteral("kitty\n   _n. {детск.} киска (кошка)\n"));
+        writeFile(path("t.index"), d.index);
+        writeFile(path("t.dict"), d.dict);
+        ImportOptions options;
+        options.full = full;
+        const ImportReport report = importDictionary(path("t.index"), m_out, options);
+        QCOMPARE(reverseRowsOf(m_out), (QStringList{"идти - go", "киска - kitty", "кошка - cat"}));
+        QCOMPARE(report.reverseEntries, 3);
     }
 
     void dictdFullArticles()

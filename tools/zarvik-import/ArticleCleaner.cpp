@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace zarvik {
@@ -790,6 +791,7 @@ ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& arti
     text = removePronunciationNotes(text);
 
     ParsedArticle parsed;
+    parsed.sourceLength = int(qMin(article.size(), qsizetype(std::numeric_limits<int>::max())));
     QSet<QString> seen;
     bool idiomOpen = false;
     for (const Chunk& chunk : senseChunks(text)) {

@@ -41,6 +41,9 @@ struct ParsedArticle {
     std::vector<ArticleSense> senses;
     // When no sense survives: the article's plain text, without labels.
     QString plain;
+    // The length of the article it was made from: a common word has a long article, rich in
+    // senses and idioms.
+    int sourceLength = 0;
 };
 
 // Turns a dictionary article into the one line that the pop-up strip and the result list

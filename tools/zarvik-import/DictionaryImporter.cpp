@@ -3,6 +3,7 @@
 #include "BddWriter.h"
 #include "DictdSource.h"
 #include "ImportError.h"
+#include "ReverseIndexBuilder.h"
 #include "StarDictSource.h"
 #include "TsvSource.h"
 
@@ -76,6 +77,10 @@ ImportReport importDictionary(const QString& input, const QString& output, const
     writer.setProgress(options.progress);
     for (TableBuilder* table : options.tables)
         writer.addTable(table);
+    // Made after the writer, so that it lets go of its statement before the writer closes
+    // the file, whatever happens.
+    ReverseIndexBuilder reverse;
+    writer.addTable(&reverse);
 
     if (format == Format::Tsv) {
         TsvReader reader(input, options.limits);
@@ -104,7 +109,10 @@ ImportReport importDictionary(const QString& input, const QString& output, const
                 const qsizetype to = qMin(source->size(), from + kBatch);
                 resolver.prepare(from, to);
                 for (qsizetype i = from; i < to; ++i) {
-                    writer.add(source->word(i), resolver.line(i, outcome));
+                    const QString line = resolver.line(i, outcome);
+                    const std::shared_ptr<const ParsedArticle> article = resolver.article(i);
+                    reverse.addSenses(source->word(i), article->senses, article->sourceLength);
+                    writer.add(source->word(i), line);
                     // Moved into the report as they come, so the outcome never grows.
                     for (UntranslatedEntry& u : outcome.untranslated)
                         report.addUntranslated(std::move(u));
@@ -118,11 +126,15 @@ ImportReport importDictionary(const QString& input, const QString& output, const
             // lines at one) share its line rather than read and join it again.
             ArticleSource::ArticleId lastId{~quint64(0), 0};
             QString trans;
+            ParsedArticle parsed;
             for (qsizetype i = 0; i < source->size(); ++i) {
                 if (source->articleId(i) != lastId || i == 0) {
                     lastId = source->articleId(i);
-                    trans = cleaner.fullLine(source->word(i), source->article(i));
+                    const QString article = source->article(i);
+                    trans = cleaner.fullLine(source->word(i), article);
+                    parsed = cleaner.parse(source->word(i), article);
                 }
+                reverse.addSenses(source->word(i), parsed.senses, parsed.sourceLength);
                 if (!hasCyrillicLetter(trans))
                     report.addUntranslated(
                         UntranslatedEntry{source->word(i), trans, QStringLiteral("no Russian text in the article")});
@@ -133,6 +145,7 @@ ImportReport importDictionary(const QString& input, const QString& output, const
     }
     writer.finish();
     report.written = writer.count();
+    report.reverseEntries = reverse.size();
     return report;
 }
 

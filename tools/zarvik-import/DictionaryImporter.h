@@ -29,6 +29,8 @@ struct ImportReport {
     qint64 read = 0;  // entries taken from the input
     std::map<QString, qint64> skipped;
     qint64 written = 0;
+    // Russian words and phrases in the reverse index.
+    qint64 reverseEntries = 0;
     // References followed into the lines (short lines of dictionary articles only).
     qint64 referencesResolved = 0;
     qint64 referencesUnresolved = 0;

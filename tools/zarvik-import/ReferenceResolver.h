@@ -57,6 +57,8 @@ public:
     // The line of entry i; `outcome` gets the counts and, when the line has no Russian text,
     // the entry with its reason.
     QString line(qsizetype i, ReferenceOutcome& outcome);
+    // The article of entry i taken apart (from the cache when it was prepared).
+    std::shared_ptr<const ParsedArticle> article(qsizetype i) const { return parsed(int(i)); }
 
     // The lines of entries held in memory, in their order (tests, benchmarks).
     static std::vector<QString> lines(const ArticleCleaner& cleaner, const std::vector<SourceEntry>& entries,

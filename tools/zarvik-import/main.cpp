@@ -128,6 +128,7 @@ int main(int argc, char** argv)
                           .arg(paths[1], QString::number(report.written),
                                options.full ? QStringLiteral("whole articles") : QStringLiteral("short lines"),
                                QString::number(double(timer.elapsed()) / 1000.0, 'f', 2)));
+        print(stderr, QStringLiteral("  reverse index: %1 Russian words and phrases\n").arg(QString::number(report.reverseEntries)));
         if (report.referencesResolved + report.referencesUnresolved > 0)
             print(stderr, QStringLiteral("  references: %1 resolved, %2 left as notes\n")
                               .arg(QString::number(report.referencesResolved),

@@ -45,6 +45,11 @@ height_for_lines() {
   awk -v n="$1" 'BEGIN { t = 255 + 208 * (n - 1) + 515; print int(t / 15 + 0.5) }'
 }
 height_for() { height_for_lines "$(lines_for "$1")"; }
+# Lines for a Russian PREFIX that no headword begins with: the sample's Russian words (its
+# reverse index) that begin with it, at most ten, or the single no-match line.
+russian_lines_for() {
+  sqlite3 "$sample_bdd" "SELECT max(1, min(10, count(*))) FROM RusEng WHERE Key >= '$1' AND Key < '$1' || char(1114111)"
+}
 
 # --- bookkeeping ---
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-panel-e2e.XXXXXX")
@@ -262,6 +267,21 @@ case_refused_characters() {
   zx_screenshot "panel-open-cat"
 }
 
+# Last of its group: typing Cyrillic makes xdotool remap a spare key for a moment.
+case_russian_lists_in_panel() {
+  local lines
+  lines=$(russian_lines_for "кош")
+  [ "$lines" -ge 2 ] || fail "the sample holds $lines Russian words for 'кош'; the case needs two or more"
+  click_handle
+  expect_geometry "open again" "$OPEN_X" "$MID_Y" "$STRIP_H"
+  # xdotool reads the Cyrillic text in the locale's encoding.
+  LC_ALL=C.UTF-8 type_text "кош"
+  expect_geometry "after typing 'кош' ($lines lines)" "$OPEN_X" "$MID_Y" "$(height_for_lines "$lines")" &&
+    import -window "$panel" "$ZARVIK_ARTIFACTS/panel-open-kosh-window.png"
+  xdotool key Escape
+  expect_geometry "closed after Escape" "$CLOSED_X" "$MID_Y" "$STRIP_H"
+}
+
 case_escape_closes_and_returns_keyboard() {
   xdotool key Escape
   expect_geometry "closed after Escape" "$CLOSED_X" "$MID_Y" "$STRIP_H"
@@ -320,6 +340,7 @@ group_flow() {
   run_case "$group/case_escape_closes_and_returns_keyboard" case_escape_closes_and_returns_keyboard
   run_case "$group/case_outside_click_closes" case_outside_click_closes
   run_case "$group/case_strip_click_closes" case_strip_click_closes
+  run_case "$group/case_russian_lists_in_panel" case_russian_lists_in_panel
 }
 
 # === group placement: dragging, the stored position, the large panel ===
