@@ -18,6 +18,7 @@
 #include "skins/Skins.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 #include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
@@ -34,6 +35,7 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
       m_lookupSource(m_data1), m_watcher(platform, settings, m_state, m_strip, Timer2, programDir),
       m_lookup(platform, settings, m_state, m_strip, m_lookupSource,
                QFileInfo(QCoreApplication::applicationFilePath()).fileName()),
+      m_native(platform, m_lookup, [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); }),
       m_schedule(platform, m_state)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -65,7 +67,13 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     // A new clipboard owner is looked at at once rather than at the next tick: the copy
     // keystroke of a capture shows its strip that much sooner.
     m_platform.setClipboardOwnerChangeHandler([this] {
+        m_native.platformClipboardChanged();
         m_lookup.Timer3_Timer();
+        applySchedule();
+    });
+    // Copies and selections of native Wayland programs, which the X11 view never sees.
+    m_platform.setNativeSelectionHandler([this](SelectionKind kind, const QString& text) {
+        m_native.selectionChanged(kind, text);
         applySchedule();
     });
 
@@ -109,6 +117,7 @@ Form2::~Form2()
 {
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
+    m_platform.setNativeSelectionHandler({});
     // The unload handler: the icon leaves the notification area with the form.
     m_trayIcon->Remove();
     // The watcher must not reach a panel that is going away, nor an open dialog this form.
@@ -207,6 +216,8 @@ void Form2::Form_Load()
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
     // The clipboard text to compare with and to put back.
     m_state.oldbuffer = m_platform.clipboardText();
+    // Where native Wayland programs cannot be watched, the user hears it once, here.
+    m_native.start();
     // One yield, so that enabled timers may fire.
     m_platform.processEvents();
 

@@ -21,6 +21,17 @@ enum class ClipboardSave {
     TooLarge, // more than the program is willing to hold: nothing kept
 };
 
+// The two selections a desktop keeps: what was copied, and what is selected now.
+enum class SelectionKind { Clipboard, Primary };
+
+// Whether programs whose selections the platform cannot see itself are watched some other
+// way (the native programs of a Wayland session, beside the X11 ones it sees).
+enum class NativeSelections {
+    AllSeen,     // there are no such programs: the platform sees every program
+    Watched,     // their clipboard and primary selection reach the native-selection handler
+    Unavailable, // there are, but the desktop offers no way to watch them
+};
+
 // Everything the program needs from the desktop, behind one narrow interface so that the
 // logic runs against a fake in tests. Every query must be cheap: the click watcher calls
 // several of them every 10 ms, so an implementation answers from state it keeps up to date
@@ -109,7 +120,24 @@ public:
     // leftButtonDown() it does not move the poll on, so it may be asked at any time.
     virtual bool leftButtonHeld() { return false; }
 
+    // See NativeSelections; AllSeen on a desktop where the platform sees every program.
+    virtual NativeSelections nativeSelections() { return NativeSelections::AllSeen; }
+    // Runs on the interface thread with the text of every new clipboard or primary selection
+    // made by a program the platform cannot see itself ("" for one without text).
+    void setNativeSelectionHandler(std::function<void(SelectionKind, const QString&)> handler)
+    {
+        m_nativeSelection = std::move(handler);
+    }
+    // cursorPos() is where the pointer is now. False while the pointer is over a window of a
+    // program the platform cannot see, where it is not told where the pointer is.
+    virtual bool cursorPosKnown() { return true; }
+
 protected:
+    void notifyNativeSelection(SelectionKind kind, const QString& text) const
+    {
+        if (m_nativeSelection)
+            m_nativeSelection(kind, text);
+    }
     void notifyLeftButtonPressed() const
     {
         if (m_leftButtonPressed)
@@ -124,6 +152,7 @@ protected:
 private:
     std::function<void()> m_leftButtonPressed;
     std::function<void()> m_clipboardOwnerChanged;
+    std::function<void(SelectionKind, const QString&)> m_nativeSelection;
 };
 
 } // namespace zarvik
