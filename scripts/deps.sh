@@ -20,8 +20,9 @@ packages=(
   xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk xterm sqlite3 strace
   lintian desktop-file-utils debootstrap
   # the Wayland session test: a headless sway with XWayland, Qt's Wayland plugin (which the
-  # program must not take), native programs' copies by wl-clipboard, screenshots by grim
-  sway xwayland qt6-wayland wl-clipboard grim
+  # program must not take), native programs' copies by wl-clipboard, screenshots by grim, a
+  # session bus for the tray icon's StatusNotifierItem (gdbus reads it back)
+  sway xwayland qt6-wayland wl-clipboard grim dbus-daemon libglib2.0-bin
 )
 
 missing=()

@@ -4,7 +4,9 @@
 # screen is read back with grim (screenshots) and, for Zarvik's own windows, with xwininfo and
 # xdotool on XWayland.
 #
-# Usage: sway-e2e.sh ZARVIK SAMPLE_BDD SWAY_POINTER (the test's pointer, sway_pointer.cpp)
+# Usage: sway-e2e.sh ZARVIK SAMPLE_BDD SWAY_POINTER SNI_WATCHER
+#   SWAY_POINTER  the session's pointer (sway_pointer.cpp)
+#   SNI_WATCHER   a notification-area host on a session bus (sni_watcher.cpp)
 # sway refuses to run as root: run by root, the whole session (sway, Zarvik, the programs)
 # runs as the unprivileged user `nobody` through setpriv. Exits 77 (skipped) only when the
 # compositor cannot start; otherwise prints one line per case and "N passed, N failed".
@@ -14,18 +16,18 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../lib/x11.sh
 source "$here/../lib/x11.sh"
 
-if [ $# -ne 3 ] || [ ! -x "$1" ] || [ ! -f "$2" ] || [ ! -x "$3" ]; then
-  echo "usage: sway-e2e.sh ZARVIK SAMPLE_BDD SWAY_POINTER" >&2
+if [ $# -ne 4 ] || [ ! -x "$1" ] || [ ! -f "$2" ] || [ ! -x "$3" ] || [ ! -x "$4" ]; then
+  echo "usage: sway-e2e.sh ZARVIK SAMPLE_BDD SWAY_POINTER SNI_WATCHER" >&2
   exit 2
 fi
-zarvik_exe=$1 sample=$2 pointer_exe=$3
+zarvik_exe=$1 sample=$2 pointer_exe=$3 watcher_exe=$4
 export ZARVIK_ARTIFACTS=${ZARVIK_ARTIFACTS:-$(cd "$here/../../.." && pwd)/build/artifacts}
 mkdir -p "$ZARVIK_ARTIFACTS"
 SKIP=77
 SCREEN_W=1280 SCREEN_H=800
 USER_TEXT="user's own text"
 
-for tool in sway Xwayland wl-copy wl-paste grim swaymsg xterm xdotool xwininfo; do
+for tool in sway Xwayland wl-copy wl-paste grim swaymsg xterm xdotool xwininfo dbus-daemon gdbus; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "sway-e2e.sh: $tool is missing (scripts/deps.sh installs it)" >&2
     exit 1
@@ -73,6 +75,7 @@ cp "$zarvik_exe" "$work/program/zarvik"
 cp "$sample" "$work/program/zarvik.bdd"
 cp "$here/../../../data/null.wav" "$work/program/null.wav"
 cp "$pointer_exe" "$work/sway_pointer"
+cp "$watcher_exe" "$work/sni_watcher"
 printf '[Options]\nShowSplash=0\n' >"$work/config/Zarvik5/Zarvik5.ini"
 cat >"$work/sway.config" <<CONF
 xwayland force
@@ -204,6 +207,8 @@ case_start() {
   native=$(as_user SWAYSOCK="$SWAYSOCK" swaymsg -t get_tree | grep -c '"app_id": "zarvik"')
   [ "$native" -eq 0 ] || fail "$native native Wayland windows of Zarvik (the toolkit took the Wayland platform)"
   grep -q 'data-control' "$ZX_CASE_LOG" && fail "Zarvik says it cannot watch native programs: $(cat "$ZX_CASE_LOG")"
+  # No session bus, so no notification area: said once, and the program runs on.
+  grep -q 'no notification area' "$ZX_CASE_LOG" || fail "no word about the missing notification area"
   shot sway-start
 }
 run_case start case_start
@@ -278,6 +283,32 @@ case_x11_double_click() {
   [ "$clip" = "$USER_TEXT" ] || fail "clipboard after the capture: [$clip], expected [$USER_TEXT]"
 }
 run_case x11-double-click case_x11_double_click
+
+# A second Zarvik, on a session bus where a notification-area host runs: its tray icon is a
+# StatusNotifierItem registered with the host, with the tip "Zarvik 5.0".
+case_tray() {
+  local bus="unix:path=$work/run/test-bus" service tip
+  spawn dbus-daemon --session --nofork --nopidfile --address="$bus" >"$work/dbus.log" 2>&1
+  pids+=($!)
+  zx_wait_for 10 -- test -S "$work/run/test-bus" || { fail "no session bus"; return; }
+  spawn DBUS_SESSION_BUS_ADDRESS="$bus" "$work/sni_watcher" >"$work/watcher.out" 2>&1
+  pids+=($!)
+  zx_wait_for 10 -- grep -qx ready "$work/watcher.out" || { fail "no host: $(cat "$work/watcher.out")"; return; }
+  spawn DBUS_SESSION_BUS_ADDRESS="$bus" ZARVIK_OFFLINE=1 "$work/program/zarvik" >"$work/zarvik2.log" 2>&1
+  pids+=($!)
+  if ! zx_wait_for 15 -- grep -q '^registered ' "$work/watcher.out"; then
+    fail "no StatusNotifierItem registered; Zarvik said: $(cat "$work/zarvik2.log")"
+    return
+  fi
+  service=$(sed -n 's/^registered //p' "$work/watcher.out" | head -1)
+  tip=$(as_user DBUS_SESSION_BUS_ADDRESS="$bus" timeout 5 gdbus call --session --dest "$service" \
+    --object-path /StatusNotifierItem --method org.freedesktop.DBus.Properties.Get \
+    org.kde.StatusNotifierItem ToolTip 2>&1)
+  [[ "$tip" == *"Zarvik 5.0"* ]] || fail "the item's tool tip: $tip"
+  grep -q 'no notification area' "$work/zarvik2.log" && fail "Zarvik says there is no notification area"
+  echo "     item $service, tool tip $tip"
+}
+run_case tray case_tray
 
 kill -0 "$zarvik_pid" 2>/dev/null || { echo "Zarvik ended during the run:"; cat "$ZX_CASE_LOG"; }
 echo "$passed passed, $failed failed"
