@@ -10,7 +10,6 @@
 //
 // The dictionary is the build's program folder's zarvik.bdd (Mueller's when mueller7-dict is
 // installed) or the file named by ZARVIK_BENCH_BDD.
-#include "app/HiddenState.h"
 #include "dictionary/DictionaryReader.h"
 #include "panel/Form3.h"
 #include "panel/PanelGeometry.h"
@@ -18,6 +17,7 @@
 #include "panel/ResultList.h"
 #include "panel/SearchInput.h"
 #include "platform/fake/FakePlatform.h"
+#include "popup/HiddenState.h"
 #include "settings/Settings.h"
 
 #include <QApplication>

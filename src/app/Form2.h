@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/HiddenState.h"
 #include "app/HomePageProbe.h"
 #include "app/TickSchedule.h"
 #include "dictionary/DictionaryReader.h"
 #include "popup/CapturedWordLookup.h"
 #include "popup/ClickWatcher.h"
 #include "popup/DictionaryLookupSource.h"
+#include "popup/HiddenState.h"
 #include "popup/NativeSelectionWatcher.h"
 #include "popup/PopupStrip.h"
 #include "skins/Skin.h"

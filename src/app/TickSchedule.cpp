@@ -1,7 +1,7 @@
 #include "app/TickSchedule.h"
 
-#include "app/HiddenState.h"
 #include "platform/Platform.h"
+#include "popup/HiddenState.h"
 
 namespace zarvik {
 

@@ -2,8 +2,8 @@
 
 #include "app/Artwork.h"
 #include "app/LinkLabel.h"
-#include "app/Units.h"
 #include "app/Vendor.h"
+#include "core/Units.h"
 #include "dictionary/DictionaryReader.h"
 #include "platform/Platform.h"
 

@@ -1,8 +1,8 @@
 #include "app/frmSplash.h"
 
 #include "app/LinkLabel.h"
-#include "app/Units.h"
 #include "app/Vendor.h"
+#include "core/Units.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "skins/BuiltInSkin.h"

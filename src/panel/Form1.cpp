@@ -1,11 +1,12 @@
 #include "panel/Form1.h"
 
-#include "app/Units.h"
+#include "core/Units.h"
 #include "panel/IncrementalSearch.h"
 #include "panel/PictureBox.h"
 #include "panel/ResultList.h"
 #include "panel/SearchInput.h"
 #include "panel/TwipsLayout.h"
+#include "skins/Skin.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -84,6 +85,18 @@ void Form1::Text1_Change()
         return;
     }
     List1->setLines(IncrementalSearch::lines(decision, *m_lister));
+}
+
+void Form1::wearSkin(const Skin& skin)
+{
+    if (const QPixmap& p = skin.picture(SkinFile::dictmain); !p.isNull())
+        setPicture(p);
+    if (const QPixmap& p = skin.picture(SkinFile::dictbutton1); !p.isNull()) {
+        Picture1->setPicture(p);
+        picclose->setPicture(p);
+    }
+    if (const QPixmap& p = skin.picture(SkinFile::dictbutton2); !p.isNull())
+        picclosepress->setPicture(p);
 }
 
 void Form1::setPicture(const QPixmap& picture)

@@ -12,6 +12,7 @@ class MouseArea;
 class PictureBox;
 class ResultList;
 class SearchInput;
+class Skin;
 
 // The dictionary window, offered instead of the panel when the panel is switched off: a
 // frameless, topmost window with a title strip to drag, a close button, the input line and a
@@ -36,6 +37,8 @@ public:
     // The window's own background picture.
     const QPixmap& picture() const { return m_picture; }
     void setPicture(const QPixmap& picture);
+    // Takes its pictures from a skin already loaded; a null picture leaves its target as it was.
+    void wearSkin(const Skin& skin);
 
     bool dragging() const { return m_drag; }
 

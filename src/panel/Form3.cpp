@@ -1,7 +1,6 @@
 #include "panel/Form3.h"
 
-#include "app/HiddenState.h"
-#include "app/Units.h"
+#include "core/Units.h"
 #include "panel/IncrementalSearch.h"
 #include "panel/PanelGeometry.h"
 #include "panel/PanelMask.h"
@@ -11,6 +10,7 @@
 #include "panel/TwipsLayout.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "skins/Skin.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -19,13 +19,13 @@ namespace zarvik {
 
 using namespace PanelGeometry;
 
-Form3::Form3(Platform& platform, Settings& settings, HiddenState& state, const QString& programDir,
+Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, const QString& programDir,
              QWidget* parent)
     // Outside the window manager's care: a manager keeps new windows on the screen and would
     // pull the closed panel, which lies mostly past the right edge, back into view.
     : QWidget(parent,
               Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint),
-      m_platform(platform), m_settings(settings), m_state(state), m_programDir(programDir)
+      m_platform(platform), m_settings(settings), m_presses(presses), m_programDir(programDir)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QString());
@@ -66,7 +66,7 @@ Form3::Form3(Platform& platform, Settings& settings, HiddenState& state, const Q
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(Text1, &SearchInput::escapePressed, this, [this] { closingSequence(); });
     connect(Text1, &SearchInput::pressed, this, [this] {
-        m_state.Label3 = QStringLiteral("1");
+        m_presses.panelPressed();
         if (!isClosedPosition() && !isActiveWindow())
             takeKeyboard();
     });
@@ -159,7 +159,7 @@ void Form3::Timer2_Timer()
 
 void Form3::Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixels)
 {
-    m_state.Label3 = QStringLiteral("1");
+    m_presses.panelPressed();
     if (autoHideOn())
         Timer2.stop();
     if (button == Qt::LeftButton) {
@@ -253,6 +253,22 @@ bool Form3::isClosedPosition() const
     return m_left == closedLeft(screenWidth(), extra());
 }
 
+void Form3::wearSkin(const Skin& skin)
+{
+    const auto wear = [&skin](SkinFile file, PictureBox* target) {
+        const QPixmap& picture = skin.picture(file);
+        if (!picture.isNull())
+            target->setPicture(picture);
+    };
+    wear(SkinFile::panelmain, Picture1);
+    // The handle as shown matches the panel's state: a panel restyled while open keeps the
+    // handle of an open panel rather than pointing the wrong way until its next slide.
+    const bool open = isVisible() && !isClosedPosition();
+    wear(open ? SkinFile::panelbutton2 : SkinFile::panelbutton1, Picture2);
+    wear(SkinFile::panelbutton1, Picture3);
+    wear(SkinFile::panelbutton2, Picture4);
+}
+
 bool Form3::event(QEvent* event)
 {
     // X delivers the activation some time after the press or the focus request that caused
@@ -274,7 +290,7 @@ void Form3::showEvent(QShowEvent* event)
 bool Form3::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
-        m_state.Label3 = QStringLiteral("1");
+        m_presses.panelPressed();
         // A press on the open panel's input line or list must reach the keyboard too.
         if (!isClosedPosition() && !isActiveWindow())
             takeKeyboard();

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/PanelControl.h"
+#include "core/PanelPresses.h"
 #include "dictionary/DictionaryReader.h"
-#include "panel/PanelControl.h"
 #include "panel/PrefixLister.h"
 #include "platform/Platform.h"
 
@@ -11,12 +12,12 @@
 
 namespace zarvik {
 
-class HiddenState;
 class MouseArea;
 class PictureBox;
 class ResultList;
 class SearchInput;
 class Settings;
+class Skin;
 
 // The dictionary panel: a shaped, frameless, topmost window at the right screen edge with an
 // input line and a result list. It slides open and closed, is dragged vertically by its
@@ -24,8 +25,8 @@ class Settings;
 class Form3 final : public QWidget, public PanelControl {
     Q_OBJECT
 public:
-    // `state` is the main form's hidden state: the panel raises its click flag Label3.
-    Form3(Platform& platform, Settings& settings, HiddenState& state, const QString& programDir,
+    // `presses` hears of every press on the handle or strip (the click watcher's flag).
+    Form3(Platform& platform, Settings& settings, PanelPresses& presses, const QString& programDir,
           QWidget* parent = nullptr);
     ~Form3() override;
 
@@ -56,6 +57,8 @@ public:
     bool dragging() const { return m_drag; }
     // The left edge is exactly where the closed panel stands (`bigpanel` read now).
     bool isClosedPosition() const;
+    // Takes its pictures from a skin already loaded; a null picture leaves its target as it was.
+    void wearSkin(const Skin& skin);
 
     // Handlers.
     void Form_Load();
@@ -93,7 +96,7 @@ private:
 
     Platform& m_platform;
     Settings& m_settings;
-    HiddenState& m_state;
+    PanelPresses& m_presses;
     QString m_programDir;
     DictionaryReader m_data1;
     ReaderPrefixLister m_readerLister{m_data1};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Units.h"
+#include "core/Units.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "popup/CapturedWordLookup.h"
 
-#include "app/HiddenState.h"
 #include "platform/Module1.h"
+#include "popup/HiddenState.h"
 #include "popup/PopupWindow.h"
 #include "popup/Shortening.h"
 #include "popup/WordLookupSource.h"

@@ -1,9 +1,9 @@
 #include "popup/ClickWatcher.h"
 
-#include "app/HiddenState.h"
-#include "app/Units.h"
-#include "panel/PanelControl.h"
+#include "core/PanelControl.h"
+#include "core/Units.h"
 #include "platform/Module1.h"
+#include "popup/HiddenState.h"
 #include "popup/PopupWindow.h"
 #include "popup/TerminalPrograms.h"
 #include "settings/Settings.h"

@@ -1,6 +1,6 @@
 #include "popup/PopupPlacement.h"
 
-#include "app/Units.h"
+#include "core/Units.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "popup/PopupStrip.h"
 
-#include "app/Units.h"
+#include "core/Units.h"
 #include "platform/Platform.h"
 #include "popup/PopupPlacement.h"
 

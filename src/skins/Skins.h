@@ -5,8 +5,6 @@
 
 namespace zarvik {
 
-class Form1;
-class Form3;
 class Settings;
 class Skin;
 class SkinLoader;
@@ -26,21 +24,7 @@ QString folder(const QString& programDir, const QString& skinName);
 // load, `skinname` is reset to the built-in skin. Returns whether the stored skin was usable.
 bool testskin(Settings& settings, SkinLoader& skins);
 
-// Puts the current skin's pictures into the panel and, when it is loaded, the dictionary
-// window. Every assignment stands alone: a picture that fails to load leaves its target as
-// it was and the others go on. Returns whether the skin is whole (all seven pictures,
-// the splash included, which is not dressed here but would fail the next skin test).
-bool applyskin(Settings& settings, SkinLoader& skins, Form3& panel, Form1* dictionary);
-// The same for the dictionary window alone (a window loaded afresh).
-bool applyskin(Settings& settings, SkinLoader& skins, Form1& dictionary);
-
-// Dresses the forms in a skin already loaded; null pictures leave their targets as they were.
-void wearSkin(const Skin& skin, Form3& panel, Form1* dictionary);
-void wearSkin(const Skin& skin, Form1& dictionary);
-
-// The same operations with a loader of their own (nothing is kept between calls).
+// The same with a loader of its own (nothing is kept between calls).
 bool testskin(Settings& settings, const QString& programDir);
-bool applyskin(Settings& settings, const QString& programDir, Form3& panel, Form1* dictionary);
-bool applyskin(Settings& settings, const QString& programDir, Form1& dictionary);
 
 } // namespace zarvik

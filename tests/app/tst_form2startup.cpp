@@ -1,7 +1,7 @@
 #include "app/Form2.h"
 #include "app/TrayIcon.h"
-#include "app/Units.h"
 #include "app/frmSplash.h"
+#include "core/Units.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"

@@ -1,7 +1,7 @@
 // When the pop-up machinery's polls run, driven by the fake platform's reports and clock.
-#include "app/HiddenState.h"
 #include "app/TickSchedule.h"
 #include "platform/fake/FakePlatform.h"
+#include "popup/HiddenState.h"
 
 #include <QTest>
 

@@ -4,15 +4,15 @@
 //   import -window root /tmp/panel.png
 #include "DictionaryDouble.h"
 
-#include "app/HiddenState.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
 #include "panel/PanelCommands.h"
 #include "panel/SearchInput.h"
+#include "panel/SkinDressing.h"
 #include "platform/Platform.h"
+#include "popup/HiddenState.h"
 #include "settings/Settings.h"
-#include "skins/Skins.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

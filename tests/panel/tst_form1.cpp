@@ -6,9 +6,9 @@
 #include "panel/PictureBox.h"
 #include "panel/ResultList.h"
 #include "panel/SearchInput.h"
+#include "panel/SkinDressing.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
-#include "skins/Skins.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,5 @@
 #include "DictionaryDouble.h"
 
-#include "app/HiddenState.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
@@ -10,6 +9,7 @@
 #include "panel/ResultList.h"
 #include "panel/SearchInput.h"
 #include "platform/fake/FakePlatform.h"
+#include "popup/HiddenState.h"
 #include "settings/Settings.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Units.h"
+#include "core/Units.h"
 #include "platform/fake/FakePlatform.h"
 #include "popup/PopupPlacement.h"
 #include "popup/PopupWindow.h"

@@ -1,11 +1,11 @@
 #include "FakePopupWindow.h"
 #include "TestDictionary.h"
 
-#include "app/HiddenState.h"
 #include "platform/Module1.h"
 #include "platform/fake/FakePlatform.h"
 #include "popup/CapturedWordLookup.h"
 #include "popup/ClickWatcher.h"
+#include "popup/HiddenState.h"
 #include "settings/Settings.h"
 
 #include <QTemporaryDir>

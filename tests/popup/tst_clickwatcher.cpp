@@ -1,10 +1,10 @@
 #include "FakePopupWindow.h"
 
-#include "app/HiddenState.h"
-#include "panel/PanelControl.h"
+#include "core/PanelControl.h"
 #include "platform/Module1.h"
 #include "platform/fake/FakePlatform.h"
 #include "popup/ClickWatcher.h"
+#include "popup/HiddenState.h"
 #include "settings/Settings.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "FakePopupWindow.h"
 #include "TestDictionary.h"
 
-#include "app/HiddenState.h"
+#include "popup/HiddenState.h"
 #include "platform/fake/FakePlatform.h"
 #include "popup/CapturedWordLookup.h"
 #include "popup/NativeSelectionWatcher.h"

@@ -1,6 +1,6 @@
 #include "app/Form2.h"
-#include "app/Units.h"
-#include "panel/PanelControl.h"
+#include "core/PanelControl.h"
+#include "core/Units.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
 

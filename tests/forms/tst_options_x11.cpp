@@ -3,12 +3,12 @@
 // program added through the file dialog that is then really left alone by the double-click.
 // Screenshots of every step go to build/artifacts/options.
 #include "app/Form2.h"
+#include "forms/options.h"
 #include "panel/Form3.h"
 #include "panel/PictureBox.h"
 #include "platform/PlatformFactory.h"
 #include "platform/X11Platform.h"
 #include "settings/Settings.h"
-#include "settings/options.h"
 #include "skins/Skin.h"
 
 #include <QApplication>

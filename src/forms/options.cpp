@@ -1,4 +1,4 @@
-#include "settings/options.h"
+#include "forms/options.h"
 
 #include "platform/Platform.h"
 #include "settings/Settings.h"

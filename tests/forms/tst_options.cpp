@@ -1,8 +1,8 @@
 #include "app/Form2.h"
+#include "forms/options.h"
 #include "panel/Form3.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
-#include "settings/options.h"
 #include "skins/Skin.h"
 #include "skins/Skins.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/PanelPresses.h"
 #include "platform/Platform.h"
 
 #include <QString>
@@ -10,12 +11,13 @@ namespace zarvik {
 // The hidden text fields through which the pop-up machinery and the panel hand state to
 // one another. They keep the text form ("1" on, "" or "0" off) because several handlers
 // compare them as text. clk2 is reached only through its setter, so that every change of
-// its text runs the change handler of the click watcher.
-class HiddenState final {
+// its text runs the change handler of the click watcher. The panel reaches it only as the
+// listener of its presses, which raise the click flag Label3.
+class HiddenState final : public PanelPresses {
 public:
     HiddenState() = default;
-    HiddenState(const HiddenState&) = delete;
-    HiddenState& operator=(const HiddenState&) = delete;
+
+    void panelPressed() override { Label3 = QStringLiteral("1"); }
 
     const QString& clk2() const { return m_clk2; }
     void setClk2(const QString& value)
