@@ -17,7 +17,7 @@ packages=(
   mueller7-dict
   # the help: chmcmd compiles zarvik.chm, xchm is the desktop's viewer for it
   fp-utils xchm
-  xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick tk xterm sqlite3 strace
+  xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick tk xterm sqlite3 strace
   lintian desktop-file-utils debootstrap
   # the Wayland session test: a headless sway with XWayland, Qt's Wayland plugin (which the
   # program must not take), native programs' copies by wl-clipboard, screenshots by grim, a

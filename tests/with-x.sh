@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs one command on a private X server: with-x.sh [--wm] [--tray] -- CMD ARGS...
+# Runs one command on a private X server: with-x.sh [--wm] [--tray] [--screen WxH] -- CMD ARGS...
 #
 # Starts Xvfb on a display number the server picks itself (-displayfd), so parallel runs never
 # collide; optionally openbox (--wm) and trayer (--tray, which needs a window manager too);
@@ -11,58 +11,71 @@ set -u
 
 want_wm=0
 want_tray=0
+# The whole screen; tests that split it into several monitors with xrandr ask for a larger one.
+screen_size=1280x1024
 while [ $# -gt 0 ]; do
   case "$1" in
     --wm) want_wm=1 ;;
     --tray) want_tray=1; want_wm=1 ;;
+    --screen) shift; screen_size=${1:-} ;;
     --) shift; break ;;
     *) echo "with-x.sh: unknown option $1" >&2; exit 125 ;;
   esac
   shift
 done
 if [ $# -eq 0 ]; then
-  echo "usage: with-x.sh [--wm] [--tray] -- CMD ARGS..." >&2
+  echo "usage: with-x.sh [--wm] [--tray] [--screen WxH] -- CMD ARGS..." >&2
   exit 125
 fi
 
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/with-x.XXXXXX") || exit 125
 pids=()
+command_pid=""
+
+# Time in microseconds: deadline SECONDS prints the moment that many seconds from now.
+deadline() { echo $((${EPOCHREALTIME/./} + $1 * 1000000)); }
+past() { [ "${EPOCHREALTIME/./}" -ge "$1" ]; }
 
 cleanup() {
-  local pid
+  local pid until
+  # The command runs in a process group of its own: whatever it left behind goes with it.
+  [ -n "$command_pid" ] && kill -- "-$command_pid" 2>/dev/null
   # Newest first: the tray host and the window manager go before their server.
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     pid=${pids[$i]}
     kill "$pid" 2>/dev/null
   done
   for pid in "${pids[@]}"; do
-    for _ in $(seq 50); do
-      kill -0 "$pid" 2>/dev/null || break
+    until=$(deadline 3)
+    while kill -0 "$pid" 2>/dev/null && ! past "$until"; do
       sleep 0.05
     done
     kill -9 "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
+  [ -n "$command_pid" ] && kill -9 -- "-$command_pid" 2>/dev/null
   rm -rf "$workdir"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# Waits up to ~10 s for a condition given as a command.
+# Waits up to 10 s for a condition given as a command (each try bounded to 5 s).
 wait_for() {
-  for _ in $(seq 200); do
-    "$@" >/dev/null 2>&1 && return 0
+  local until
+  until=$(deadline 10)
+  while true; do
+    timeout 5 "$@" >/dev/null 2>&1 && return 0
+    past "$until" && return 1
     sleep 0.05
   done
-  return 1
 }
 
 # --- the X server ---
 mkfifo "$workdir/displayfd" || exit 125
 # -nolisten tcp: nothing but local clients may connect. -noreset: the server survives its
 # last client going away between two steps of a test.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset +extension XInputExtension \
+Xvfb -displayfd 3 -screen 0 "${screen_size}x24" -nolisten tcp -noreset +extension XInputExtension \
   3>"$workdir/displayfd" >"$workdir/xvfb.log" 2>&1 &
 pids+=($!)
 display_number=""
@@ -109,8 +122,10 @@ if [ "$want_tray" = 1 ]; then
 fi
 
 # --- the command ---
-# In the background so that a TERM from the test driver reaches the traps at once.
-"$@" &
+# In the background so that a TERM from the test driver reaches the traps at once, and in a
+# process group of its own (this shell has no job control, so setsid needs no fork and the
+# pid is the command's) so that the cleanup ends whatever it started.
+setsid "$@" &
 command_pid=$!
 pids+=("$command_pid")
 wait "$command_pid"
@@ -120,7 +135,7 @@ if [ "$status" -ne 0 ]; then
   artifacts=${ZARVIK_ARTIFACTS:-$(cd "$(dirname "$0")/.." && pwd)/build/artifacts}
   mkdir -p "$artifacts" 2>/dev/null
   name=$(basename "$1")-$(date +%Y%m%d-%H%M%S)-$$.png
-  if import -window root "$artifacts/$name" 2>/dev/null; then
+  if timeout 10 import -window root "$artifacts/$name" 2>/dev/null; then
     echo "with-x.sh: screenshot of the failure: $artifacts/$name" >&2
   fi
 fi

@@ -1,6 +1,8 @@
 #include "app/Form2.h"
 
 #include "app/Artwork.h"
+#include "app/ChmViewerQuery.h"
+#include "app/StartupTrace.h"
 #include "app/TrayCommands.h"
 #include "app/TrayIcon.h"
 #include "app/TrayMenu.h"
@@ -57,6 +59,12 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
         m_lookup.Timer3_Timer();
         applySchedule();
     });
+    // A monitor plugged in or out moves the panel to the desktop's new right edge; the strip
+    // asks for the monitors at every show and needs no telling.
+    m_platform.setMonitorsChangedHandler([this] {
+        if (m_form3)
+            m_form3->monitorsChanged();
+    });
     connect(&Timer4, &QTimer::timeout, this, [this] { m_strip.Timer4_Timer(); });
 
     // A press wakes the click watcher: its first tick comes one interval later, and the
@@ -101,7 +109,8 @@ void Form2::wireShell()
     // Every setting is on disk the moment it is written, so ending the event loop loses
     // nothing; the windows go with the process.
     targets.quit = [] { QCoreApplication::exit(0); };
-    targets.chmViewerRegistered = &desktopHasChmViewer;
+    auto* chmViewer = new ChmViewerQuery(this);
+    targets.askChmViewer = [chmViewer](std::function<void(bool)> answer) { chmViewer->ask(std::move(answer)); };
     m_trayCommands = std::make_unique<TrayCommands>(m_platform, m_settings, m_programDir, std::move(targets));
     m_trayMenu = std::make_unique<TrayMenu>(*m_trayCommands);
     connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] { m_trayCommands->mnuopen_Click(); });
@@ -119,6 +128,7 @@ Form2::~Form2()
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
     m_platform.setNativeSelectionHandler({});
+    m_platform.setMonitorsChangedHandler({});
     // The unload handler: the icon leaves the notification area with the form.
     m_trayIcon->Remove();
     // The watcher must not reach a panel that is going away, nor an open dialog this form.
@@ -212,6 +222,7 @@ void Form2::Form_Load()
         m_splash->Show();
         m_splashShown = true;
         emit splashShown(*m_splash);
+        startupStep("splash shown");
     }
     // The dictionary beside the program.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
@@ -219,22 +230,28 @@ void Form2::Form_Load()
     m_state.oldbuffer = m_platform.clipboardText();
     // Where native Wayland programs cannot be watched, the user hears it once, here.
     m_native.start();
+    startupStep("clipboard read");
     // One yield, so that enabled timers may fire.
     m_platform.processEvents();
+    startupStep("events yielded");
 
     // Each of these steps stands alone: none of them throws, and a picture or setting
     // that cannot be read leaves its own target as it was.
     // A broken skin folder falls back to the built-in skin before anything is dressed.
     testskin(m_settings, m_skins);
+    startupStep("skin checked");
     // Dressing the panel and the dictionary window loads them, hidden.
     applyskin(m_settings, m_skins, form3(), &form1().form());
+    startupStep("panel and dictionary window dressed");
     // The icon in the notification area, with its tip.
     m_trayIcon->Add(QIcon(QPixmap::fromImage(Artwork::icon(32))));
+    startupStep("tray icon added");
     // The splash goes (nothing when it was not shown).
     m_splash.reset();
     // The panel comes up closed at the right screen edge.
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();
+    startupStep("panel shown");
 }
 
 void Form2::Form_Activate()

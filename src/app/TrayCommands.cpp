@@ -5,7 +5,6 @@
 #include "settings/Settings.h"
 
 #include <QFileInfo>
-#include <QProcess>
 
 namespace zarvik {
 
@@ -49,8 +48,14 @@ QString TrayCommands::helpTarget(const QString& programDir, bool chmViewerRegist
 
 void TrayCommands::mnuhelp2_Click()
 {
-    const bool viewer = m_targets.chmViewerRegistered && m_targets.chmViewerRegistered();
-    m_platform.openDocument(helpTarget(m_programDir, viewer));
+    // The desktop is asked in the background; the help opens when it has answered.
+    Platform& platform = m_platform;
+    const QString programDir = m_programDir;
+    const auto open = [&platform, programDir](bool viewer) { platform.openDocument(helpTarget(programDir, viewer)); };
+    if (m_targets.askChmViewer)
+        m_targets.askChmViewer(open);
+    else
+        open(false);
 }
 
 void TrayCommands::mnuonline_Click()
@@ -71,28 +76,6 @@ void TrayCommands::mnuexit_Click()
         m_targets.removeTrayIcon();
     if (m_targets.quit)
         m_targets.quit();
-}
-
-bool desktopHasChmViewer()
-{
-    // shared-mime-info names "*.chm" application/vnd.ms-htmlhelp, with the older
-    // application/x-chm as its alias; viewers declare either. xdg-mime answers from
-    // mimeapps.list and the installed desktop files, so its answer is what xdg-open will do.
-    // No xdg-mime, or no answer within two seconds, counts as no viewer: the HTML help is
-    // then the safe choice.
-    for (const QString& type : {QStringLiteral("application/vnd.ms-htmlhelp"), QStringLiteral("application/x-chm")}) {
-        QProcess query;
-        query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type});
-        if (!query.waitForFinished(2000)) {
-            query.kill();
-            query.waitForFinished(500);
-            return false;
-        }
-        if (query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
-            query.readAllStandardOutput().trimmed().endsWith(".desktop"))
-            return true;
-    }
-    return false;
 }
 
 } // namespace zarvik

@@ -23,8 +23,9 @@ struct TrayTargets {
     std::function<void()> removeTrayIcon;
     // Ends the program.
     std::function<void()> quit;
-    // Whether the desktop has a default program for compiled help (CHM) files.
-    std::function<bool()> chmViewerRegistered;
+    // Asks whether the desktop has a default program for compiled help (CHM) files and
+    // returns at once; the answer comes later through the callback.
+    std::function<void(std::function<void(bool)>)> askChmViewer;
 };
 
 // The commands of the tray menu.
@@ -52,8 +53,5 @@ private:
     QString m_programDir;
     TrayTargets m_targets;
 };
-
-// Asks the desktop (xdg-mime) whether a program is registered for CHM files.
-bool desktopHasChmViewer();
 
 } // namespace zarvik

@@ -5,13 +5,13 @@
 #include "app/Vendor.h"
 #include "core/Units.h"
 #include "dictionary/DictionaryReader.h"
+#include "platform/Monitors.h"
 #include "platform/Platform.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 namespace zarvik {
 
@@ -33,8 +33,7 @@ about::about(Platform& platform, const QString& dictionaryPath, QWidget* parent)
     setWindowTitle(QStringLiteral("О программе Zarvik"));
     setFixedSize(twipsToPixels(6840), twipsToPixels(3330));
     // Centred on the screen: the box has no parent window to be centred on.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    move(Monitors::centredAtPointer(m_platform, size()));
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));

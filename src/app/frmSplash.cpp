@@ -3,6 +3,7 @@
 #include "app/LinkLabel.h"
 #include "app/Vendor.h"
 #include "core/Units.h"
+#include "platform/Monitors.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "skins/BuiltInSkin.h"
@@ -13,7 +14,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QThread>
 #include <QWindow>
 
@@ -34,7 +34,7 @@ frmSplash::frmSplash(Platform& platform, Settings& settings, SkinLoader& skins, 
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Zarvik"));
     setFixedSize(clientSize());
-    m_picture = BuiltInSkin().splash.toImage();
+    m_picture = BuiltInSkin::picture(SkinFile::splash).toImage();
 
     Label2 = placedLabel(this, Vendor::kProductName, {10, 6});
     QFont title;
@@ -104,8 +104,7 @@ void frmSplash::Form_Activate()
 void frmSplash::Show()
 {
     Form_Load();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    move(Monitors::centredAtPointer(m_platform, size()));
     show();
     raise();
     Form_Activate();

@@ -2,6 +2,7 @@
 
 #include "panel/Form1.h"
 #include "panel/SearchInput.h"
+#include "platform/Monitors.h"
 #include "platform/Platform.h"
 
 namespace zarvik {
@@ -39,8 +40,7 @@ void DictionaryWindow::show()
 {
     Form1& window = form();
     if (!m_shownSinceLoad) {
-        const QSize screen = m_platform.screenSize();
-        window.move((screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2);
+        window.move(Monitors::centredAtPointer(m_platform, window.size()));
         m_shownSinceLoad = true;
     }
     window.show();

@@ -119,15 +119,37 @@ void Form3::Form_Load()
 
 void Form3::Form_Activate()
 {
-    const int w = screenWidth();
+    const QRect monitor = monitorTwips();
+    const int w = monitor.x() + monitor.width();
     if (m_left != openLeft(w))
         setLeft(closedLeft(w, extra()));
-    const int h = screenHeight();
-    const QString stored = m_settings.text(Key::PanelPos, QString::number(h / 2.0, 'g', 7));
-    const TopPlacement placement = activationTop(stored, h);
+    placeTop(monitor);
+}
+
+void Form3::placeTop(const QRect& monitor)
+{
+    const QString stored =
+        m_settings.text(Key::PanelPos, QString::number(monitor.y() + monitor.height() / 2.0, 'g', 7));
+    const TopPlacement placement = activationTop(stored, monitor.y(), monitor.height());
     if (placement.store)
         m_settings.writePanelPos(static_cast<float>(placement.top));
     setTop(placement.top);
+}
+
+void Form3::monitorsChanged()
+{
+    // Not placed yet (or placed while a slide runs): the activation will do it.
+    if (m_placedOn.isNull() || m_sliding != 0)
+        return;
+    const QRect before = m_placedOn;
+    const QRect now = monitorTwips();
+    if (now == before)
+        return;
+    // The panel keeps its state on the new right edge: open stays open, anything else closes.
+    const bool wasOpen = m_left == openLeft(before.x() + before.width());
+    const int w = now.x() + now.width();
+    setLeft(wasOpen ? openLeft(w) : closedLeft(w, extra()));
+    placeTop(now);
 }
 
 void Form3::Text1_Change()
@@ -176,7 +198,10 @@ void Form3::Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixel
 void Form3::Label_MouseMove(double y)
 {
     if (m_drag)
-        setTop(dragTop(m_top + y - m_grab, screenHeight()));
+    {
+        const QRect monitor = monitorTwips();
+        setTop(dragTop(m_top + y - m_grab, monitor.y(), monitor.height()));
+    }
 }
 
 void Form3::Label_MouseUp()
@@ -239,7 +264,7 @@ void Form3::closingSequence()
     }
     Timer2.stop();
     Picture2->setPicture(Picture3->picture());
-    setLeft(closedLeft(screenWidth(), e));
+    setLeft(closedLeft(rightEdge(), e));
     --m_sliding;
     // Typing goes back to the program the user was in, not to a panel pushed off the screen.
     if (m_previousWindow != 0) {
@@ -250,7 +275,12 @@ void Form3::closingSequence()
 
 bool Form3::isClosedPosition() const
 {
-    return m_left == closedLeft(screenWidth(), extra());
+    return m_left == closedLeft(rightEdge(), extra());
+}
+
+bool Form3::isOpenPosition() const
+{
+    return m_left == openLeft(rightEdge());
 }
 
 void Form3::wearSkin(const Skin& skin)
@@ -298,14 +328,20 @@ bool Form3::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-int Form3::screenWidth() const
+QRect Form3::monitorTwips() const
 {
-    return pixelsToTwips(m_platform.screenSize().width());
+    const std::optional<float> stored = m_settings.panelPos();
+    const std::optional<double> storedPixels =
+        stored ? std::optional<double>(double(*stored) / kTwipsPerPixel) : std::nullopt;
+    const QRect monitor = panelMonitor(m_platform.monitors(), storedPixels);
+    return QRect(pixelsToTwips(monitor.x()), pixelsToTwips(monitor.y()), pixelsToTwips(monitor.width()),
+                 pixelsToTwips(monitor.height()));
 }
 
-int Form3::screenHeight() const
+int Form3::rightEdge() const
 {
-    return pixelsToTwips(m_platform.screenSize().height());
+    const QRect monitor = monitorTwips();
+    return monitor.x() + monitor.width();
 }
 
 int Form3::extra() const
@@ -321,6 +357,7 @@ bool Form3::autoHideOn() const
 void Form3::setLeft(int twips)
 {
     m_left = twips;
+    m_placedOn = monitorTwips();
     move(twipsToPixels(m_left), twipsToPixels(m_top));
 }
 

@@ -57,6 +57,8 @@ public:
     bool dragging() const { return m_drag; }
     // The left edge is exactly where the closed panel stands (`bigpanel` read now).
     bool isClosedPosition() const;
+    // The left edge is exactly where the open panel stands.
+    bool isOpenPosition() const override;
     // Takes its pictures from a skin already loaded; a null picture leaves its target as it was.
     void wearSkin(const Skin& skin);
 
@@ -70,6 +72,8 @@ public:
     void Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixels);
     void Label_MouseMove(double y);
     void Label_MouseUp();
+    // The desktop's monitors changed: the panel moves to the right edge of the moment.
+    void monitorsChanged();
 
     // The slides of the panel.
     void openingSequence();
@@ -84,8 +88,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    int screenWidth() const;
-    int screenHeight() const;
+    // The panel's monitor in twips, and its right edge (W).
+    QRect monitorTwips() const;
+    int rightEdge() const;
+    void placeTop(const QRect& monitor);
     int extra() const;
     bool autoHideOn() const;
     void setLeft(int twips);
@@ -109,6 +115,9 @@ private:
     int m_listHeight = 0;
     bool m_drag = false;
     double m_grab = 0;
+    // The monitor (twips) the panel was last placed against, to tell where it stood when
+    // the monitors change under it.
+    QRect m_placedOn;
     // A slide is running: activation placement waits (see event()).
     int m_sliding = 0;
     // The user's window that had the keyboard before the panel took it.

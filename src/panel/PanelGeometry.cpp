@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace zarvik::PanelGeometry {
 
@@ -42,23 +43,54 @@ int formHeight(int lines, bool inputEmpty)
     return listHeight(lines) + 515;
 }
 
-TopPlacement activationTop(const QString& storedPanelPos, int screenHeight)
+QRect panelMonitor(const QList<Monitor>& monitors, std::optional<double> storedTopPixels)
 {
-    const double half = screenHeight / 2.0;
+    int right = std::numeric_limits<int>::min();
+    for (const Monitor& monitor : monitors)
+        right = std::max(right, monitor.geometry.x() + monitor.geometry.width());
+    QList<Monitor> atEdge;
+    for (const Monitor& monitor : monitors) {
+        if (monitor.geometry.x() + monitor.geometry.width() == right)
+            atEdge.append(monitor);
+    }
+    if (atEdge.isEmpty())
+        return {};
+    if (storedTopPixels) {
+        for (const Monitor& monitor : atEdge) {
+            const QRect& g = monitor.geometry;
+            if (*storedTopPixels >= g.y() && *storedTopPixels < g.y() + g.height())
+                return g;
+        }
+    }
+    for (const Monitor& monitor : atEdge) {
+        if (monitor.primary)
+            return monitor.geometry;
+    }
+    // None of them is the primary: the highest, where a panel without a stored place is
+    // looked for first.
+    const auto highest = std::min_element(atEdge.cbegin(), atEdge.cend(), [](const Monitor& a, const Monitor& b) {
+        return a.geometry.y() < b.geometry.y();
+    });
+    return highest->geometry;
+}
+
+TopPlacement activationTop(const QString& storedPanelPos, int monitorTop, int monitorHeight)
+{
+    const double middle = monitorTop + monitorHeight / 2.0;
     // A value that is not a number (hand-edited store) is treated like one out of range:
     // the panel comes up at mid-height and the store is mended.
     const std::optional<double> value = settingsNumber(storedPanelPos);
-    // A top that would leave part of the strip below the screen is out of range as well: the
+    // A top that would leave part of the strip below the monitor is out of range as well: the
     // handle there cannot be reached, nor the list seen.
-    if (!value || !std::isfinite(*value) || *value > screenHeight - kStripHeight || *value < 0)
-        return {half, true};
+    if (!value || !std::isfinite(*value) || *value > monitorTop + monitorHeight - kStripHeight || *value < monitorTop)
+        return {middle, true};
     // The store holds a single-precision number; use what a later read would give.
     return {static_cast<double>(static_cast<float>(*value)), false};
 }
 
-double dragTop(double top, int screenHeight)
+double dragTop(double top, int monitorTop, int monitorHeight)
 {
-    return std::clamp(top, 0.0, std::max(0.0, double(screenHeight - kStripHeight)));
+    return std::clamp(top, double(monitorTop), std::max(double(monitorTop), double(monitorTop + monitorHeight - kStripHeight)));
 }
 
 } // namespace zarvik::PanelGeometry

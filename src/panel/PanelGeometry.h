@@ -1,12 +1,18 @@
 #pragma once
 
+#include "platform/Platform.h"
+
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace zarvik {
 
-// Where the dictionary panel stands and how tall it is. All values are twips; W and H are the
-// whole screen's width and height, read anew by the callers every time.
+// Where the dictionary panel stands and how tall it is. All values are twips but the monitors';
+// W is the right edge of the panel's monitor and H its height, read anew by the callers every
+// time.
 namespace PanelGeometry {
 
 // The panel's width is fixed in pixels; everything else is twips.
@@ -33,17 +39,23 @@ int listHeight(int lines);
 // holds its single empty line.
 int formHeight(int lines, bool inputEmpty);
 
+// The monitor the panel lives on (logical pixels): the one that holds the desktop's right
+// edge; of several that share that edge, the one whose rows hold the stored top (pixels),
+// else the primary, else the highest. The list must not be empty.
+QRect panelMonitor(const QList<Monitor>& monitors, std::optional<double> storedTopPixels);
+
 // The top edge that the activation puts the panel at, given the stored PanelPos text (the
-// reader passes H / 2 as its default, so an absent key arrives as that text).
+// reader passes the monitor's middle as its default, so an absent key arrives as that text).
+// `monitorTop` and `monitorHeight` are the rows of the panel's monitor.
 struct TopPlacement {
     double top;
-    // The stored value was unusable and H / 2 must be written back.
+    // The stored value was unusable and the middle must be written back.
     bool store;
 };
-TopPlacement activationTop(const QString& storedPanelPos, int screenHeight);
-// Where a drag may put the panel's top: its strip stays whole on the screen, so the handle
+TopPlacement activationTop(const QString& storedPanelPos, int monitorTop, int monitorHeight);
+// Where a drag may put the panel's top: its strip stays whole on its monitor, so the handle
 // can always be reached again.
-double dragTop(double top, int screenHeight);
+double dragTop(double top, int monitorTop, int monitorHeight);
 
 } // namespace PanelGeometry
 } // namespace zarvik

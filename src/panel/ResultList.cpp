@@ -1,5 +1,6 @@
 #include "panel/ResultList.h"
 
+#include "dictionary/DisplayText.h"
 #include "panel/SearchInput.h"
 
 #include <QStyledItemDelegate>
@@ -47,7 +48,10 @@ ResultList::ResultList(QWidget* parent) : QListWidget(parent)
 void ResultList::setLines(const QStringList& lines)
 {
     clear();
-    addItems(lines);
+    // A line shows as plain text, left to right as a whole, however long or strange the
+    // stored translation.
+    for (const QString& line : lines)
+        addItem(DisplayText::line(line));
 }
 
 QStringList ResultList::lines() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -32,6 +33,14 @@ enum class NativeSelections {
     Unavailable, // there are, but the desktop offers no way to watch them
 };
 
+// One monitor of the desktop, in the toolkit's logical pixels (what a window is moved in).
+struct Monitor {
+    QRect geometry;
+    bool primary = false;
+
+    friend bool operator==(const Monitor&, const Monitor&) = default;
+};
+
 // Everything the program needs from the desktop, behind one narrow interface so that the
 // logic runs against a fake in tests. Every query must be cheap: the click watcher calls
 // several of them every 10 ms, so an implementation answers from state it keeps up to date
@@ -53,7 +62,8 @@ public:
     virtual bool leftButtonDown() = 0;
     // The Caps Lock key itself is held down at this moment (not the lock state).
     virtual bool capsLockDown() = 0;
-    // Pointer position in screen pixels.
+    // Pointer position in the toolkit's logical pixels (each monitor's scale factor applied),
+    // the coordinates windows are moved in.
     virtual QPoint cursorPos() = 0;
     // The desktop's double-click time in milliseconds.
     virtual int doubleClickTime() = 0;
@@ -76,7 +86,7 @@ public:
     virtual double clockSeconds() = 0;
     // Dispatches pending window events once (used inside waits that loop on the clock).
     virtual void processEvents() = 0;
-    // Size of the whole screen in pixels.
+    // Size of the primary monitor in logical pixels.
     virtual QSize screenSize() = 0;
 
     // Forgets the button presses and releases that leftButtonDown() has not reported yet, so
@@ -85,9 +95,13 @@ public:
     // How many times the clipboard has changed owner (our own writes included); the text of
     // each new owner is in clipboardText() by the time it is counted. Answered from state.
     virtual quint64 clipboardOwnerChanges() = 0;
-    // The monitor (pixels, in screen coordinates) that holds the point; the nearest one when
-    // none does.
+    // The monitor (logical pixels) that holds the point; the nearest one when none does.
     virtual QRect screenGeometryAt(QPoint pixels) = 0;
+    // The monitors of the moment, in logical pixels, the primary one flagged. Never empty.
+    virtual QList<Monitor> monitors() { return {Monitor{QRect(QPoint(0, 0), screenSize()), true}}; }
+    // Runs on the interface thread, from the event loop, after monitors came, went or changed
+    // size or place (a laptop docked or undocked).
+    void setMonitorsChangedHandler(std::function<void()> handler) { m_monitorsChanged = std::move(handler); }
     // Starts keeping a copy of everything the clipboard holds now, every format, read in the
     // background; replaces any earlier copy.
     virtual void saveClipboard() = 0;
@@ -148,11 +162,17 @@ protected:
         if (m_clipboardOwnerChanged)
             m_clipboardOwnerChanged();
     }
+    void notifyMonitorsChanged() const
+    {
+        if (m_monitorsChanged)
+            m_monitorsChanged();
+    }
 
 private:
     std::function<void()> m_leftButtonPressed;
     std::function<void()> m_clipboardOwnerChanged;
     std::function<void(SelectionKind, const QString&)> m_nativeSelection;
+    std::function<void()> m_monitorsChanged;
 };
 
 } // namespace zarvik

@@ -39,6 +39,7 @@ public:
     void forgetButtonChanges() override;
     quint64 clipboardOwnerChanges() override;
     QRect screenGeometryAt(QPoint pixels) override;
+    QList<Monitor> monitors() override;
     void saveClipboard() override;
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;

@@ -89,8 +89,7 @@ void ClickWatcher::clk2_Change()
         return;
     if (!m_panel)
         return;
-    const int openLeft = pixelsToTwips(m_platform.screenSize().width()) - kPanelOpenOffsetTwips;
-    if (m_panel->leftTwips() != openLeft)
+    if (!m_panel->isOpenPosition())
         return;
     m_panel->closingSequence();
 }

@@ -39,8 +39,6 @@ public:
     // The pause between the second press and the copy keystroke, so that the program under
     // the pointer has selected the word before it is asked to copy it.
     static constexpr double kCopyDelaySeconds = 0.15;
-    // How far the panel's open position lies left of the screen's right edge.
-    static constexpr int kPanelOpenOffsetTwips = 5750;
     // How much longer than the pause the copy may wait for the user's clipboard to be saved
     // (a large picture or text offered in many formats takes a while).
     static constexpr double kClipboardSaveLimitSeconds = 3.0;

@@ -1,6 +1,7 @@
 #include "popup/PopupStrip.h"
 
 #include "core/Units.h"
+#include "dictionary/DisplayText.h"
 #include "platform/Platform.h"
 #include "popup/PopupPlacement.h"
 
@@ -43,16 +44,6 @@ QLabel* makeLabel(QWidget& window, bool bold)
     label->setPalette(palette);
     label->move(twipsToPixels(kLabelInsetTwips), twipsToPixels(kLabelInsetTwips));
     return label;
-}
-
-// One line only: the strip does not grow downwards, so the lines of a translation are shown
-// one after the other.
-QString oneLine(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    return text;
 }
 
 } // namespace
@@ -108,13 +99,15 @@ void PopupStrip::restartCountdown()
 
 void PopupStrip::showStep(const QString& label1, const QString& label2, QPoint pointerPixels)
 {
-    m_label1->setText(oneLine(label1));
+    // One line only: the strip does not grow downwards, so the lines of a translation are
+    // shown one after the other, and no longer than a screen could show.
+    m_label1->setText(DisplayText::line(label1));
     m_label1->adjustSize();
-    m_label2->setText(oneLine(label2));
+    m_label2->setText(DisplayText::line(label2));
     m_label2->adjustSize();
-    // The strip has no visible title; its window name carries the line it shows, for screen
-    // readers and for anyone who asks the window server what is on the screen.
-    m_window.setWindowTitle(m_label1->text() + m_label2->text());
+    // The strip has no visible title; its window name carries the start of the line it shows,
+    // for screen readers and for anyone who asks the window server what is on the screen.
+    m_window.setWindowTitle(DisplayText::line(m_label1->text() + m_label2->text(), DisplayText::kTitleChars));
 
     // The monitor under the pointer holds the strip, so that it is never cut by a screen
     // edge or split across two monitors.

@@ -46,33 +46,50 @@ QString group()
 
 } // namespace
 
-std::optional<QString> unquotedIniValue(const QString& iniPath, const QString& section, const QString& key)
+QMap<QString, QString> unquotedIniValues(const QString& iniPath)
 {
+    QMap<QString, QString> found;
     QFile file(iniPath);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    std::optional<QString> found;
-    bool inSection = false;
+        return found;
+    // Names the INI reader takes as they are; others (escaped, non-ASCII) are left to it.
+    const auto plainName = [](const QString& name) {
+        if (name.isEmpty())
+            return false;
+        for (const QChar c : name) {
+            if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('_') && c != QLatin1Char('-') &&
+                c != QLatin1Char('.'))
+                return false;
+        }
+        return true;
+    };
+    QString prefix; // "" before any section and in [General], as the INI reader names them
+    bool plainSection = true;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     for (const QString& rawLine : lines) {
         const QString line = rawLine.trimmed();
+        if (line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
         if (line.startsWith(QLatin1Char('['))) {
-            inSection = line == QLatin1Char('[') + section + QLatin1Char(']');
+            const QString section = line.mid(1, line.indexOf(QLatin1Char(']')) - 1);
+            plainSection = plainName(section);
+            prefix = section == QLatin1String("General") ? QString() : section + QLatin1Char('/');
             continue;
         }
-        if (!inSection)
-            continue;
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0 || line.left(eq).trimmed() != key)
+        if (eq < 0 || !plainSection)
+            continue;
+        const QString key = line.left(eq).trimmed();
+        if (!plainName(key))
             continue;
         const QString value = line.mid(eq + 1).trimmed();
         // A quoted value is read right by the INI reader itself; so is one with nothing that
         // it would take apart. The last occurrence of a key wins, as there.
         if (value.startsWith(QLatin1Char('"')) ||
             (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char(','))))
-            found.reset();
+            found.remove(prefix + key);
         else
-            found = value;
+            found.insert(prefix + key, value);
     }
     return found;
 }
@@ -136,11 +153,14 @@ const std::optional<QString>& Settings::stored(Key key) const
             cached.value = value.toStringList().join(QLatin1Char(','));
         else
             cached.value = value.toString();
-        if (key == Key::Apps && cached.value) {
-            // The INI reader takes an unquoted ";" for the start of a comment, but the list's
-            // documented form is "name;name;", and users write it by hand: such a value is
-            // taken as written (write() keeps it so too).
-            if (const std::optional<QString> raw = handWrittenApps())
+        if (cached.value) {
+            // The INI reader takes an unquoted ";" for the start of a comment, but the Apps
+            // list's documented form is "name;name;", and users write values by hand: such a
+            // value is taken as written (write() keeps it so too).
+            if (!m_handWritten)
+                m_handWritten = unquotedIniValues(m_store->fileName());
+            const auto raw = m_handWritten->constFind(group() + keyName(key));
+            if (raw != m_handWritten->cend())
                 cached.value = *raw;
         }
         cached.loaded = true;
@@ -195,25 +215,24 @@ std::optional<float> Settings::panelPos() const
     return static_cast<float>(*value);
 }
 
-std::optional<QString> Settings::handWrittenApps() const
-{
-    return unquotedIniValue(m_store->fileName(), group().chopped(1), keyName(Key::Apps));
-}
-
 void Settings::write(Key key, const QString& value)
 {
     // Writing rewrites the whole file from what the INI reader understood, which would store
-    // a hand-written Apps list cut at its first ";". So the list as the user wrote it goes
-    // back in with the write, quoted, which any INI reader reads whole.
-    if (key != Key::Apps) {
-        if (const std::optional<QString> raw = handWrittenApps())
-            m_store->setValue(group() + keyName(Key::Apps), *raw);
+    // every hand-written value cut at its first ";" (an Apps list, a skin name, a key of the
+    // user's own). So each value as the user wrote it goes back in with the write, quoted,
+    // which any INI reader reads whole.
+    const QString written = group() + keyName(key);
+    const QMap<QString, QString> handWritten = unquotedIniValues(m_store->fileName());
+    for (auto it = handWritten.cbegin(); it != handWritten.cend(); ++it) {
+        if (it.key() != written)
+            m_store->setValue(it.key(), it.value());
     }
-    m_store->setValue(group() + keyName(key), value);
+    m_store->setValue(written, value);
     m_cache[static_cast<size_t>(key)] = {true, value};
     // Written through at once (atomically, by QSettings' save-file) so that a crash or the
     // immediate exit of the tray menu never loses a setting.
     m_store->sync();
+    m_handWritten = QMap<QString, QString>();
 }
 
 void Settings::writeFlag(Key key, bool on)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -85,17 +86,17 @@ private:
         std::optional<QString> value;
     };
     const std::optional<QString>& stored(Key key) const;
-    // Apps as the user wrote it by hand, when the INI reader would take it apart.
-    std::optional<QString> handWrittenApps() const;
+    // The values the user wrote by hand that the INI reader would take apart, read once.
+    mutable std::optional<QMap<QString, QString>> m_handWritten;
 
     std::unique_ptr<QSettings> m_store;
     mutable std::array<Cached, 14> m_cache;
 };
 
-// The text of SECTION/KEY in an INI file exactly as a user wrote it, when it is written
-// without quotes and holds a ";" or "," (which the INI reader takes for a comment or a list);
-// nullopt otherwise, and when the key is absent.
-std::optional<QString> unquotedIniValue(const QString& iniPath, const QString& section, const QString& key);
+// The values of an INI file exactly as a user wrote them, where they are written without
+// quotes and hold a ";" or "," (which the INI reader takes for a comment or a list), under
+// the names the INI reader gives them ("Section/key", or "key" in [General]).
+QMap<QString, QString> unquotedIniValues(const QString& iniPath);
 
 // A value that reads as a number the way the settings readers understand numbers.
 std::optional<double> settingsNumber(const QString& text);

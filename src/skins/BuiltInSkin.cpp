@@ -1,5 +1,8 @@
 #include "skins/BuiltInSkin.h"
 
+#include <array>
+#include <optional>
+
 // The resources live in a static library: they must be registered by name, or the linker
 // drops them. Q_INIT_RESOURCE may not be used inside a namespace.
 static void registerBuiltInSkinResources()
@@ -9,21 +12,26 @@ static void registerBuiltInSkinResources()
 
 namespace zarvik {
 
+BuiltInSkin::BuiltInSkin()
+{
+    registerBuiltInSkinResources();
+}
+
 QString BuiltInSkin::resourcePath(const QString& fileName)
 {
     return QStringLiteral(":/skins/builtin/") + fileName;
 }
 
-BuiltInSkin::BuiltInSkin()
+const QPixmap& BuiltInSkin::picture(SkinFile file)
 {
-    registerBuiltInSkinResources();
-    picpanelback.load(resourcePath(QStringLiteral("panelmain.jpg")));
-    picpanelleft.load(resourcePath(QStringLiteral("panelbutton1.jpg")));
-    picpanelright.load(resourcePath(QStringLiteral("panelbutton2.jpg")));
-    picdicback.load(resourcePath(QStringLiteral("dictmain.jpg")));
-    picdicclose.load(resourcePath(QStringLiteral("dictbutton1.jpg")));
-    picdicclosepress.load(resourcePath(QStringLiteral("dictbutton2.jpg")));
-    splash.load(resourcePath(QStringLiteral("splash.jpg")));
+    // Pictures belong to the interface thread, which is the only one that asks.
+    static std::array<std::optional<QPixmap>, kSkinFileCount> decoded;
+    std::optional<QPixmap>& slot = decoded[static_cast<size_t>(file)];
+    if (!slot) {
+        registerBuiltInSkinResources();
+        slot.emplace(resourcePath(Skin::fileName(file)));
+    }
+    return *slot;
 }
 
 } // namespace zarvik

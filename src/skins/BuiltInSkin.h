@@ -1,5 +1,7 @@
 #pragma once
 
+#include "skins/Skin.h"
+
 #include <QPixmap>
 #include <QString>
 
@@ -9,18 +11,18 @@ namespace zarvik {
 // rather than in a folder, so that it can neither be missing nor broken.
 class BuiltInSkin final {
 public:
+    // Makes the resources reachable by their paths (picture() does so itself).
     BuiltInSkin();
 
     // The resource path of one of the seven skin files ("panelmain.jpg" ...).
     static QString resourcePath(const QString& fileName);
 
-    QPixmap picpanelback;     // panelmain, 516 x 308
-    QPixmap picpanelleft;     // panelbutton1, 17 x 27: handle of the closed panel
-    QPixmap picpanelright;    // panelbutton2, 17 x 27: handle of the open panel
-    QPixmap picdicback;       // dictmain, 378 x 207
-    QPixmap picdicclose;      // dictbutton1, 23 x 21: close button released
-    QPixmap picdicclosepress; // dictbutton2, 23 x 21: close button pressed
-    QPixmap splash;           // splash, 370 x 217
+    // One picture (panelmain 516 x 308, panelbutton1/2 17 x 27: the handle of the closed and
+    // of the open panel, dictmain 378 x 207, dictbutton1/2 23 x 21: the close button
+    // released and pressed, splash 370 x 217), decoded the first time it is asked for and
+    // kept: a start without the splash never decodes it, and the start-up puts the panel on
+    // the screen before it decodes what only the hidden dictionary window shows.
+    static const QPixmap& picture(SkinFile file);
 };
 
 } // namespace zarvik

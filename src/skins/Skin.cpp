@@ -2,7 +2,9 @@
 
 #include "settings/Settings.h"
 #include "skins/BuiltInSkin.h"
+#include "skins/JpegLayout.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -29,6 +31,26 @@ constexpr std::array<FileInfo, kSkinFileCount> kFiles{{
 // about its size is refused by the reader instead of taking the memory.
 constexpr int kAllocationLimitMb = 16;
 
+// A progressive JPEG, or one in several scans, cannot be cut while it is read: the decoder
+// holds the coefficients of the whole picture, whatever part of it is kept (a progressive
+// 10000 x 10000 picture took 330 MB). Such a picture is refused when that buffer would pass
+// this bound, which still takes 1.4 million pixels in full colour (twice the largest
+// built-in picture on each side is 0.64 million).
+constexpr qint64 kWholePictureBytes = 8 * 1024 * 1024;
+
+// Whether the file's own structure allows decoding it within the bounds above. A JPEG cut
+// short is refused too: the decoder would fill its missing part with grey and call it done.
+bool decodable(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const std::optional<JpegLayout> jpeg = JpegLayout::read(file);
+    if (!jpeg)
+        return true; // another format: its reader's own checks and the allocation limit hold
+    return jpeg->complete && !(jpeg->decodedWhole() && jpeg->coefficientBytes > kWholePictureBytes);
+}
+
 } // namespace
 
 QString Skin::fileName(SkinFile file)
@@ -41,8 +63,18 @@ QSize Skin::targetSize(SkinFile file)
     return kFiles[static_cast<size_t>(file)].size;
 }
 
+const QPixmap& Skin::picture(SkinFile file) const
+{
+    if (m_builtIn)
+        return BuiltInSkin::picture(file);
+    return m_pictures[static_cast<size_t>(file)];
+}
+
 bool Skin::isComplete() const
 {
+    // The built-in skin is part of the program: it can be neither missing nor broken.
+    if (m_builtIn)
+        return true;
     for (const QPixmap& picture : m_pictures) {
         if (picture.isNull())
             return false;
@@ -59,6 +91,8 @@ QString SkinLoader::folder(const QString& skinName) const
 
 QImage SkinLoader::decodeBounded(const QString& path, QSize bound)
 {
+    if (!decodable(path))
+        return {};
     QImageReader reader(path);
     reader.setAllocationLimit(kAllocationLimitMb);
     const QSize size = reader.size();
@@ -98,16 +132,10 @@ QPixmap SkinLoader::pictureOf(SkinFile file, const QString& path)
 Skin SkinLoader::load(const QString& skinName)
 {
     if (skinName == kBuiltInSkin) {
-        if (!m_builtIn) {
-            const BuiltInSkin builtIn;
-            Skin skin;
-            skin.m_builtIn = true;
-            skin.m_pictures = {builtIn.picpanelleft,     builtIn.picpanelright, builtIn.picdicclose,
-                               builtIn.picdicclosepress, builtIn.splash,        builtIn.picdicback,
-                               builtIn.picpanelback};
-            m_builtIn = skin;
-        }
-        return *m_builtIn;
+        // Its pictures are decoded as they are asked for (see BuiltInSkin).
+        Skin skin;
+        skin.m_builtIn = true;
+        return skin;
     }
     const QString dir = folder(skinName);
     Skin skin;

@@ -26,7 +26,7 @@ public:
     static SkinFile fileAt(int index) { return static_cast<SkinFile>(index); }
 
     // A null picture: the file could not be had.
-    const QPixmap& picture(SkinFile file) const { return m_pictures[static_cast<size_t>(file)]; }
+    const QPixmap& picture(SkinFile file) const;
     // Every picture is there (the skin passes the skin test).
     bool isComplete() const;
     bool isBuiltIn() const { return m_builtIn; }
@@ -77,7 +77,6 @@ private:
     QPixmap pictureOf(SkinFile file, const QString& path);
 
     QString m_programDir;
-    std::optional<Skin> m_builtIn;
     // The last folder skin's files, checked against the disk at every load.
     std::array<Decoded, kSkinFileCount> m_last;
     int m_decodes = 0;

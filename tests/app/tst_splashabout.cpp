@@ -120,6 +120,29 @@ private slots:
         QCOMPARE(box.windowTitle(), QStringLiteral("О программе Zarvik"));
     }
 
+    // Both open centred on the monitor under the pointer, never across two monitors.
+    void centredOnThePointersMonitor_data()
+    {
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<QRect>("monitor");
+        const QRect left(0, 0, 1280, 1024), right(1280, 0, 1024, 768);
+        QTest::newRow("pointer on the primary") << QPoint(10, 1000) << left;
+        QTest::newRow("pointer on the other monitor") << QPoint(2000, 700) << right;
+    }
+    void centredOnThePointersMonitor()
+    {
+        QFETCH(QPoint, pointer);
+        QFETCH(QRect, monitor);
+        m_platform->setMonitors({QRect(0, 0, 1280, 1024), QRect(1280, 0, 1024, 768)});
+        m_platform->setPointer(pointer);
+        about box(*m_platform, m_dir->filePath(QStringLiteral("zarvik.bdd")));
+        QCOMPARE(box.geometry().center(), monitor.center());
+        SkinLoader skins(m_dir->path());
+        frmSplash splash(*m_platform, *m_settings, skins);
+        splash.Show();
+        QCOMPARE(splash.geometry().center(), monitor.center());
+    }
+
     void aboutCountsAfreshAtEachOpening()
     {
         const QString path = m_dir->filePath(QStringLiteral("zarvik.bdd"));

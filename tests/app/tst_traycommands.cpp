@@ -1,3 +1,4 @@
+#include "app/ChmViewerQuery.h"
 #include "app/TrayCommands.h"
 #include "app/TrayMenu.h"
 #include "platform/fake/FakePlatform.h"
@@ -93,6 +94,44 @@ private slots:
         QCOMPARE(m_platform->openedDocuments(), QStringList{m_dir->path() + opened});
     }
 
+    // The desktop is asked without waiting: the call returns before any answer, and the
+    // answer comes once, whatever the desktop's query program does.
+    void viewerQueryNeverWaits_data()
+    {
+        QTest::addColumn<QString>("script"); // body of a fake xdg-mime; empty: no such program
+        QTest::addColumn<bool>("registered");
+        QTest::newRow("viewer for the current type") << "echo xchm.desktop" << true;
+        QTest::newRow("viewer for the older type only")
+            << "[ \"$3\" = application/x-chm ] && echo xchm.desktop; exit 0" << true;
+        QTest::newRow("no viewer") << "exit 0" << false;
+        QTest::newRow("query fails") << "echo xchm.desktop; exit 4" << false;
+        QTest::newRow("hangs") << "exec sleep 30" << false;
+        QTest::newRow("no such program") << QString() << false;
+    }
+    void viewerQueryNeverWaits()
+    {
+        QFETCH(QString, script);
+        QFETCH(bool, registered);
+        QString program = m_dir->filePath(QStringLiteral("xdg-mime"));
+        if (script.isEmpty()) {
+            program = m_dir->filePath(QStringLiteral("missing/xdg-mime"));
+        } else {
+            QFile file(program);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("#!/bin/sh\n" + script.toUtf8() + "\n");
+            file.close();
+            QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+        }
+        ChmViewerQuery query(nullptr, program, 300);
+        QList<bool> answers;
+        query.ask([&answers](bool viewer) { answers.append(viewer); });
+        QVERIFY(answers.isEmpty());
+        QTRY_COMPARE(answers.size(), 1);
+        QCOMPARE(answers.first(), registered);
+        QTest::qWait(50);
+        QCOMPARE(answers.size(), 1);
+    }
+
     void productPageIsOpenedUnderTheVendorSite()
     {
         TrayCommands commands = make(0);
@@ -148,7 +187,7 @@ private:
         t.showAbout = [this] { m_calls << QStringLiteral("about"); };
         t.removeTrayIcon = [this] { m_calls << QStringLiteral("removeIcon"); };
         t.quit = [this] { m_calls << QStringLiteral("quit"); };
-        t.chmViewerRegistered = [this] { return m_viewer; };
+        t.askChmViewer = [this](const std::function<void(bool)>& answer) { answer(m_viewer); };
         return TrayCommands(*m_platform, *m_settings, m_dir->path(), std::move(t));
     }
 

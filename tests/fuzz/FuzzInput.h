@@ -41,6 +41,13 @@ inline QString scratchPath(const QString& name)
     return dir.filePath(name);
 }
 
+// The rule every reader keeps for the headwords it hands on: each is one non-empty line and
+// one field of a tab-separated report.
+inline bool soundHeadword(const QString& word)
+{
+    return !word.trimmed().isEmpty() && !word.contains(QLatin1Char('\t')) && !word.contains(QLatin1Char('\n'));
+}
+
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

@@ -15,7 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::writeFile(fuzz::scratchPath(QStringLiteral("d.index")), files[0]);
     fuzz::writeFile(fuzz::scratchPath(gz ? QStringLiteral("d.dict.dz") : QStringLiteral("d.dict")), files[1]);
     try {
-        readDictd(fuzz::scratchPath(QStringLiteral("d.index")));
+        const SourceData source = readDictd(fuzz::scratchPath(QStringLiteral("d.index")));
+        for (const SourceEntry& e : source.entries) {
+            if (!fuzz::soundHeadword(e.word))
+                __builtin_trap();
+            // An article is a piece of the article file: never more characters than it has bytes.
+            if (!gz && e.article.size() > files[1].size())
+                __builtin_trap();
+        }
     } catch (const ImportError&) {
     }
     return 0;

@@ -12,7 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::writeFile(fuzz::scratchPath(QStringLiteral("s.idx")), files[1]);
     fuzz::writeFile(fuzz::scratchPath(QStringLiteral("s.dict")), files[2]);
     try {
-        readStarDict(fuzz::scratchPath(QStringLiteral("s.ifo")));
+        const SourceData source = readStarDict(fuzz::scratchPath(QStringLiteral("s.ifo")));
+        for (const SourceEntry& e : source.entries)
+            if (!fuzz::soundHeadword(e.word))
+                __builtin_trap();
     } catch (const ImportError&) {
     }
     return 0;

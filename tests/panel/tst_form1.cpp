@@ -2,7 +2,6 @@
 
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
-#include "panel/IncrementalSearch.h"
 #include "panel/PictureBox.h"
 #include "panel/ResultList.h"
 #include "panel/SearchInput.h"
@@ -70,32 +69,64 @@ private slots:
         QCOMPARE(m_loads, 1);
     }
 
+    // Centred on the monitor under the pointer (the window is 378 x 207 pixels).
+    void firstShowingIsCentred_data()
+    {
+        QTest::addColumn<QList<QRect>>("monitors"); // the first primary; none: the 1024 x 768 screen
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<QPoint>("topLeft");
+        QTest::newRow("one screen") << QList<QRect>{} << QPoint(100, 100) << QPoint((1024 - 378) / 2, (768 - 207) / 2);
+        QTest::newRow("pointer on the right monitor")
+            << QList<QRect>{QRect(0, 0, 1024, 768), QRect(1024, 0, 1280, 1024)} << QPoint(1500, 900)
+            << QPoint(1024 + (1280 - 378) / 2, (1024 - 207) / 2);
+        QTest::newRow("pointer on a monitor left of the primary")
+            << QList<QRect>{QRect(1280, 0, 1024, 768), QRect(0, 0, 1280, 1024)} << QPoint(10, 10)
+            << QPoint((1280 - 378) / 2, (1024 - 207) / 2);
+    }
     void firstShowingIsCentred()
     {
+        QFETCH(QList<QRect>, monitors);
+        QFETCH(QPoint, pointer);
+        QFETCH(QPoint, topLeft);
+        if (!monitors.isEmpty())
+            m_platform->setMonitors(monitors);
+        m_platform->setPointer(pointer);
         m_window->show();
         Form1* form = m_window->loaded();
         QVERIFY(form);
         QVERIFY(form->isVisible());
-        QCOMPARE(form->pos(), QPoint((1024 - 378) / 2, (768 - 207) / 2));
+        QCOMPARE(form->pos(), topLeft);
         QCOMPARE(form->Text1->text(), QString());
     }
 
+    // The lines the panel lists for the same text (see the panel's own table), written out.
     void searchMatchesThePanel_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::newRow("c") << QStringLiteral("c");
-        QTest::newRow("cat") << QStringLiteral("cat");
-        QTest::newRow("no match") << QStringLiteral("zzz");
-        QTest::newRow("question mark") << QStringLiteral("c?t");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("c") << QStringLiteral("c")
+                           << QStringList{QStringLiteral("cab - такси"),      QStringLiteral("cabbage - капуста"),
+                                          QStringLiteral("cable - кабель"),   QStringLiteral("cake - торт"),
+                                          QStringLiteral("calf - телёнок"),   QStringLiteral("call - звать"),
+                                          QStringLiteral("calm - спокойный"), QStringLiteral("camel - верблюд"),
+                                          QStringLiteral("camera - камера"),  QStringLiteral("can - мочь")};
+        QTest::newRow("cat") << QStringLiteral("cat")
+                             << QStringList{QStringLiteral("cat - кошка"), QStringLiteral("catch - ловить"),
+                                            QStringLiteral("cattle - скот")};
+        QTest::newRow("no match") << QStringLiteral("zzz") << QStringList{QStringLiteral("zzz - ???")};
+        QTest::newRow("question mark")
+            << QStringLiteral("c?t")
+            << QStringList{QStringLiteral("cat - кошка"), QStringLiteral("catch - ловить"), QStringLiteral("cattle - скот"),
+                           QStringLiteral("cot - детская кроватка"), QStringLiteral("cut - резать")};
     }
     void searchMatchesThePanel()
     {
         QFETCH(QString, typed);
+        QFETCH(QStringList, lines);
         m_window->show();
         Form1& form = m_window->form();
         QTest::keyClicks(form.Text1, typed);
-        DictionaryDouble other;
-        QCOMPARE(form.List1->lines(), IncrementalSearch::lines(IncrementalSearch::decide(typed), other));
+        QCOMPARE(form.List1->lines(), lines);
         // Fixed size, ten lines fit without a scroll bar.
         QCOMPARE(form.List1->height(), 143);
         if (form.List1->count() == 10)

@@ -1,5 +1,6 @@
 #include "DictionaryDouble.h"
 
+#include "dictionary/DisplayText.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -188,6 +190,39 @@ private slots:
         QCOMPARE(m_panel->List1->lines(), before);
     }
 
+    // The help page offers pattern characters; each one it offers can be typed after a
+    // letter (a lone "*" empties the line, as the help says).
+    void helpOffersOnlyTypeablePatterns()
+    {
+        QFile page(QStringLiteral(ZARVIK_SOURCE_DIR "/data/help/panel.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        const qsizetype start = html.indexOf(QStringLiteral("знаки шаблона"));
+        QVERIFY(start >= 0);
+        const QString paragraph = html.mid(start, html.indexOf(QStringLiteral("</p>"), start) - start);
+        QStringList offered;
+        const QRegularExpression bold(QStringLiteral("<b>(.*?)</b>"));
+        for (auto it = bold.globalMatch(paragraph); it.hasNext();)
+            offered.append(it.next().captured(1));
+        QVERIFY(offered.size() >= 3);
+        for (const QString& pattern : offered) {
+            m_panel->Text1->clear();
+            typeText(m_panel->Text1, QStringLiteral("c") + pattern);
+            QVERIFY2(m_panel->Text1->text() == QStringLiteral("c") + pattern, qPrintable(pattern));
+        }
+    }
+
+    // Lines of the list are plain text in their own direction, and bounded.
+    void listShowsDictionaryTextPlain()
+    {
+        const QString longTranslation(5'000'000, QChar(0x0436));
+        m_panel->List1->setLines({QStringLiteral("cat - \u202Eкошка"), QStringLiteral("x - ") + longTranslation});
+        const QStringList shown = m_panel->List1->lines();
+        QCOMPARE(shown.first(), QStringLiteral("cat - кошка"));
+        QCOMPARE(shown.last().size(), DisplayText::kLineChars + 1);
+        QVERIFY(shown.last().endsWith(QChar(0x2026)));
+    }
+
     void pastedTextIsNotFiltered_data()
     {
         QTest::addColumn<QString>("clipboard");
@@ -264,6 +299,51 @@ private slots:
         QCOMPARE(m_panel->leftTwips(), W - 5750);
         m_panel->Form_Activate();
         QCOMPARE(m_panel->leftTwips(), W - 5750);
+    }
+
+    // Monitors plugged in or out under a running panel (pixels; the first monitor primary).
+    void followsTheMonitors_data()
+    {
+        QTest::addColumn<QList<QRect>>("before");
+        QTest::addColumn<QList<QRect>>("after");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<double>("top");
+        const QRect laptop(0, 0, 1280, 800), external(1280, 0, 1920, 1080);
+        QTest::newRow("undocked: the open panel comes to the laptop, mid-height")
+            << QList<QRect>{laptop, external} << QList<QRect>{laptop} << true << QStringLiteral("13500")
+            << 1280 * 15 - 5750 << 400 * 15.0;
+        QTest::newRow("docked: the closed panel goes to the new right edge, its place kept")
+            << QList<QRect>{laptop} << QList<QRect>{laptop, external} << false << QStringLiteral("3000")
+            << 3200 * 15 - 250 << 3000.0;
+        QTest::newRow("resized: the closed panel follows the edge")
+            << QList<QRect>{laptop} << QList<QRect>{QRect(0, 0, 1024, 768)} << false << QStringLiteral("3000")
+            << 1024 * 15 - 250 << 3000.0;
+        QTest::newRow("monitor left of it removed: nothing moves")
+            << QList<QRect>{external, laptop} << QList<QRect>{external} << true << QStringLiteral("3000")
+            << 3200 * 15 - 5750 << 3000.0;
+    }
+    void followsTheMonitors()
+    {
+        QFETCH(QList<QRect>, before);
+        QFETCH(QList<QRect>, after);
+        QFETCH(bool, open);
+        QFETCH(QString, stored);
+        QFETCH(int, left);
+        QFETCH(double, top);
+        m_platform->setMonitors(before);
+        m_platform->setMonitorsChangedHandler([this] { m_panel->monitorsChanged(); });
+        m_settings->write(Key::PanelPos, stored);
+        m_panel->show();
+        if (open)
+            m_panel->openingSequence();
+        m_platform->setMonitors(after);
+        QCOMPARE(m_panel->leftTwips(), left);
+        QCOMPARE(m_panel->isOpenPosition(), open);
+        QCOMPARE(m_panel->topTwips(), top);
+        QCOMPARE(m_panel->pos(), QPoint(qRound(left / 15.0), qRound(top / 15)));
+        QCOMPARE(m_settings->text(Key::PanelPos), QString::number(top, 'g', 7));
     }
 
     void slidesStepThroughFourPositions_data()
@@ -447,10 +527,13 @@ private slots:
         QCOMPARE(m_panel->leftTwips(), W - 5750);
         QCOMPARE(m_panel->Timer2.isActive(), on);
 
+        // Each key postpones the auto-hide by the full 7 s. The countdown started by the click
+        // is stopped first: a key that left it alone would otherwise look the same.
+        m_panel->Timer2.stop();
         QTest::keyClick(m_panel->Text1, 'c');
         QCOMPARE(m_panel->Timer2.isActive(), on);
         if (on)
-            QVERIFY(m_panel->Timer2.remainingTime() > 6000); // each key postpones by the full 7 s
+            QVERIFY(m_panel->Timer2.remainingTime() > 6000);
 
         // Handling the panel stops the countdown until the button goes up again.
         m_panel->Label_MouseDown(Qt::LeftButton, 10, {});

@@ -5,6 +5,8 @@
 
 using namespace zarvik;
 
+Q_DECLARE_METATYPE(zarvik::Monitor)
+
 class TestPanelGeometry : public QObject {
     Q_OBJECT
 private slots:
@@ -76,50 +78,97 @@ private slots:
     void activationTop_data()
     {
         QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("monitorTop");
         QTest::addColumn<int>("screenHeight");
         QTest::addColumn<double>("top");
         QTest::addColumn<bool>("store");
         // 768 pixels: 11520 twips, half 5760.
-        QTest::newRow("absent key reads the default H/2") << QStringLiteral("5760") << 11520 << 5760.0 << false;
-        QTest::newRow("in range") << QStringLiteral("3000") << 11520 << 3000.0 << false;
-        QTest::newRow("zero is in range") << QStringLiteral("0") << 11520 << 0.0 << false;
-        QTest::newRow("strip ends at the bottom edge: in range") << QStringLiteral("11140") << 11520 << 11140.0 << false;
-        QTest::newRow("strip one twip below the screen") << QStringLiteral("11141") << 11520 << 5760.0 << true;
-        QTest::newRow("H itself: the strip is below the screen") << QStringLiteral("11520") << 11520 << 5760.0 << true;
-        QTest::newRow("below the screen") << QStringLiteral("15000") << 11520 << 5760.0 << true;
-        QTest::newRow("negative") << QStringLiteral("-15") << 11520 << 5760.0 << true;
-        QTest::newRow("not a number") << QStringLiteral("abc") << 11520 << 5760.0 << true;
-        QTest::newRow("stored empty") << QString() << 11520 << 5760.0 << true;
-        QTest::newRow("infinite") << QStringLiteral("inf") << 11520 << 5760.0 << true;
-        QTest::newRow("fraction kept") << QStringLiteral("1234.5") << 11520 << 1234.5 << false;
-        QTest::newRow("odd screen height gives a half twip") << QStringLiteral("x") << 11505 << 5752.5 << true;
+        QTest::newRow("absent key reads the default H/2") << QStringLiteral("5760") << 0 << 11520 << 5760.0 << false;
+        QTest::newRow("in range") << QStringLiteral("3000") << 0 << 11520 << 3000.0 << false;
+        QTest::newRow("zero is in range") << QStringLiteral("0") << 0 << 11520 << 0.0 << false;
+        QTest::newRow("strip ends at the bottom edge: in range") << QStringLiteral("11140") << 0 << 11520 << 11140.0 << false;
+        QTest::newRow("strip one twip below the screen") << QStringLiteral("11141") << 0 << 11520 << 5760.0 << true;
+        QTest::newRow("H itself: the strip is below the screen") << QStringLiteral("11520") << 0 << 11520 << 5760.0 << true;
+        QTest::newRow("below the screen") << QStringLiteral("15000") << 0 << 11520 << 5760.0 << true;
+        QTest::newRow("negative") << QStringLiteral("-15") << 0 << 11520 << 5760.0 << true;
+        QTest::newRow("not a number") << QStringLiteral("abc") << 0 << 11520 << 5760.0 << true;
+        QTest::newRow("stored empty") << QString() << 0 << 11520 << 5760.0 << true;
+        QTest::newRow("infinite") << QStringLiteral("inf") << 0 << 11520 << 5760.0 << true;
+        QTest::newRow("fraction kept") << QStringLiteral("1234.5") << 0 << 11520 << 1234.5 << false;
+        QTest::newRow("odd screen height gives a half twip") << QStringLiteral("x") << 0 << 11505 << 5752.5 << true;
+        // The lower of two stacked monitors: rows 15360 .. 26880.
+        QTest::newRow("lower monitor: in range") << QStringLiteral("20000") << 15360 << 11520 << 20000.0 << false;
+        QTest::newRow("lower monitor: on the monitor above") << QStringLiteral("3000") << 15360 << 11520 << 21120.0 << true;
+        QTest::newRow("lower monitor: its top row") << QStringLiteral("15360") << 15360 << 11520 << 15360.0 << false;
+        QTest::newRow("lower monitor: strip past its bottom") << QStringLiteral("26600") << 15360 << 11520 << 21120.0 << true;
     }
     void activationTop()
     {
         QFETCH(QString, stored);
+        QFETCH(int, monitorTop);
         QFETCH(int, screenHeight);
         QFETCH(double, top);
         QFETCH(bool, store);
-        const auto placement = PanelGeometry::activationTop(stored, screenHeight);
+        const auto placement = PanelGeometry::activationTop(stored, monitorTop, screenHeight);
         QCOMPARE(placement.top, top);
         QCOMPARE(placement.store, store);
     }
 
     void dragTop_data()
     {
+        QTest::addColumn<int>("monitorTop");
         QTest::addColumn<double>("wanted");
         QTest::addColumn<double>("top");
         // 1024 pixels: 15360 twips; the strip is 380 twips high.
-        QTest::newRow("inside the screen") << 7000.5 << 7000.5;
-        QTest::newRow("above the top edge") << -300.0 << 0.0;
-        QTest::newRow("strip would leave at the bottom") << 15165.0 << 14980.0;
-        QTest::newRow("strip ends at the bottom edge") << 14980.0 << 14980.0;
+        QTest::newRow("inside the screen") << 0 << 7000.5 << 7000.5;
+        QTest::newRow("above the top edge") << 0 << -300.0 << 0.0;
+        QTest::newRow("strip would leave at the bottom") << 0 << 15165.0 << 14980.0;
+        QTest::newRow("strip ends at the bottom edge") << 0 << 14980.0 << 14980.0;
+        // The lower of two stacked monitors: the drag stays on it.
+        QTest::newRow("lower monitor: up onto the one above") << 15360 << 15000.0 << 15360.0;
+        QTest::newRow("lower monitor: past its bottom") << 15360 << 31000.0 << 30340.0;
     }
     void dragTop()
     {
+        QFETCH(int, monitorTop);
         QFETCH(double, wanted);
         QFETCH(double, top);
-        QCOMPARE(PanelGeometry::dragTop(wanted, 15360), top);
+        QCOMPARE(PanelGeometry::dragTop(wanted, monitorTop, 15360), top);
+    }
+
+    // Which monitor the panel lives on, for the layouts a user meets.
+    void panelMonitor_data()
+    {
+        QTest::addColumn<QList<Monitor>>("monitors");
+        QTest::addColumn<double>("storedTop"); // pixels; negative: nothing stored
+        QTest::addColumn<QRect>("expected");
+        const QRect left(0, 0, 1280, 1024), right(1280, 0, 1280, 800);
+        const QRect upper(0, 0, 1280, 1024), lower(0, 1024, 1280, 1024);
+        QTest::newRow("one monitor") << QList<Monitor>{{left, true}} << -1.0 << left;
+        QTest::newRow("side by side, primary left: the right one")
+            << QList<Monitor>{{left, true}, {right, false}} << 500.0 << right;
+        QTest::newRow("side by side, listed right first") << QList<Monitor>{{right, false}, {left, true}} << -1.0 << right;
+        QTest::newRow("monitor left of the primary: the primary")
+            << QList<Monitor>{{left, false}, {right, true}} << -1.0 << right;
+        QTest::newRow("stacked: the one holding the stored top")
+            << QList<Monitor>{{upper, true}, {lower, false}} << 1500.0 << lower;
+        QTest::newRow("stacked: stored top on neither, the primary")
+            << QList<Monitor>{{upper, false}, {lower, true}} << 5000.0 << lower;
+        QTest::newRow("stacked beside a primary: the highest of the edge")
+            << QList<Monitor>{{QRect(1280, 1024, 1280, 1024), false}, {QRect(1280, 0, 1280, 1024), false},
+                              {QRect(0, 0, 1280, 1024), true}}
+            << -1.0 << QRect(1280, 0, 1280, 1024);
+        QTest::newRow("narrower monitor reaching further right")
+            << QList<Monitor>{{QRect(0, 0, 1920, 1080), true}, {QRect(1920, 200, 1024, 768), false}} << -1.0
+            << QRect(1920, 200, 1024, 768);
+    }
+    void panelMonitor()
+    {
+        QFETCH(QList<Monitor>, monitors);
+        QFETCH(double, storedTop);
+        QFETCH(QRect, expected);
+        const std::optional<double> stored = storedTop < 0 ? std::nullopt : std::optional<double>(storedTop);
+        QCOMPARE(PanelGeometry::panelMonitor(monitors, stored), expected);
     }
 
     void maskPixels_data()

@@ -9,7 +9,9 @@
 #include "skins/Skin.h"
 #include "skins/Skins.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -218,6 +220,56 @@ private slots:
                                                                  kept.height() - 2);
         QVERIFY2(atMiddleLeft.red() > 150 && atMiddleLeft.blue() < 60, "the picture was scaled, not cut");
         QVERIFY(skin.isComplete());
+    }
+
+    // Pictures that would cost the decoder far more than their bound, or that are cut short,
+    // are unloadable: the skin test then falls back to the built-in skin. Qt writes its
+    // progressive JPEGs with 4:2:0 colour, 3 bytes of coefficients per pixel.
+    void hostilePictures_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("progressive");
+        QTest::addColumn<double>("keptShare"); // how much of the file is left; 1 = whole
+        QTest::addColumn<QByteArray>("appended");
+        QTest::addColumn<QSize>("decoded");    // invalid: refused
+        const QSize bound = SkinLoader::decodeBound(SkinFile::panelmain);
+        QTest::newRow("baseline, whole") << QSize(300, 200) << false << 1.0 << QByteArray() << QSize(300, 200);
+        QTest::newRow("progressive, small") << QSize(300, 200) << true << 1.0 << QByteArray() << QSize(300, 200);
+        QTest::newRow("progressive above the target bound, cut")
+            << QSize(1400, 800) << true << 1.0 << QByteArray() << bound;
+        QTest::newRow("progressive holding 10 MB of coefficients")
+            << QSize(3000, 1200) << true << 1.0 << QByteArray() << QSize();
+        QTest::newRow("baseline, cut at 60 %") << QSize(300, 200) << false << 0.6 << QByteArray() << QSize();
+        QTest::newRow("huge baseline, cut at 95 %") << QSize(3000, 2400) << false << 0.95 << QByteArray() << QSize();
+        QTest::newRow("bytes after the end marker")
+            << QSize(300, 200) << false << 1.0 << QByteArray("trailing camera data") << QSize(300, 200);
+    }
+    void hostilePictures()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, progressive);
+        QFETCH(double, keptShare);
+        QFETCH(QByteArray, appended);
+        QFETCH(QSize, decoded);
+        QImage image = marked(size, qRgb(200, 0, 0));
+        QByteArray data;
+        QBuffer buffer(&data);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(progressive);
+        QVERIFY(writer.write(image));
+        data = data.left(qRound(data.size() * keptShare)) + appended;
+        const QString path = m_dir.filePath(QStringLiteral("picture.jpg"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
+        file.close();
+
+        const QImage read = SkinLoader::decodeBounded(path, SkinLoader::decodeBound(SkinFile::panelmain));
+        QCOMPARE(read.isNull(), !decoded.isValid());
+        if (!read.isNull()) {
+            QCOMPARE(read.size(), decoded);
+            QVERIFY(sameColour(QPixmap::fromImage(read), qRgb(200, 0, 0)));
+        }
     }
 
     // The skin test, the dressing of the panel and of the dictionary window read each file

@@ -26,6 +26,7 @@ public:
     int closes = 0;
     bool timer2RanDuringClose = false;
     int leftTwips() const override { return left; }
+    bool isOpenPosition() const override { return left == 1024 * 15 - 5750; }
     void closingSequence() override
     {
         ++closes;

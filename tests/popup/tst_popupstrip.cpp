@@ -1,6 +1,7 @@
 #include "app/Form2.h"
 #include "core/PanelControl.h"
 #include "core/Units.h"
+#include "dictionary/DisplayText.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
 
@@ -17,6 +18,7 @@ class OpenPanel final : public PanelControl {
 public:
     int closes = 0;
     int leftTwips() const override { return 1024 * 15 - 5750; }
+    bool isOpenPosition() const override { return true; }
     void closingSequence() override { ++closes; }
 };
 } // namespace
@@ -82,12 +84,39 @@ private slots:
         }
     }
 
-    void showStepAtTheRightEdge()
+    // The strip stays on the monitor under the pointer. `right` is where its right edge must
+    // stand when it is pushed flush with a monitor's edge, 0 where it stands 16 px right of
+    // the pointer.
+    void showStepOnTheMonitorUnderThePointer_data()
     {
-        PopupStrip& strip = m_form->strip();
-        strip.showStep(QStringLiteral("book - "), QStringLiteral("книга  "), QPoint(1010, 700));
-        QCOMPARE(m_form->x() + m_form->width(), 1024);
-        QCOMPARE(m_form->y(), 700);
+        QTest::addColumn<QList<QRect>>("monitors");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<int>("right");
+        QTest::addColumn<int>("top");
+        // A 1024 x 768 monitor with a taller 1280 x 1024 one right of it.
+        const QList<QRect> two{QRect(0, 0, 1024, 768), QRect(1024, 0, 1280, 1024)};
+        QTest::newRow("one screen, right edge") << QList<QRect>{} << QPoint(1010, 700) << 1024 << 700;
+        QTest::newRow("first monitor, at the edge to the second") << two << QPoint(1010, 300) << 1024 << 300;
+        QTest::newRow("first monitor, below it the screen goes on") << two << QPoint(500, 760) << 0 << 768 - 20;
+        QTest::newRow("second monitor, bottom right corner") << two << QPoint(2290, 1010) << 2304 << 1024 - 20;
+        QTest::newRow("second monitor, lower than the first ends") << two << QPoint(1100, 900) << 0 << 900;
+    }
+    void showStepOnTheMonitorUnderThePointer()
+    {
+        QFETCH(QList<QRect>, monitors);
+        QFETCH(QPoint, pointer);
+        QFETCH(int, right);
+        QFETCH(int, top);
+        if (!monitors.isEmpty())
+            m_platform->setScreenSize(QSize(2304, 1024));
+        m_platform->setMonitors(monitors);
+        m_form->strip().showStep(QStringLiteral("book - "), QStringLiteral("книга  "), pointer);
+        if (right != 0)
+            QCOMPARE(m_form->x() + m_form->width(), right);
+        else
+            QCOMPARE(m_form->x(), pointer.x() + 16);
+        QCOMPARE(m_form->y(), top);
+        QCOMPARE(m_form->height(), 20);
     }
 
     void translationStaysOnOneLine()
@@ -96,6 +125,42 @@ private slots:
         strip.showStep(QStringLiteral("set - "), QStringLiteral("ставить\nнабор  "), QPoint(10, 10));
         QVERIFY(!strip.Label2()->text().contains(QLatin1Char('\n')));
         QCOMPARE(strip.Label2()->height(), strip.Label1()->height());
+    }
+
+    // Whatever a translation holds, the strip shows it as plain text on one line, in its own
+    // direction, no longer than its bound; the window's title stays short.
+    void hostileTranslationsShowPlain_data()
+    {
+        QTest::addColumn<QString>("translation");
+        QTest::addColumn<QString>("shown");
+        const QString cat = QStringLiteral("кошка");
+        QTest::newRow("right-to-left override") << QStringLiteral("\u202Eкошка  ") << cat + QStringLiteral("  ");
+        QTest::newRow("embeddings and their end")
+            << QStringLiteral("\u202Bко\u202Aш\u202Cка") << cat;
+        QTest::newRow("left-to-right override") << QStringLiteral("\u202Dкошка\u202C") << cat;
+        QTest::newRow("isolates") << QStringLiteral("\u2067ко\u2066шк\u2068а\u2069") << cat;
+        QTest::newRow("direction marks") << QStringLiteral("\u200Fкош\u200Eка\u061C") << cat;
+        QTest::newRow("Hebrew keeps its letters and order")
+            << QStringLiteral("\u05E9\u05DC\u05D5\u05DD") << QStringLiteral("\u05E9\u05DC\u05D5\u05DD");
+        QTest::newRow("line and paragraph separators")
+            << QStringLiteral("a\r\nb\u2028c\u2029d\u0085e") << QStringLiteral("a b c d e");
+        QTest::newRow("20 MB translation is cut")
+            << QString(10'000'000, QLatin1Char('w')) << QString(DisplayText::kLineChars, QLatin1Char('w')) + QChar(0x2026);
+        QTest::newRow("a character pair is not split at the cut")
+            << QString(DisplayText::kLineChars - 1, QLatin1Char('w')) + QStringLiteral("\U0001F600tail")
+            << QString(DisplayText::kLineChars - 1, QLatin1Char('w')) + QChar(0x2026);
+        QTest::newRow("exactly the bound is not cut")
+            << QString(DisplayText::kLineChars, QLatin1Char('w')) << QString(DisplayText::kLineChars, QLatin1Char('w'));
+    }
+    void hostileTranslationsShowPlain()
+    {
+        QFETCH(QString, translation);
+        QFETCH(QString, shown);
+        PopupStrip& strip = m_form->strip();
+        strip.showStep(QStringLiteral("cat - "), translation, QPoint(10, 10));
+        QCOMPARE(strip.Label2()->text(), shown);
+        QVERIFY(m_form->windowTitle().startsWith(QStringLiteral("cat - ")));
+        QVERIFY(m_form->windowTitle().size() <= DisplayText::kTitleChars + 1);
     }
 
     void countdownParksTheStrip()

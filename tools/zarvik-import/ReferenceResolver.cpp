@@ -64,6 +64,13 @@ std::vector<int> ReferenceResolver::rowsOf(const QString& target) const
                 rows.insert(rows.end(), it->begin(), it->end());
             }
         }
+        // The table is walked in no fixed order: the entries that share their letters ("ha-ha",
+        // "haha") are put back in the dictionary's order, so that a reference picks the same
+        // one on every import.
+        for (auto it = m_byLetters.begin(); it != m_byLetters.end(); ++it) {
+            std::sort(it->begin(), it->end());
+            it->erase(std::unique(it->begin(), it->end()), it->end());
+        }
     }
     for (const QString& spelling : spellings(target)) {
         const QString key = lettersKey(spelling);
@@ -112,10 +119,20 @@ std::vector<ReferenceResolver::Place> ReferenceResolver::select(const std::vecto
     if (reference.part > 0) {
         const int n = reference.part;
         const bool parts = std::any_of(all.begin(), all.end(), [](const Place& p) { return p.sense->part > 0; });
-        if (parts)
-            narrow([n](const Place& p) { return p.sense->part == n; });
-        else
+        if (parts) {
+            // Among several entries of the same letters, one without numbered parts is all
+            // its first part ("= ha ha 1": "haha" when "ha-ha" keeps no part 1).
+            const bool numbered = std::any_of(all.begin(), all.end(), [n](const Place& p) { return p.sense->part == n; });
+            if (numbered || n != 1)
+                narrow([n](const Place& p) { return p.sense->part == n; });
+            else
+                narrow([this](const Place& p) {
+                    const std::vector<ArticleSense>& own = m_articles[size_t(p.row)].senses;
+                    return std::none_of(own.begin(), own.end(), [](const ArticleSense& s) { return s.part > 0; });
+                });
+        } else {
             narrow([n](const Place& p) { return p.sense->sense == n; });
+        }
     }
     if (reference.sense > 0) {
         const int n = reference.sense;

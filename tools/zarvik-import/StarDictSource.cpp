@@ -180,7 +180,13 @@ SourceData readStarDict(const QString& ifoPath)
         const qsizetype end = idx.indexOf('\0', pos);
         if (end < 0 || idx.size() - (end + 1) < offsetBytes + 4)
             throw ImportError(QStringLiteral("%1: truncated after %2 entries").arg(idxPath, QString::number(count)));
-        const QString word = QString::fromUtf8(idx.constData() + pos, end - pos).trimmed();
+        // A headword is one line of the dictionary and one field of the import report: a tab
+        // or line break inside it (never in a sound dictionary) becomes a blank.
+        QString word = QString::fromUtf8(idx.constData() + pos, end - pos);
+        for (QChar& c : word)
+            if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+                c = QLatin1Char(' ');
+        word = word.trimmed();
         const char* p = idx.constData() + end + 1;
         const quint64 offset =
             offsetBytes == 8 ? qFromBigEndian<quint64>(p) : quint64(qFromBigEndian<quint32>(p));

@@ -1,5 +1,7 @@
 #include "platform/fake/FakePlatform.h"
 
+#include "platform/Monitors.h"
+
 namespace zarvik {
 
 namespace {
@@ -19,11 +21,17 @@ void FakePlatform::writeClipboardText(const QString& text)
 
 QRect FakePlatform::screenGeometryAt(QPoint pixels)
 {
-    for (const QRect& monitor : std::as_const(m_monitors)) {
-        if (monitor.contains(pixels))
-            return monitor;
-    }
-    return m_monitors.isEmpty() ? QRect(QPoint(0, 0), m_screen) : m_monitors.first();
+    return Monitors::at(monitors(), pixels).geometry;
+}
+
+QList<Monitor> FakePlatform::monitors()
+{
+    if (m_monitors.isEmpty())
+        return {Monitor{QRect(QPoint(0, 0), m_screen), true}};
+    QList<Monitor> list;
+    for (int i = 0; i < m_monitors.size(); ++i)
+        list.append({m_monitors[i], i == m_primaryMonitor});
+    return list;
 }
 
 void FakePlatform::saveClipboard()

@@ -44,8 +44,20 @@ public:
         m_saveResult = result;
         m_savePendingDispatches = pendingDispatches;
     }
-    // The monitors; none set means one monitor of screenSize().
-    void setMonitors(const QList<QRect>& monitors) { m_monitors = monitors; }
+    // The monitors in logical pixels, the first one primary; none set means one monitor of
+    // screenSize(). Each call runs the monitors-changed handler, as a docking would.
+    void setMonitors(const QList<QRect>& monitors)
+    {
+        m_monitors = monitors;
+        m_primaryMonitor = 0;
+        notifyMonitorsChanged();
+    }
+    // Makes the monitor at `index` of the list primary (the others not).
+    void setPrimaryMonitor(int index)
+    {
+        m_primaryMonitor = index;
+        notifyMonitorsChanged();
+    }
     // A press of the left button as the desktop reports it: the button goes down and the
     // press handler runs (setLeftButtonDown changes the state without a report).
     void pressLeftButton()
@@ -126,6 +138,7 @@ public:
     void forgetButtonChanges() override { m_button.reset(m_button.physical()); }
     quint64 clipboardOwnerChanges() override { return m_ownerChanges; }
     QRect screenGeometryAt(QPoint pixels) override;
+    QList<Monitor> monitors() override;
     void saveClipboard() override;
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;
@@ -165,6 +178,7 @@ private:
     quint64 m_ownerChanges = 0;
     QString m_primary;
     QList<QRect> m_monitors;
+    int m_primaryMonitor = 0;
     ClipboardSave m_saveResult = ClipboardSave::Saved;
     ClipboardSave m_saveState = ClipboardSave::Idle;
     int m_savePendingDispatches = 0;

@@ -3,6 +3,7 @@
 #include "platform/ButtonEdgeQueue.h"
 #include "platform/ClipboardCache.h"
 #include "platform/FileRegistry.h"
+#include "platform/Monitors.h"
 #include "platform/ProcFs.h"
 #include "platform/WaylandSelections.h"
 #include "platform/x11/X11ClipboardOwner.h"
@@ -89,6 +90,9 @@ struct X11Platform::Impl {
     bool keysHeld = false;
     bool ctrlPressedByUs = false;
     QTimer keyRelease;
+    // The toolkit reports one change of monitors as several signals (a screen removed, the
+    // primary changed, another resized); they are told as one, from the event loop.
+    QTimer monitorsSettle;
 
     std::unique_ptr<QSocketNotifier> notifier;
 
@@ -457,6 +461,22 @@ std::unique_ptr<X11Platform> X11Platform::create(const QString& registryPath, QS
 X11Platform::X11Platform(std::unique_ptr<Impl> impl) : d(std::move(impl))
 {
     d->pressed = [this] { notifyLeftButtonPressed(); };
+    d->monitorsSettle.setSingleShot(true);
+    d->monitorsSettle.setInterval(0);
+    QObject::connect(&d->monitorsSettle, &QTimer::timeout, &d->monitorsSettle, [this] { notifyMonitorsChanged(); });
+    QTimer* settle = &d->monitorsSettle;
+    const auto watch = [settle](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, settle, qOverload<>(&QTimer::start));
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    auto* app = qGuiApp;
+    QObject::connect(app, &QGuiApplication::screenAdded, settle, [settle, watch](QScreen* screen) {
+        watch(screen);
+        settle->start();
+    });
+    QObject::connect(app, &QGuiApplication::screenRemoved, settle, qOverload<>(&QTimer::start));
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, settle, qOverload<>(&QTimer::start));
     // The reader thread publishes the text fetched after an owner change; the report is
     // handed to the interface thread's event loop, which the posted call wakes.
     QSocketNotifier* context = d->notifier.get();
@@ -572,9 +592,16 @@ QPoint X11Platform::cursorPos()
     unsigned int mask = 0;
     const bool sameScreen = XQueryPointer(d->dpy, d->root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask);
     d->afterRoundTrip();
-    if (!sameScreen)
-        return {};
-    return {rx, ry};
+    if (!sameScreen) {
+        // On another X screen than ours: the middle of the primary monitor stands in for it.
+        return Monitors::primary(monitors()).geometry.center();
+    }
+    // The server speaks device pixels; windows are moved in the toolkit's logical ones, which
+    // differ by each monitor's scale factor.
+    QList<Monitors::Scaled> scaled;
+    for (const QScreen* screen : QGuiApplication::screens())
+        scaled.append({screen->geometry(), screen->devicePixelRatio()});
+    return Monitors::toLogical({rx, ry}, scaled);
 }
 
 int X11Platform::doubleClickTime()
@@ -668,23 +695,18 @@ quint64 X11Platform::clipboardOwnerChanges()
 
 QRect X11Platform::screenGeometryAt(QPoint pixels)
 {
-    if (const QScreen* screen = QGuiApplication::screenAt(pixels))
-        return screen->geometry();
-    // Between monitors (or off every one): the nearest monitor.
-    const QScreen* nearest = QGuiApplication::primaryScreen();
-    qint64 best = -1;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect g = screen->geometry();
-        const qint64 dx = std::max({g.left() - pixels.x(), 0, pixels.x() - g.right()});
-        const qint64 dy = std::max({g.top() - pixels.y(), 0, pixels.y() - g.bottom()});
-        if (best < 0 || dx * dx + dy * dy < best) {
-            best = dx * dx + dy * dy;
-            nearest = screen;
-        }
-    }
-    if (nearest)
-        return nearest->geometry();
-    return QRect(QPoint(0, 0), screenSize());
+    return Monitors::at(monitors(), pixels).geometry;
+}
+
+QList<Monitor> X11Platform::monitors()
+{
+    QList<Monitor> list;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens())
+        list.append({screen->geometry(), screen == primary});
+    if (list.isEmpty())
+        list.append({QRect(QPoint(0, 0), screenSize()), true});
+    return list;
 }
 
 void X11Platform::saveClipboard()

@@ -3,17 +3,92 @@
 
 ZX_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
+# Time is kept in microseconds. zx_deadline SECONDS (fractions allowed) prints the moment that
+# many seconds from now; zx_past DEADLINE is true once it has come.
+zx_deadline() {
+  local now=${EPOCHREALTIME/./}
+  echo $((now + $(awk -v s="$1" 'BEGIN { printf "%d", s * 1000000 }')))
+}
+zx_past() {
+  [ "${EPOCHREALTIME/./}" -ge "$1" ]
+}
+
 # zx_wait_for [SECONDS] -- CMD ARGS: runs CMD every 50 ms until it succeeds (default 10 s).
+# The bound is time, not a count of tries: CMD may itself take a while (every X tool here runs
+# under a timeout of its own), and the wait still ends once SECONDS have passed.
 zx_wait_for() {
-  local seconds=10
+  local seconds=10 deadline
   if [ "$1" != "--" ]; then seconds=$1; shift; fi
   shift
-  local tries=$((seconds * 20))
-  for ((i = 0; i < tries; i++)); do
+  deadline=$(zx_deadline "$seconds")
+  while true; do
     "$@" >/dev/null 2>&1 && return 0
+    zx_past "$deadline" && return 1
     sleep 0.05
   done
-  return 1
+}
+
+# zx_wininfo WINDOW [ARGS]: xwininfo on that window, bounded. Without a window id xwininfo
+# would wait for the user to pick a window with the mouse: that fails at once here.
+zx_wininfo() {
+  local window=$1
+  [ -n "$window" ] || return 1
+  shift
+  timeout 5 xwininfo -id "$window" "$@" 2>/dev/null
+}
+
+# Processes the script started. zx_track PID... records them; zx_end_all ends each of them and
+# whatever they started in turn (and every background job of the shell), TERM first, KILL
+# after 3 s, and reaps them: it never waits longer than that, whatever the processes do.
+zx_pids=()
+zx_track() {
+  zx_pids+=("$@")
+}
+zx_end_all() {
+  local queue all=() pid deadline alive
+  # shellcheck disable=SC2207
+  queue=("${zx_pids[@]}" $(jobs -p))
+  while [ ${#queue[@]} -gt 0 ]; do
+    pid=${queue[0]}
+    queue=("${queue[@]:1}")
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || continue
+    [[ " ${all[*]} " == *" $pid "* ]] && continue
+    all+=("$pid")
+    # shellcheck disable=SC2207
+    queue+=($(pgrep -P "$pid" 2>/dev/null))
+  done
+  zx_pids=()
+  [ ${#all[@]} -gt 0 ] || return 0
+  kill "${all[@]}" 2>/dev/null
+  deadline=$(zx_deadline 3)
+  while ! zx_past "$deadline"; do
+    alive=0
+    for pid in "${all[@]}"; do
+      kill -0 "$pid" 2>/dev/null && { alive=1; break; }
+    done
+    [ "$alive" = 1 ] || break
+    sleep 0.05
+  done
+  kill -9 "${all[@]}" 2>/dev/null
+  # Reaps those that were this shell's children; for the others it returns at once.
+  for pid in "${all[@]}"; do
+    wait "$pid" 2>/dev/null
+  done
+  return 0
+}
+
+# zx_end PID: ends one process the same way (TERM, KILL after 3 s), and reaps it.
+zx_end() {
+  local pid=$1 deadline
+  [ -n "$pid" ] || return 0
+  kill "$pid" 2>/dev/null
+  deadline=$(zx_deadline 3)
+  while kill -0 "$pid" 2>/dev/null && ! zx_past "$deadline"; do
+    sleep 0.05
+  done
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  return 0
 }
 
 # zx_text_window TITLE TEXT: a Tk text window ("another program") with the first word of TEXT
@@ -25,13 +100,16 @@ zx_text_window() {
   log=$(mktemp "${TMPDIR:-/tmp}/zx-wish.XXXXXX")
   wish "$ZX_LIB_DIR/textwindow.tcl" "$title" "$text" >"$log" 2>&1 &
   pid=$!
+  zx_track "$pid"
   if ! zx_wait_for 10 -- grep -qx ready "$log"; then
-    kill "$pid" 2>/dev/null
+    echo "the text window '$title' did not start within 10 s: $(head -c 300 "$log")" >&2
+    zx_end "$pid"
     return 1
   fi
   window=$(timeout 10 xdotool search --sync --name "^${title}\$" | head -1)
   if [ -z "$window" ]; then
-    kill "$pid" 2>/dev/null
+    echo "no window named '$title' within 10 s" >&2
+    zx_end "$pid"
     return 1
   fi
   echo "$pid $window $log"
@@ -39,7 +117,8 @@ zx_text_window() {
 
 # zx_activate WINDOW: brings WINDOW to the front (needs the window manager, --wm).
 zx_activate() {
-  xdotool windowactivate --sync "$1" >/dev/null 2>&1
+  [ -n "$1" ] || return 1
+  timeout 5 xdotool windowactivate --sync "$1" >/dev/null 2>&1
 }
 
 # zx_clipboard_set TEXT / zx_clipboard_get: the CLIPBOARD selection through xclip.
@@ -52,14 +131,14 @@ zx_clipboard_get() {
 
 # zx_double_click X Y: moves the pointer to X,Y (screen pixels) and double-clicks the left button.
 zx_double_click() {
-  xdotool mousemove --sync "$1" "$2" click --repeat 2 --delay 80 1
+  zx_move_and "$1" "$2" click --repeat 2 --delay 80 1
 }
 
 # zx_screenshot NAME: the whole screen into $ZARVIK_ARTIFACTS/NAME.png (by default the source
 # tree's build/artifacts, where with-x.sh puts its failure screenshots).
 zx_screenshot() {
   local dir=${ZARVIK_ARTIFACTS:-$ZX_LIB_DIR/../../../build/artifacts}
-  mkdir -p "$dir" && import -window root "$dir/$1.png"
+  mkdir -p "$dir" && timeout 10 import -window root "$dir/$1.png"
 }
 
 # Case bookkeeping shared by the end-to-end scripts. A case is a shell function that calls
@@ -95,9 +174,21 @@ run_case() {
 # pointer_to X Y: moves the pointer and waits until it is there. xdotool's --sync waits for a
 # motion, which never comes when the pointer already stands at the target.
 pointer_to() {
-  local at
-  at=$(xdotool getmouselocation 2>/dev/null | sed -n 's/^x:\([-0-9]*\) y:\([-0-9]*\) .*/\1 \2/p')
-  [ "$at" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
+  zx_pointer_at "$1" "$2" || timeout 5 xdotool mousemove --sync "$1" "$2"
+}
+zx_pointer_at() {
+  [ "$(xdotool getmouselocation 2>/dev/null | sed -n 's/^x:\([-0-9]*\) y:\([-0-9]*\) .*/\1 \2/p')" = "$1 $2" ]
+}
+# zx_move_and X Y XDOTOOL_STEPS...: the pointer to X,Y and then the steps, in one xdotool run
+# (the press follows the move at once, as a hand's would).
+zx_move_and() {
+  local x=$1 y=$2
+  shift 2
+  if zx_pointer_at "$x" "$y"; then
+    timeout 10 xdotool "$@"
+  else
+    timeout 10 xdotool mousemove --sync "$x" "$y" "$@"
+  fi
 }
 
 # find_panel: sets `panel` to the program's 383-pixel-wide window (the other one is the
@@ -105,7 +196,7 @@ pointer_to() {
 find_panel() {
   local w
   for w in $(xdotool search --classname '^zarvik$' 2>/dev/null); do
-    if timeout 5 xwininfo -id "$w" 2>/dev/null | grep -q 'Width: 383$'; then
+    if zx_wininfo "$w" | grep -q 'Width: 383$'; then
       panel=$w
       return 0
     fi

@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:?usage: install-and-run.sh BUILD_DIR}
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-prefix.XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
-if ! cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1; then
+if ! timeout 120 cmake --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1; then
   echo "FAIL: cmake --install:"; cat "$prefix.log"; rm -f "$prefix.log"
   exit 1
 fi

@@ -15,13 +15,14 @@ prefix=${1:?usage: installed.sh PREFIX}
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-installed.XXXXXX")
 zarvik_pid=""
 wish_pid=""
+# Whatever the way out, every process the script started is ended within a bounded time.
 cleanup() {
-  [ -n "$zarvik_pid" ] && kill "$zarvik_pid" 2>/dev/null
-  [ -n "$wish_pid" ] && kill "$wish_pid" 2>/dev/null
-  wait 2>/dev/null
+  zx_end_all
   rm -rf "$tmp"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 failures=0
 fail() {
   echo "FAIL: $*"
@@ -52,39 +53,48 @@ printf '[Options]\nShowSplash=0\n' >"$XDG_CONFIG_HOME/Zarvik5/Zarvik5.ini"
 # Started from elsewhere, so that nothing is found in the working folder by accident.
 (cd / && PATH=$prefix/bin:$PATH exec zarvik) >"$tmp/zarvik.log" 2>&1 &
 zarvik_pid=$!
+zx_track "$zarvik_pid"
 
 # The icon: a window of the program that the tray host has embedded (its parent is not the
 # root) and shows, with a picture on it rather than one flat colour.
 tray_icon() {
   local w info root
-  root=$(xwininfo -root | awk '/Window id:/ {print $4}')
+  root=$(timeout 5 xwininfo -root | awk '/Window id:/ {print $4}')
   for w in $(xdotool search --pid "$zarvik_pid" 2>/dev/null); do
-    info=$(xwininfo -children -id "$w" 2>/dev/null) || continue
+    info=$(zx_wininfo "$w" -children) || continue
     grep -q "Parent window id: $root" <<<"$info" && continue
-    xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
+    zx_wininfo "$w" | grep -q 'Map State: IsViewable' || continue
     echo "$w"
     return 0
   done
   return 1
 }
 icon=""
-if zx_wait_for 15 -- tray_icon; then
-  icon=$(tray_icon)
-  colours=$(import -window "$icon" png:- 2>/dev/null | identify -format '%k' - 2>/dev/null)
+# The program that ended at once is not waited for.
+icon_or_gone() { tray_icon || ! kill -0 "$zarvik_pid" 2>/dev/null; }
+zx_wait_for 15 -- icon_or_gone
+if icon=$(tray_icon); then
+  colours=$(timeout 10 import -window "$icon" png:- 2>/dev/null | identify -format '%k' - 2>/dev/null)
   [ "${colours:-0}" -gt 1 ] || fail "the tray icon shows one flat colour (${colours:-no picture})"
-else
+elif kill -0 "$zarvik_pid" 2>/dev/null; then
   fail "no tray icon within 15 s; the program's output: $(cat "$tmp/zarvik.log")"
 fi
-kill -0 "$zarvik_pid" 2>/dev/null || { fail "the program ended: $(cat "$tmp/zarvik.log")"; exit 1; }
+if ! kill -0 "$zarvik_pid" 2>/dev/null; then
+  wait "$zarvik_pid"
+  fail "the program ended (status $?) without a tray icon; its output: $(cat "$tmp/zarvik.log")"
+  exit 1
+fi
 
 # --- a double-click on a word in another program
 wish "$here/../popup/wordwindow.tcl" "Words" "Books on the red table, cat xyzzy" >"$tmp/wish.log" 2>&1 &
 wish_pid=$!
+zx_track "$wish_pid"
 zx_wait_for 10 -- grep -qx "words done" "$tmp/wish.log" || { fail "the text window did not start"; exit 1; }
 window=$(timeout 10 xdotool search --sync --name '^Words$' | head -1)
+[ -n "$window" ] || { fail "no text window named 'Words' within 10 s"; exit 1; }
 zx_activate "$window"
 read -r word x y < <(awk '$1 == "word" && $2 == "cat" {print $2, $3, $4}' "$tmp/wish.log")
-read -r wx wy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+read -r wx wy < <(zx_wininfo "$window" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
 sleep 0.7
 zx_double_click $((wx + x)) $((wy + y))
 
@@ -93,7 +103,7 @@ zx_double_click $((wx + x)) $((wy + y))
 strip_line() {
   local w info
   for w in $(xdotool search --pid "$zarvik_pid" 2>/dev/null); do
-    info=$(xwininfo -id "$w" 2>/dev/null) || continue
+    info=$(zx_wininfo "$w") || continue
     grep -q 'Override Redirect State: yes' <<<"$info" || continue
     grep -q 'Map State: IsViewable' <<<"$info" || continue
     awk -v x=$((wx + x + 16)) '/Absolute upper-left X/ {exit !($NF == x)}' <<<"$info" || continue

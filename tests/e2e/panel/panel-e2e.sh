@@ -53,15 +53,14 @@ ZX_CASE_LOG=$work/zarvik.log
 zarvik_pid=""
 keylog_pid=""
 
+# Whatever the way out, every process the script started is ended within a bounded time.
 cleanup() {
-  stop_zarvik
-  if [ -n "$keylog_pid" ]; then
-    kill "$keylog_pid" 2>/dev/null
-    wait "$keylog_pid" 2>/dev/null
-  fi
+  zx_end_all
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # --- the other program: a text window that logs the keys it gets ---
 keylog_file="$work/keys.log"
@@ -70,9 +69,11 @@ keylog_window=""
 start_text_window() {
   wish "$here/keylog.tcl" "Zarvik test editor" >>"$keylog_file" 2>&1 &
   keylog_pid=$!
-  zx_wait_for 10 -- grep -qx ready "$keylog_file" || return 1
+  zx_track "$keylog_pid"
+  zx_wait_for 10 -- grep -qx ready "$keylog_file" || { echo "the text window said nothing within 10 s: $(head -c 300 "$keylog_file")"; return 1; }
   keylog_window=$(timeout 10 xdotool search --sync --name '^Zarvik test editor$' | head -1)
-  [ -n "$keylog_window" ] && zx_activate "$keylog_window"
+  [ -n "$keylog_window" ] || { echo "no window named 'Zarvik test editor' within 10 s"; return 1; }
+  zx_activate "$keylog_window"
 }
 # Keys the text window got since the mark, as one line ("q w" ...).
 keys_mark() { wc -l <"$keylog_file"; }
@@ -103,26 +104,35 @@ ini_value() {
 }
 
 
+# zarvik_gone: true once the program has ended; says how in `gone_note`.
+gone_note=""
+zarvik_gone() {
+  [ -n "$zarvik_pid" ] || { gone_note=${gone_note:-zarvik is not running}; return 0; }
+  kill -0 "$zarvik_pid" 2>/dev/null && return 1
+  wait "$zarvik_pid" 2>/dev/null
+  gone_note="zarvik ended with status $?"
+  zarvik_pid=""
+  return 0
+}
+panel_or_gone() { find_panel || zarvik_gone; }
+
 start_zarvik() {
   mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
   XDG_CONFIG_HOME="$config_dir" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
   zarvik_pid=$!
+  zx_track "$zarvik_pid"
   panel=""
-  if ! zx_wait_for 10 -- find_panel; then
-    fail "zarvik started but no panel window (383 px wide) appeared within 10 s"
+  gone_note=""
+  zx_wait_for 10 -- panel_or_gone
+  if [ -z "$panel" ]; then
+    zarvik_gone || gone_note="zarvik still runs 10 s after its start"
+    fail "no panel window (383 px wide) appeared: $gone_note"
     return 1
   fi
 }
 
 stop_zarvik() {
-  [ -n "$zarvik_pid" ] || return 0
-  kill "$zarvik_pid" 2>/dev/null
-  for _ in $(seq 100); do
-    kill -0 "$zarvik_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  kill -9 "$zarvik_pid" 2>/dev/null
-  wait "$zarvik_pid" 2>/dev/null
+  zx_end "$zarvik_pid"
   zarvik_pid=""
 }
 
@@ -130,7 +140,7 @@ stop_zarvik() {
 panel_geometry() {
   # Without a window id xwininfo would wait for the user to pick one with the mouse.
   [ -n "$panel" ] || { echo "no panel"; return 1; }
-  timeout 5 xwininfo -id "$panel" 2>/dev/null | awk '
+  zx_wininfo "$panel" | awk '
     /Absolute upper-left X:/ { x = $NF }
     /Absolute upper-left Y:/ { y = $NF }
     /^  Width:/ { w = $NF }
@@ -151,6 +161,10 @@ geometry_is() {
 # expect_geometry WHAT X Y H [SECONDS]: waits for the slide or resize to end there.
 expect_geometry() {
   local what=$1 x=$2 y=$3 h=$4 seconds=${5:-10}
+  if [ -z "$panel" ] || zarvik_gone; then
+    fail "$what: there is no panel to look at (${gone_note:-zarvik did not start})"
+    return 1
+  fi
   if ! zx_wait_for "$seconds" -- geometry_is "$x" "$y" "$h"; then
     fail "$what: expected x=$x y=$y height=$h (width 383), saw 'x y width height' = '$(panel_geometry)' after ${seconds} s"
     return 1
@@ -229,7 +243,7 @@ case_typing_lists_in_panel() {
   expect_geometry "after deleting the input" "$OPEN_X" "$MID_Y" "$STRIP_H"
   type_text "ca"
   expect_geometry "after typing 'ca' ($(lines_for ca) lines)" "$OPEN_X" "$MID_Y" "$(height_for ca)" &&
-    { zx_screenshot "panel-open-ca"; import -window "$panel" "$ZARVIK_ARTIFACTS/panel-open-ca-window.png"; }
+    { zx_screenshot "panel-open-ca"; timeout 10 import -window "$panel" "$ZARVIK_ARTIFACTS/panel-open-ca-window.png"; }
   type_text "t"
   expect_geometry "after typing 'cat' ($(lines_for cat) lines)" "$OPEN_X" "$MID_Y" "$(height_for cat)"
   settle
@@ -292,11 +306,13 @@ group_flow() {
   make_program_folder
   write_ini ShowSplash=0 hide5sec=0
   if ! start_text_window; then
-    echo "FAIL $group: the text window did not start" >&2
+    echo "FAIL $group: the text window did not start"
     failed=$((failed + 1))
     return
   fi
-  start_zarvik || { run_case "$group/case_closed_panel_at_start" case_closed_panel_at_start; return; }
+  # Its start is a case of its own, so that the reason it failed is shown.
+  run_case "$group/case_program_starts" start_zarvik
+  [ -n "$panel" ] || return
   run_case "$group/case_closed_panel_at_start" case_closed_panel_at_start
   run_case "$group/case_handle_click_opens" case_handle_click_opens
   run_case "$group/case_typing_lists_in_panel" case_typing_lists_in_panel

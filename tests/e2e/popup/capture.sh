@@ -10,7 +10,7 @@ source "$(dirname "$0")/common.sh"
 click_aside() {
   local wx wy
   read -r wx wy < <(zp_geometry "$ZP_WISH")
-  xdotool mousemove --sync $((wx + 360)) $((wy + 100)) click 1
+  zx_move_and $((wx + 360)) $((wy + 100)) click 1
 }
 
 # Parks a strip left on the screen by the case before and lets the double-click time run out.
@@ -112,7 +112,7 @@ zp_case "a press in an excluded program leaves the strip alone"
 settle
 # A copied text is translated whichever program is in front.
 read -r PX PY < <(zp_word_at table)
-xdotool mousemove --sync "$PX" "$PY"
+pointer_to "$PX" "$PY"
 zx_clipboard_set "dog"
 if zp_expect_strip "dog - собака  " $((PX + 16)) "$PY"; then
   xdotool click 1

@@ -5,11 +5,11 @@
 set -u
 source "$(dirname "$0")/common.sh"
 
-screen_width=$(xwininfo -root | awk '/^  Width:/ {print $2}')
+screen_width=$(timeout 5 xwininfo -root | awk '/^  Width:/ {print $2}')
 
 # copy_at X Y TEXT: the pointer to X,Y, then TEXT onto the clipboard.
 copy_at() {
-  xdotool mousemove --sync "$1" "$2"
+  pointer_to "$1" "$2"
   zx_clipboard_set "$3"
 }
 
@@ -54,7 +54,7 @@ copy_at $((screen_width - 10)) 600 "apple"
 if zp_wait_shown 5; then
   zp_expect_eq "the strip's line" "apple - яблоко  " "$(xdotool getwindowname "$ZP_STRIP")"
   read -r gx gy < <(zp_geometry "$ZP_STRIP")
-  width=$(xwininfo -id "$ZP_STRIP" | awk '/^  Width:/ {print $2}')
+  width=$(zx_wininfo "$ZP_STRIP" | awk '/^  Width:/ {print $2}')
   zp_expect_eq "the strip's right edge and top" "$screen_width 600" "$((gx + width)) $gy"
 else
   zp_fail "no strip on the screen within 5 s"

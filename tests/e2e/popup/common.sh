@@ -36,13 +36,15 @@ export XDG_CONFIG_HOME=$zp_tmp/config ZARVIK_OFFLINE=1
 ZP_INI=$XDG_CONFIG_HOME/Zarvik5/Zarvik5.ini
 ZP_REGISTRY=$XDG_CONFIG_HOME/Zarvik5/registry.json
 
+# Whatever the way out (the end, an early exit, a signal from the test driver): every process
+# the script started is ended, within a bounded time.
 zp_cleanup() {
-  [ -n "$zp_zarvik_pid" ] && kill "$zp_zarvik_pid" 2>/dev/null
-  [ -n "$zp_wish_pid" ] && kill "$zp_wish_pid" 2>/dev/null
-  wait 2>/dev/null
+  zx_end_all
   rm -rf "$zp_tmp"
 }
 trap zp_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # --- reporting ---
 
@@ -110,7 +112,7 @@ zp_seed_registry() {
 
 # zp_geometry WINDOW: "X Y" of the window's top left corner on the screen.
 zp_geometry() {
-  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+  zx_wininfo "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
     END {if (x == "" || y == "") exit 1; print x, y}'
 }
 
@@ -129,7 +131,7 @@ zp_strip_shown() {
 zp_find_strip() {
   local w info
   for w in $(xdotool search --classname '^zarvik$' 2>/dev/null); do
-    info=$(xwininfo -id "$w" 2>/dev/null) || continue
+    info=$(zx_wininfo "$w") || continue
     grep -q 'Map State: IsViewable' <<<"$info" || continue
     grep -q 'Override Redirect State: yes' <<<"$info" || continue
     if awk '/Absolute upper-left X/ {exit !($NF < '"$ZP_PARKED_LEFT"')}' <<<"$info"; then
@@ -148,18 +150,28 @@ zp_start_zarvik() {
   { echo "[Options]"; echo "ShowSplash=0"; printf '%s\n' "$@"; } >"$ZP_INI"
   zp_seed_registry
   zx_clipboard_set "$ZP_USER_TEXT"
+  : >"$zp_tmp/zarvik.log"
   "$zp_tmp/program/zarvik" >>"$zp_tmp/zarvik.log" 2>&1 &
   zp_zarvik_pid=$!
+  zx_track "$zp_zarvik_pid"
   ZP_STRIP=""
-  local _
-  for _ in $(seq 200); do
+  local deadline status
+  deadline=$(zx_deadline 10)
+  until zx_past "$deadline"; do
     ZP_STRIP=$(zp_find_strip) && break
     kill -0 "$zp_zarvik_pid" 2>/dev/null || break
     sleep 0.05
   done
   if [ -z "$ZP_STRIP" ]; then
-    echo "zarvik did not put up its strip window; its output:" >&2
-    cat "$zp_tmp/zarvik.log" >&2
+    if kill -0 "$zp_zarvik_pid" 2>/dev/null; then
+      echo "FAIL: zarvik runs but put up no strip window within 10 s; its output:"
+    else
+      wait "$zp_zarvik_pid" 2>/dev/null
+      status=$?
+      zp_zarvik_pid=""
+      echo "FAIL: zarvik ended (status $status) before it put up its strip window; its output:"
+    fi
+    sed 's/^/  /' "$zp_tmp/zarvik.log"
     return 1
   fi
   # The strip exists once the main form is shown; the rest of the start-up follows in the
@@ -168,11 +180,8 @@ zp_start_zarvik() {
 }
 
 zp_stop_zarvik() {
-  if [ -n "$zp_zarvik_pid" ]; then
-    kill "$zp_zarvik_pid" 2>/dev/null
-    wait "$zp_zarvik_pid" 2>/dev/null
-    zp_zarvik_pid=""
-  fi
+  zx_end "$zp_zarvik_pid"
+  zp_zarvik_pid=""
 }
 
 # zp_word_window TEXT: the text window (see wordwindow.tcl); sets ZP_WISH (its window) and
@@ -182,9 +191,10 @@ zp_word_window() {
   local log=$zp_tmp/wish.log tag word x y
   wish "$ZP_DIR/wordwindow.tcl" "Words" "$1" >"$log" 2>&1 &
   zp_wish_pid=$!
-  zx_wait_for 10 -- grep -qx "words done" "$log" || { echo "the text window did not start:" >&2; cat "$log" >&2; return 1; }
+  zx_track "$zp_wish_pid"
+  zx_wait_for 10 -- grep -qx "words done" "$log" || { echo "FAIL: the text window did not start within 10 s:"; cat "$log"; return 1; }
   ZP_WISH=$(timeout 10 xdotool search --sync --name '^Words$' | head -1)
-  [ -n "$ZP_WISH" ] || return 1
+  [ -n "$ZP_WISH" ] || { echo "FAIL: no text window named 'Words' within 10 s"; return 1; }
   while read -r tag word x y; do
     [ "$tag" = word ] || continue
     ZP_WORD_X[$word]=$x
@@ -208,10 +218,10 @@ zp_wait_shown() {
 
 # zp_stays SECONDS -- CMD ARGS: true when CMD succeeds at every poll for that long.
 zp_stays() {
-  local end
-  end=$(awk -v now="$(date +%s.%N)" -v s="$1" 'BEGIN {printf "%.3f", now + s}')
+  local deadline
+  deadline=$(zx_deadline "$1")
   shift 2
-  while awk -v now="$(date +%s.%N)" -v end="$end" 'BEGIN {exit !(now < end)}'; do
+  until zx_past "$deadline"; do
     "$@" || return 1
     sleep 0.05
   done

@@ -19,7 +19,7 @@ quick_click() {
     [ "$i" -gt 0 ] && steps+=(sleep 0.08)
     steps+=(mousedown 1 mouseup 1)
   done
-  xdotool mousemove --sync "$1" "$2" "${steps[@]}"
+  zx_move_and "$1" "$2" "${steps[@]}"
 }
 
 zp_program_folder
@@ -37,7 +37,7 @@ zp_case "a copy after ${LONG_IDLE} s of nothing is shown"
 zx_wait_for 5 -- zp_strip_parked
 sleep "$LONG_IDLE"
 read -r PX PY < <(zp_word_at table)
-xdotool mousemove --sync "$PX" "$PY"
+pointer_to "$PX" "$PY"
 zx_clipboard_set "dog"
 zp_expect_strip "dog - собака  " $((PX + 16)) "$PY"
 zp_end_case

@@ -11,7 +11,7 @@ importer=$3
 # dictionary NAME: a dictionary file made by the importer from the tab-separated rows on input.
 dictionary() {
   cat >"$zp_tmp/$1.tsv"
-  "$importer" "$zp_tmp/$1.tsv" "$zp_tmp/$1.bdd" >/dev/null 2>&1 || { echo "cannot import $1" >&2; exit 1; }
+  "$importer" "$zp_tmp/$1.tsv" "$zp_tmp/$1.bdd" >/dev/null 2>&1 || { echo "FAIL: cannot import $1"; exit 1; }
 }
 
 printf 'cat\tкот (малый словарь)\ndog\tпёс\n' | dictionary small
@@ -41,7 +41,7 @@ alive() {
 zp_program_folder
 zp_start_zarvik "ShowPanel=0" || exit 1
 # Once: a move to where the pointer already is would wait for a motion that never comes.
-xdotool mousemove --sync 500 400
+pointer_to 500 400
 
 zp_case "translates from the dictionary it started with"
 translated "cat" "cat - кошка; кот  "

@@ -7,7 +7,7 @@
 set -u
 source "$(dirname "$0")/common.sh"
 
-read -r screen_w screen_h < <(xwininfo -root | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}')
+read -r screen_w screen_h < <(timeout 5 xwininfo -root | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}')
 
 # The shell line of the terminal: every byte typed into it lands in this file at once.
 term_log=$zp_tmp/typed
@@ -19,6 +19,7 @@ start_terminal() {
   xterm -fn fixed -geometry 60x4+700+150 -title Term \
     -e sh -c 'printf "Books on the red table cat\n"; stty -icanon -echo; exec cat >"$1"' sh "$term_log" &
   term_pid=$!
+  zx_track "$term_pid"
   TERM_WIN=$(timeout 10 xdotool search --sync --name '^Term$' | head -1)
   [ -n "$TERM_WIN" ]
 }
@@ -51,12 +52,12 @@ settle() {
 strip_box() {
   local x y
   read -r x y < <(zp_geometry "$ZP_STRIP")
-  echo "$x $y $(xwininfo -id "$ZP_STRIP" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}')"
+  echo "$x $y $(zx_wininfo "$ZP_STRIP" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w, h}')"
 }
 
 zp_program_folder
 zp_word_window "Books on the red table, cat xyzzy" || exit 1
-start_terminal || { echo "xterm did not start" >&2; exit 1; }
+start_terminal || { echo "FAIL: xterm showed no window named 'Term' within 10 s"; exit 1; }
 
 # ---------------------------------------------------------------- an excluded program's clicks
 zp_start_zarvik "ShowPanel=0" 'Apps="xterm;"' || exit 1
@@ -83,7 +84,7 @@ settle
 excluded_clicks
 zx_activate "$ZP_WISH"
 read -r PX PY < <(zp_word_at cat)
-xdotool mousemove --sync "$PX" "$PY" click 1
+zx_move_and "$PX" "$PY" click 1
 zp_stays_parked 1.5 || zp_fail "a capture ran without a double-click: [$(xdotool getwindowname "$ZP_STRIP")]"
 zp_expect_eq "the clipboard" "$ZP_USER_TEXT" "$(zx_clipboard_get)"
 zp_end_case
@@ -125,7 +126,7 @@ zp_end_case
 zp_case "a double-click on the word already on the clipboard is translated"
 settle
 read -r PX PY < <(zp_word_at cat)
-xdotool mousemove --sync 200 600
+pointer_to 200 600
 zx_clipboard_set "cat"
 zp_expect_strip "cat - кошка; кот  " 216 600
 settle
@@ -153,13 +154,14 @@ settle
 html='<b>Жирный</b> text'
 wish "$ZP_DIR/richclip.tcl" "$html" "Жирный text" >"$zp_tmp/rich.log" 2>&1 &
 rich_pid=$!
-zx_wait_for 5 -- grep -qx ready "$zp_tmp/rich.log"
+zx_track "$rich_pid"
+zx_wait_for 5 -- grep -qx ready "$zp_tmp/rich.log" || zp_fail "the rich-text window did not start within 5 s"
 double_click cat
 zp_expect_strip "cat - кошка; кот  " $((PX + 16)) "$PY"
 sleep 0.3
 zp_expect_eq "the HTML" "$html" "$(timeout 5 xclip -o -selection clipboard -t text/html 2>/dev/null)"
 zp_expect_eq "the plain text" "Жирный text" "$(zx_clipboard_get)"
-kill "$rich_pid" 2>/dev/null
+zx_end "$rich_pid"
 zp_end_case
 
 zp_case "a 20 MB Cyrillic text comes back byte for byte"
@@ -204,5 +206,5 @@ for corner in left right; do
   zp_end_case
 done
 
-kill "$term_pid" 2>/dev/null
+zx_end "$term_pid"
 zp_summary

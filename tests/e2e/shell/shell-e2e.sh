@@ -43,14 +43,16 @@ ZX_CASE_PREFIX=shell
 ZX_CASE_LOG=$work/zarvik.log
 
 
+# Whatever the way out, every process the script started (strace's tracee too) is ended
+# within a bounded time.
 cleanup() {
-  for pid in $viewer_pid $traced_pid $zarvik_pid; do
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  done
+  zx_track $traced_pid
+  zx_end_all
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # --- the program folder, the settings and the recorded xdg-open ---
 program_dir="$work/program"
@@ -84,7 +86,7 @@ ini_value() { sed -n "s/^$1=//p" "$ini" | tail -1; }
 # --- reading the screen back ---
 # "X Y W H" of a window (absolute position of its inside).
 geometry_of() {
-  timeout 5 xwininfo -id "$1" 2>/dev/null | awk '
+  zx_wininfo "$1" | awk '
     /Absolute upper-left X:/ { x = $NF }
     /Absolute upper-left Y:/ { y = $NF }
     /^  Width:/ { w = $NF }
@@ -93,7 +95,7 @@ geometry_of() {
 }
 # The colour of one screen pixel as "R G B" (0-255).
 pixel_at() {
-  import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+  timeout 10 import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
     sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
 }
 # Zarvik's icon inside trayer's panel: "X Y W H", nothing when it is not there.
@@ -143,7 +145,20 @@ open_menu() {
 }
 # Keys typed into the open menu, one every 150 ms.
 menu_keys() { xdotool key --delay 150 "$@"; }
-menu_closed() { ! xwininfo -id "$menu" 2>/dev/null | grep -q 'IsViewable'; }
+menu_closed() { ! zx_wininfo "$menu" | grep -q 'IsViewable'; }
+# window_gone WINDOW: not (or no longer) shown on the screen.
+window_gone() { ! zx_wininfo "$1" | grep -q 'IsViewable'; }
+
+# zarvik_gone: true once the program has ended; says how in `gone_note`.
+gone_note=""
+zarvik_gone() {
+  [ -n "$zarvik_pid" ] || { gone_note=${gone_note:-zarvik is not running}; return 0; }
+  kill -0 "$zarvik_pid" 2>/dev/null && return 1
+  wait "$zarvik_pid" 2>/dev/null
+  gone_note="zarvik ended with status $?"
+  zarvik_pid=""
+  return 0
+}
 
 # binary_has_text FILE TEXT: the program carries TEXT (as Qt stores string literals, UTF-16,
 # or as UTF-8).
@@ -167,23 +182,37 @@ start_zarvik_held() {
     strace -f -qq -o /dev/null -P "$held_file" -e trace=openat -e inject=openat:delay_enter=3000000:when=1 \
     "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
   zarvik_pid=$!
+  zx_track "$zarvik_pid"
+  gone_note=""
   # strace ends with its tracee and passes its exit status on; the tracee itself is killed
   # by cleanup should strace go first.
-  zx_wait_for 5 -- pgrep -P "$zarvik_pid"
+  zx_wait_for 5 -- traced_or_gone
   traced_pid=$(pgrep -P "$zarvik_pid" | head -1)
 }
+traced_or_gone() { pgrep -P "$zarvik_pid" >/dev/null || ! kill -0 "$zarvik_pid" 2>/dev/null; }
 start_zarvik_plain() {
   XDG_CONFIG_HOME="$config_dir" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 PATH="$work/bin:$PATH" \
     "$@" "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
   zarvik_pid=$!
+  zx_track "$zarvik_pid"
+  gone_note=""
 }
+
+splash=""
+find_splash() {
+  splash=$(xdotool search --onlyvisible --name '^Zarvik$' 2>/dev/null | head -1)
+  [ -n "$splash" ]
+}
+splash_or_gone() { find_splash || zarvik_gone; }
 
 case_splash_paints_during_startup() {
   start_zarvik_held
-  local splash x y w h rgb r g b
-  splash=$(timeout 10 xdotool search --sync --onlyvisible --name '^Zarvik$' 2>/dev/null | head -1)
+  local x y w h rgb r g b
+  splash=""
+  zx_wait_for 10 -- splash_or_gone
   if [ -z "$splash" ]; then
-    fail "no splash window appeared within 10 s"
+    zarvik_gone || gone_note="zarvik still runs 10 s after its start"
+    fail "no splash window appeared: $gone_note"
     return
   fi
   read -r x y w h < <(geometry_of "$splash")
@@ -197,7 +226,7 @@ case_splash_paints_during_startup() {
   [ "${r:-0}" -gt 160 ] && [ "${g:-255}" -lt 90 ] && [ "${b:-255}" -lt 90 ] ||
     fail "splash shows colour '$r $g $b' at its middle, expected the skin's red splash picture"
   icon_absent || fail "the tray icon appeared before the splash went"
-  zx_wait_for 20 -- sh -c "! xwininfo -id $splash 2>/dev/null | grep -q IsViewable" ||
+  zx_wait_for 20 -- window_gone "$splash" ||
     fail "the splash is still on the screen 20 s later"
   zx_wait_for 10 -- icon_present || fail "no icon of Zarvik in the tray after the start-up"
   [ "$(ini_value skinname)" = "(по умолчанию)" ] ||
@@ -205,8 +234,11 @@ case_splash_paints_during_startup() {
 }
 
 panel=""
+panel_or_gone() { find_panel || zarvik_gone; }
+panel_top_is() { zx_wininfo "$panel" | grep -q "Absolute upper-left Y:  *$1\$"; }
 case_click_opens_and_closes_the_panel() {
-  zx_wait_for 10 -- find_panel || { fail "no panel window"; return; }
+  zx_wait_for 10 -- panel_or_gone
+  [ -n "$panel" ] || { fail "no panel window appeared: ${gone_note:-none within 10 s}"; return; }
   panel_x_is "$CLOSED_X" || fail "panel not closed at start: $(geometry_of "$panel")"
   click_icon 1
   zx_wait_for 5 -- panel_x_is "$OPEN_X" || fail "a click on the icon did not open the panel: $(geometry_of "$panel")"
@@ -280,15 +312,12 @@ case_about_shows_the_word_count() {
   last_click=$EPOCHREALTIME
   xdotool key --delay 100 ctrl+a ctrl+c
   local copied=""
-  for _ in $(seq 40); do
-    copied=$(zx_clipboard_get)
-    [ "$copied" = "($words слов(а) в базе данных)" ] && break
-    sleep 0.05
-  done
+  zx_wait_for 2 -- test "$(zx_clipboard_get)" = "($words слов(а) в базе данных)"
+  copied=$(zx_clipboard_get)
   [ "$copied" = "($words слов(а) в базе данных)" ] ||
     fail "the about box shows '$copied', expected '($words слов(а) в базе данных)'"
   xdotool key Escape
-  zx_wait_for 5 -- sh -c "! xwininfo -id $box 2>/dev/null | grep -q IsViewable" || fail "Escape did not close the about box"
+  zx_wait_for 5 -- window_gone "$box" || fail "Escape did not close the about box"
 }
 
 case_help_and_web_page_are_opened() {
@@ -311,14 +340,14 @@ case_help_and_web_page_are_opened() {
   if command -v xchm >/dev/null; then
     xchm "$help" >"$work/xchm.log" 2>&1 &
     viewer_pid=$!
+    zx_track "$viewer_pid"
     if timeout 15 xdotool search --sync --onlyvisible --classname '^xchm$' >/dev/null 2>&1; then
       sleep 2
       zx_screenshot shell-help-viewer
     else
       fail "xchm showed no window for $help"
     fi
-    kill "$viewer_pid" 2>/dev/null
-    wait "$viewer_pid" 2>/dev/null
+    zx_end "$viewer_pid"
     viewer_pid=""
   else
     fail "no CHM viewer (xchm) installed: scripts/deps.sh installs it"
@@ -345,6 +374,7 @@ case_options_from_the_menu() {
   [ "$n" = 1 ] || fail "choosing 'Настройки...' twice left $n options windows"
 }
 
+zarvik_ended() { ! kill -0 "$zarvik_pid" 2>/dev/null; }
 case_exit_keeps_the_moved_panel_and_leaves_no_icon() {
   # Move the closed panel 60 px down by its handle, then forget what the drag stored, so
   # that only the exit can put it back.
@@ -361,19 +391,14 @@ case_exit_keeps_the_moved_panel_and_leaves_no_icon() {
   xdotool mouseup 1
   last_click=$EPOCHREALTIME
   local top
-  zx_wait_for 5 -- sh -c "xwininfo -id $panel | grep -q 'Absolute upper-left Y:  *$((y + 60))\$'" ||
+  zx_wait_for 5 -- panel_top_is "$((y + 60))" ||
     { fail "the drag did not move the panel: $(geometry_of "$panel")"; return; }
   top=$(((y + 60) * 15))
   sleep 0.3
   sed -i '/^PanelPos=/d' "$ini"
   open_menu || return
   menu_keys Down Down Down Down Return
-  local ended=0
-  for _ in $(seq 100); do
-    kill -0 "$zarvik_pid" 2>/dev/null || { ended=1; break; }
-    sleep 0.05
-  done
-  [ "$ended" = 1 ] || { fail "Zarvik still runs 5 s after 'Выход'"; return; }
+  zx_wait_for 5 -- zarvik_ended || { fail "Zarvik still runs 5 s after 'Выход'"; return; }
   wait "$zarvik_pid"
   local status=$?
   zarvik_pid=""
@@ -391,7 +416,12 @@ case_runs_without_a_notification_area() {
   # A desktop that knows no program for any file type, so none for CHM either.
   mkdir -p "$work/nodata"
   start_zarvik_plain env XDG_DATA_HOME="$work/nodata" XDG_DATA_DIRS="$work/nodata" XDG_CONFIG_DIRS="$work/nodata"
-  zx_wait_for 10 -- find_panel || { fail "no panel window: the program did not come up"; return; }
+  zx_wait_for 10 -- panel_or_gone
+  if [ -z "$panel" ]; then
+    zarvik_gone || gone_note="zarvik still runs 10 s after its start"
+    fail "no panel window appeared: $gone_note"
+    return
+  fi
   sleep 1
   kill -0 "$zarvik_pid" 2>/dev/null || fail "Zarvik ended without a notification area"
   local told
@@ -409,9 +439,19 @@ case_help_without_a_chm_viewer_is_html() {
     fail "without a CHM viewer 'Справка...' opened '$(head -1 "$opened_log")', expected the HTML help"
 }
 
+# A case that needs the running program fails at once, with the reason, once it has ended.
+case_program_gone() { fail "$gone_note"; }
+run_live_case() {
+  if zarvik_gone; then
+    run_case "$1" case_program_gone
+  else
+    run_case "$1"
+  fi
+}
+
 if [ "$no_tray" = 1 ]; then
   run_case case_runs_without_a_notification_area
-  run_case case_help_without_a_chm_viewer_is_html
+  run_live_case case_help_without_a_chm_viewer_is_html
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
   exit
@@ -420,7 +460,7 @@ fi
 for c in case_splash_paints_during_startup case_click_opens_and_closes_the_panel case_double_click_opens_once \
   case_menu_opens_at_the_pointer case_menu_on_the_panel_handle case_about_shows_the_word_count \
   case_help_and_web_page_are_opened case_options_from_the_menu case_exit_keeps_the_moved_panel_and_leaves_no_icon; do
-  run_case "$c"
+  if [ "$c" = case_splash_paints_during_startup ]; then run_case "$c"; else run_live_case "$c"; fi
 done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

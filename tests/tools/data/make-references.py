@@ -28,6 +28,14 @@ ARTICLES = [
     ("run", "run\n   _v. бежать; бегать\n"),
     ("running", "running\n   1. _pres-p. от run\n   2. _n.\n      1) бег\n"
                 "      2) ход (машины) to be in the running иметь шансы\n"),
+    # Homonyms kept as separate entries of one headword: the reference picks one by its number.
+    ("bow", "bow\n   [bəʊ] _n. лук (оружие)\n"),
+    ("bow", "bow\n   [baʊ] _v. кланяться\n"),
+    ("bowed", "bowed\n   _p. от bow II\n"),
+    # Two entries of the same letters; only the one without numbered parts has a part 1.
+    ("ha-ha", "ha-ha\n   [hɑ:↗hɑ:]\n   1. int. ха-ха-ха!\n   2. _n. смех, хохот\n   3. _v. смеяться, хохотать\n"),
+    ("haha", "haha\n   [hɑ:↗hɑ:] _n. низкий заборчик (вокруг сада, поля); канава с опорной стенкой\n"),
+    ("haw-haw", "haw-haw\n   _I  [↗hɘ:↗hɘ:] = ha ha 1\n   _II [↗hɘ:hɘ:] = ha-ha\n"),
     ("c1", "c1\n   = c2\n"),
     ("c2", "c2\n   = c3\n"),
     ("c3", "c3\n   = c4\n"),
