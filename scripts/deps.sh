@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
   libsqlite3-dev zlib1g-dev
   libx11-dev libxtst-dev libxi-dev libxres-dev libxfixes-dev
+  # the Wayland session's data-control client (wayland-scanner generates it at build time)
+  libwayland-dev wayland-protocols
   xdg-utils fonts-dejavu-core qt6-translations-l10n
   libbenchmark-dev
   # the import benchmarks: peak memory (GNU time) and the generated 5,000,000-entry input
@@ -19,6 +21,10 @@ packages=(
   fp-utils xchm
   xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick tk xterm sqlite3 strace
   lintian desktop-file-utils debootstrap
+  # the Wayland session test: a headless sway with XWayland, Qt's Wayland plugin (which the
+  # program must not take), native programs' copies by wl-clipboard, screenshots by grim, a
+  # session bus for the tray icon's StatusNotifierItem (gdbus reads it back)
+  sway xwayland qt6-wayland wl-clipboard grim dbus-daemon libglib2.0-bin
 )
 
 missing=()

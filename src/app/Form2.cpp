@@ -21,6 +21,7 @@
 #include "skins/Skins.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 #include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
@@ -37,6 +38,7 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
       m_lookupSource(m_data1), m_watcher(platform, settings, m_state, m_strip, Timer2, programDir),
       m_lookup(platform, settings, m_state, m_strip, m_lookupSource,
                QFileInfo(QCoreApplication::applicationFilePath()).fileName()),
+      m_native(platform, m_lookup, [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); }),
       m_schedule(platform, m_state)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -74,7 +76,13 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     // A new clipboard owner is looked at at once rather than at the next tick: the copy
     // keystroke of a capture shows its strip that much sooner.
     m_platform.setClipboardOwnerChangeHandler([this] {
+        m_native.platformClipboardChanged();
         m_lookup.Timer3_Timer();
+        applySchedule();
+    });
+    // Copies and selections of native Wayland programs, which the X11 view never sees.
+    m_platform.setNativeSelectionHandler([this](SelectionKind kind, const QString& text) {
+        m_native.selectionChanged(kind, text);
         applySchedule();
     });
 
@@ -119,6 +127,7 @@ Form2::~Form2()
 {
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
+    m_platform.setNativeSelectionHandler({});
     m_platform.setMonitorsChangedHandler({});
     // An exit in the middle of a capture leaves neither the word on the clipboard nor the
     // sound silenced.
@@ -224,6 +233,8 @@ void Form2::Form_Load()
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
     // The clipboard text to compare with and to put back.
     m_state.oldbuffer = m_platform.clipboardText();
+    // Where native Wayland programs cannot be watched, the user hears it once, here.
+    m_native.start();
     startupStep("clipboard read");
     // One yield, so that enabled timers may fire.
     m_platform.processEvents();

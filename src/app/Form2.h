@@ -7,6 +7,7 @@
 #include "popup/ClickWatcher.h"
 #include "popup/DictionaryLookupSource.h"
 #include "popup/HiddenState.h"
+#include "popup/NativeSelectionWatcher.h"
 #include "popup/PopupStrip.h"
 #include "skins/Skin.h"
 
@@ -82,6 +83,8 @@ public:
     PopupStrip& strip() { return m_strip; }
     ClickWatcher& watcher() { return m_watcher; }
     CapturedWordLookup& lookup() { return m_lookup; }
+    // What native programs of a Wayland session copy and select.
+    NativeSelectionWatcher& nativeSelections() { return m_native; }
 
     QTimer Timer1; // 10 ms, click watcher, while it has work (see TickSchedule)
     QTimer Timer2; // double-click window
@@ -108,6 +111,7 @@ private:
     DictionaryLookupSource m_lookupSource;
     ClickWatcher m_watcher;
     CapturedWordLookup m_lookup;
+    NativeSelectionWatcher m_native;
     TickSchedule m_schedule;
     HomePageProbe m_homePage;
     QUrl m_homePageAddress = kHomePage;

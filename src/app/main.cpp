@@ -1,6 +1,7 @@
 #include "app/Form2.h"
 #include "app/StartupTrace.h"
 #include "platform/PlatformFactory.h"
+#include "platform/SessionKind.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
@@ -54,11 +55,16 @@ int main(int argc, char* argv[])
 {
     if (argc == 2 && std::strcmp(argv[1], zarvik::kKeepClipboardArgument) == 0)
         return zarvik::runClipboardKeeper();
+    const auto session = zarvik::SessionEnvironment::current(argc, argv);
+    // Chosen before the toolkit reads it: its windows and the program's X11 layer must meet
+    // on one server.
+    const QByteArray toolkitPlatform = zarvik::SessionKind::toolkitPlatform(session);
+    if (!toolkitPlatform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", toolkitPlatform);
     zarvik::startupStep("main");
     QString error;
     if (!zarvik::displayReachable(&error)) {
-        std::fprintf(stderr, "zarvik: %s; start it inside an X session, or try it with: xvfb-run -a ./zarvik\n",
-                     qPrintable(error));
+        std::fprintf(stderr, "%s\n", qPrintable(zarvik::SessionKind::noDisplayMessage(session, error)));
         return 2;
     }
     zarvik::startupStep("display reachable");

@@ -21,6 +21,11 @@ namespace zarvik {
 
 namespace {
 
+// Said on the "Общие" page in a Wayland session.
+const QString kWaylandAppsNote =
+    QStringLiteral("В сеансе Wayland список действует только на программы X11: в программах Wayland "
+                   "Zarvik не может узнать, какая программа скопировала или выделила текст.");
+
 // The preview area is 7800 x 1530 twips.
 constexpr int kPreviewWidth = 520;
 constexpr int kPreviewHeight = 102;
@@ -118,6 +123,13 @@ void options::build()
         QStringLiteral("Добавьте в список те программы, в которых Zarvik не должен работать."), appsFrame);
     Label8->setWordWrap(true);
     apps->addWidget(Label8, 3, 0, 1, 2);
+    // A copy or a selection made in a native Wayland program does not say which program made
+    // it, so the list can only keep X11 programs out; the user is told where it applies.
+    if (m_platform.nativeSelections() != NativeSelections::AllSeen) {
+        waylandNote = new QLabel(kWaylandAppsNote, appsFrame);
+        waylandNote->setWordWrap(true);
+        apps->addWidget(waylandNote, 4, 0, 1, 2);
+    }
     general->addWidget(appsFrame, 1);
 
     // "Панель Zarvik"

@@ -70,6 +70,8 @@ public:
     QPushButton* Command3 = nullptr; // Добавить
     QPushButton* Command4 = nullptr; // Удалить
     QLabel* Label8 = nullptr;
+    // In a Wayland session: the list reaches X11 programs only (none otherwise).
+    QLabel* waylandNote = nullptr;
     // "Панель Zarvik"
     QCheckBox* showpanel = nullptr;
     QCheckBox* hide5sec = nullptr;

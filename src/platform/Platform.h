@@ -25,6 +25,17 @@ enum class ClipboardSave {
     Incomplete,
 };
 
+// The two selections a desktop keeps: what was copied, and what is selected now.
+enum class SelectionKind { Clipboard, Primary };
+
+// Whether programs whose selections the platform cannot see itself are watched some other
+// way (the native programs of a Wayland session, beside the X11 ones it sees).
+enum class NativeSelections {
+    AllSeen,     // there are no such programs: the platform sees every program
+    Watched,     // their clipboard and primary selection reach the native-selection handler
+    Unavailable, // there are, but the desktop offers no way to watch them
+};
+
 // One monitor of the desktop, in the toolkit's logical pixels (what a window is moved in).
 struct Monitor {
     QRect geometry;
@@ -142,7 +153,24 @@ public:
     // press of Caps Lock, without a key event. Pressing it again does nothing more.
     virtual void undoCapsLockPress() {}
 
+    // See NativeSelections; AllSeen on a desktop where the platform sees every program.
+    virtual NativeSelections nativeSelections() { return NativeSelections::AllSeen; }
+    // Runs on the interface thread with the text of every new clipboard or primary selection
+    // made by a program the platform cannot see itself ("" for one without text).
+    void setNativeSelectionHandler(std::function<void(SelectionKind, const QString&)> handler)
+    {
+        m_nativeSelection = std::move(handler);
+    }
+    // cursorPos() is where the pointer is now. False while the pointer is over a window of a
+    // program the platform cannot see, where it is not told where the pointer is.
+    virtual bool cursorPosKnown() { return true; }
+
 protected:
+    void notifyNativeSelection(SelectionKind kind, const QString& text) const
+    {
+        if (m_nativeSelection)
+            m_nativeSelection(kind, text);
+    }
     void notifyLeftButtonPressed() const
     {
         if (m_leftButtonPressed)
@@ -162,6 +190,7 @@ protected:
 private:
     std::function<void()> m_leftButtonPressed;
     std::function<void()> m_clipboardOwnerChanged;
+    std::function<void(SelectionKind, const QString&)> m_nativeSelection;
     std::function<void()> m_monitorsChanged;
 };
 

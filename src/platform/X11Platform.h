@@ -6,6 +6,8 @@
 
 namespace zarvik {
 
+class WaylandSelections;
+
 // The platform of an X11 desktop. It keeps its own connection to the display (the windows
 // themselves go through Qt's xcb platform) and answers the per-tick queries from state kept
 // up to date by X events, so a timer tick with nothing happening sends nothing to the server.
@@ -48,6 +50,13 @@ public:
     qint64 windowProcess(WindowId window) override;
     qint64 clipboardTextProcess() override;
     void undoCapsLockPress() override;
+    NativeSelections nativeSelections() override;
+    bool cursorPosKnown() override;
+
+    // For a Wayland session, where the display is XWayland: also watches what native Wayland
+    // programs copy and select, through the compositor's data-control protocol. False, with
+    // the reason in `error`, when that cannot be done; nativeSelections() then says so.
+    bool watchWaylandSelections(QString* error);
 
     // Diagnostics for tests and benchmarks: requests sent on our own connection so far.
     quint64 requestsSent() const;
@@ -58,6 +67,8 @@ private:
     struct Impl;
     explicit X11Platform(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> d;
+    NativeSelections m_native = NativeSelections::AllSeen;
+    std::unique_ptr<WaylandSelections> m_wayland;
 };
 
 } // namespace zarvik

@@ -69,6 +69,53 @@ void CapturedWordLookup::Timer3_Timer()
         expireStaleCapture();
         return;
     }
+    processClipboardText(text, captureCopied, false);
+}
+
+void CapturedWordLookup::nativeCopy(const QString& text)
+{
+    if (isExcluded(ownName(), m_settings.text(Key::Apps)))
+        return;
+    // A capture waiting for its copy owns the next change of the clipboard.
+    if (m_state.clktrans == kOn)
+        return;
+    processClipboardText(text, false, true);
+}
+
+bool CapturedWordLookup::isOneWord(const QString& text)
+{
+    if (text.isEmpty() || text.size() > kMaxTextLength)
+        return false;
+    for (const QChar c : text) {
+        if (c.isSpace())
+            return false;
+    }
+    return true;
+}
+
+void CapturedWordLookup::nativeWordSelected(const QString& text)
+{
+    if (isExcluded(ownName(), m_settings.text(Key::Apps)))
+        return;
+    // Whether Caps Lock was held at the double-click is not told with the selection.
+    if (m_settings.capsLockMode())
+        return;
+    if (!isOneWord(text) || m_settings.numberIs(Key::OnClick, 0))
+        return;
+    // An X11 capture in progress keeps its own state; this lookup leaves it alone.
+    if (m_state.clktrans == kOn)
+        return;
+    m_state.word = text;
+    m_state.wd = text;
+    const QPoint place = placeForNow();
+    m_state.mx = QString::number(place.x());
+    m_state.my = QString::number(place.y());
+    if (lookUp(Origin::NativeSelection))
+        finishLookup();
+}
+
+void CapturedWordLookup::processClipboardText(const QString& text, bool captureCopied, bool native)
+{
     if ((text == m_state.oldbuffer && !captureCopied) || text.size() > kMaxTextLength) {
         expireStaleCapture();
         return;
@@ -93,15 +140,18 @@ void CapturedWordLookup::Timer3_Timer()
     restoreSound();
 
     const bool hadCapture = m_state.clktrans == kOn;
-    const bool finished = lookUp();
+    const bool finished = lookUp(native ? Origin::NativeCopy : Origin::Clipboard, text);
     // However the passes ended, a capture seen by this tick is done with.
     if (hadCapture) {
         m_state.clktrans.clear();
         m_state.captureCopyAsked = false;
     }
-    if (!finished)
-        return;
+    if (finished)
+        finishLookup();
+}
 
+void CapturedWordLookup::finishLookup()
+{
     if (m_state.Label1 != kDontShow) {
         bool xOk = false;
         bool yOk = false;
@@ -119,7 +169,21 @@ void CapturedWordLookup::Timer3_Timer()
     m_popup.restartCountdown();
 }
 
-bool CapturedWordLookup::lookUp()
+QPoint CapturedWordLookup::placeForNow()
+{
+    const QPoint pointer = m_platform.cursorPos();
+    if (m_platform.cursorPosKnown())
+        return pointer;
+    // Over a native Wayland window nobody tells where the pointer is, and the last position
+    // known is stale: the strip goes to a fixed place instead, on the monitor the pointer was
+    // last seen on: its left end at the middle of the monitor, its top an eighth of the
+    // monitor's height above the bottom edge.
+    const QRect monitor = m_platform.screenGeometryAt(pointer);
+    return {monitor.x() + monitor.width() / 2 - kNativePlaceGapPixels,
+            monitor.y() + monitor.height() - monitor.height() / 8};
+}
+
+bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
 {
     for (;;) {
         // The word travels as a bound value: a double quote in it is just a character.
@@ -127,7 +191,9 @@ bool CapturedWordLookup::lookUp()
 
         // Decided anew in every pass: with Buffer at 1 only the first pass of a capture takes
         // the capture branch, the later ones read the pointer as for a plain copy.
-        if (m_state.clktrans == kOn) {
+        if (origin == Origin::NativeSelection) {
+            // Placed once, before the passes; the clipboard is not the selection's business.
+        } else if (m_state.clktrans == kOn) {
             if (m_settings.numberIs(Key::Buffer, 1))
                 m_state.clktrans.clear();
             // The whole clipboard as it was before the copy, every format, not just its text.
@@ -135,10 +201,10 @@ bool CapturedWordLookup::lookUp()
             if (m_settings.numberIs(Key::OnClick, 0))
                 return false;
         } else {
-            m_state.oldbuffer = m_platform.clipboardText();
+            m_state.oldbuffer = origin == Origin::NativeCopy ? nativeText : m_platform.clipboardText();
             if (m_settings.numberIs(Key::Buffer, 0))
                 return false;
-            const QPoint pointer = m_platform.cursorPos();
+            const QPoint pointer = placeForNow();
             m_state.mx = QString::number(pointer.x());
             m_state.my = QString::number(pointer.y());
         }

@@ -33,6 +33,16 @@ public:
     // Ends a capture still waiting for its copy, as its expiry would (at exit).
     void endPendingCapture();
 
+    // A text that a program the platform cannot see itself (a native Wayland program) has
+    // copied: translated as any copy is, by the same rules.
+    void nativeCopy(const QString& text);
+    // A word that such a program has selected (a double-click selects one): translated as a
+    // capture is, without a keystroke and without touching the clipboard. A selection that is
+    // not one word, or one made while only Caps Lock double-clicks count, shows nothing.
+    void nativeWordSelected(const QString& text);
+    // A selection of one word: no white space, at most kMaxTextLength characters.
+    static bool isOneWord(const QString& text);
+
     // Longest clipboard text that is looked up.
     static constexpr int kMaxTextLength = 50;
     // How long after the copy keystroke a capture waits for its copy. A copy that changes
@@ -40,14 +50,27 @@ public:
     // excluded is never processed; without this limit the sound would stay silenced and the
     // user's next copy would be mistaken for the capture and replaced by the old clipboard.
     static constexpr double kCaptureExpirySeconds = 1.0;
+    // The show step puts the strip this many pixels right of the point it is given; where the
+    // pointer is unknown the point lies as far left of the monitor's middle.
+    static constexpr int kNativePlaceGapPixels = 16;
 
 private:
     const QString& ownName();
-    // Returns true when something is to be shown.
-    bool lookUp();
+    // How a lookup came about: by the clipboard the platform sees (a copy, or the copy of a
+    // capture, as clktrans tells), by a copy in a native program, or by a word selected there.
+    enum class Origin { Clipboard, NativeCopy, NativeSelection };
+    // Runs the checks of a clipboard text and the lookup; shared by the tick and native copies.
+    void processClipboardText(const QString& text, bool captureCopied, bool native);
+    // Returns true when something is to be shown. `nativeText` is the text of a native copy.
+    bool lookUp(Origin origin, const QString& nativeText = QString());
     // Russian text that the English passes did not find, tried in the reverse index with its
     // endings taken off; true when it is found (the labels are then filled).
     bool lookUpRussian();
+    // Shows the result (or hides an earlier strip for the marker) and restarts the countdown.
+    void finishLookup();
+    // Where the strip goes for a lookup made now: beside the pointer when the platform knows
+    // where it is, else at a fixed place of the monitor the pointer was last seen on.
+    QPoint placeForNow();
     void restoreSound();
     void expireStaleCapture();
     void putUsersClipboardBack();

@@ -31,6 +31,8 @@ const QString kBroken = QStringLiteral("Не правильно установл
 
 } // namespace
 
+Q_DECLARE_METATYPE(zarvik::NativeSelections)
+
 class TestOptions : public QObject {
     Q_OBJECT
 private slots:
@@ -47,6 +49,7 @@ private slots:
         m_applied.clear();
         m_panelCalls.clear();
         m_chooserCalls = 0;
+        m_platform.setNativeSelections(NativeSelections::AllSeen);
     }
     void cleanup()
     {
@@ -256,6 +259,28 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), bytes);
         QVERIFY(m_applied.isEmpty() && m_panelCalls.isEmpty());
+    }
+
+    // In a Wayland session the Apps list reaches X11 programs only, and the page says so.
+    void appsNoteInWaylandSessions_data()
+    {
+        QTest::addColumn<NativeSelections>("session");
+        QTest::addColumn<bool>("note");
+        QTest::newRow("x11 desktop") << NativeSelections::AllSeen << false;
+        QTest::newRow("wayland with data-control") << NativeSelections::Watched << true;
+        QTest::newRow("wayland without data-control") << NativeSelections::Unavailable << true;
+    }
+    void appsNoteInWaylandSessions()
+    {
+        QFETCH(NativeSelections, session);
+        QFETCH(bool, note);
+        m_platform.setNativeSelections(session);
+        options& d = open();
+        QCOMPARE(d.waylandNote != nullptr, note);
+        if (note) {
+            QVERIFY(d.waylandNote->isVisibleTo(&d));
+            QVERIFY(d.waylandNote->text().contains(QStringLiteral("только на программы X11")));
+        }
     }
 
     void linkOpensTheSkinsPage()

@@ -77,6 +77,12 @@ public:
         ++m_ownerChanges;
         notifyClipboardOwnerChanged();
     }
+    // Whether native programs of a Wayland session are watched (AllSeen: an X11 desktop).
+    void setNativeSelections(NativeSelections state) { m_native = state; }
+    // A native program changes the clipboard or the primary selection, as reported.
+    void selectNatively(SelectionKind kind, const QString& text) { notifyNativeSelection(kind, text); }
+    // Whether the pointer is over a window the platform sees (true by default, as on X11).
+    void setCursorPosKnown(bool known) { m_cursorKnown = known; }
     // Whether presses and clipboard owner changes are reported (both are by default, as on X11).
     void setReportsWakeups(bool on) { m_reportsWakeups = on; }
     void setInternetConnected(bool online) { m_online = online; }
@@ -144,6 +150,8 @@ public:
     bool reportsLeftButtonPresses() override { return m_reportsWakeups; }
     bool reportsClipboardOwnerChanges() override { return m_reportsWakeups; }
     bool leftButtonHeld() override { return m_button.physical(); }
+    NativeSelections nativeSelections() override { return m_native; }
+    bool cursorPosKnown() override { return m_cursorKnown; }
 
     qint64 windowProcess(WindowId window) override { return m_processes.value(window); }
     qint64 clipboardTextProcess() override { return m_clipboardProcess; }
@@ -189,6 +197,8 @@ private:
     qint64 m_clipboardProcess = 0;
     QHash<WindowId, qint64> m_processes;
     QString m_saved;
+    NativeSelections m_native = NativeSelections::AllSeen;
+    bool m_cursorKnown = true;
 };
 
 } // namespace zarvik

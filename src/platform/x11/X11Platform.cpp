@@ -5,6 +5,7 @@
 #include "platform/FileRegistry.h"
 #include "platform/Monitors.h"
 #include "platform/ProcFs.h"
+#include "platform/WaylandSelections.h"
 #include "platform/x11/X11ClipboardOwner.h"
 #include "platform/x11/X11ClipboardWatcher.h"
 #include "platform/x11/X11ConnectionLoss.h"
@@ -609,6 +610,8 @@ X11Platform::X11Platform(std::unique_ptr<Impl> impl) : d(std::move(impl))
 
 X11Platform::~X11Platform()
 {
+    // Its reader thread ends here; reports already posted die with their context.
+    m_wayland.reset();
     // Waits for a report under way on the reader thread; reports already posted die with
     // their context, the socket notifier.
     d->clipboard.setPublishListener({});
@@ -671,6 +674,38 @@ bool X11Platform::capsLockDown()
     XQueryKeymap(d->dpy, keys);
     d->afterRoundTrip();
     return keyDown(keys, d->capsKey);
+}
+
+bool X11Platform::watchWaylandSelections(QString* error)
+{
+    QSocketNotifier* context = d->notifier.get();
+    m_wayland = WaylandSelections::watch(
+        [this, context](SelectionKind kind, const QString& text) {
+            QMetaObject::invokeMethod(
+                context, [this, kind, text] { notifyNativeSelection(kind, text); }, Qt::QueuedConnection);
+        },
+        error);
+    m_native = m_wayland ? NativeSelections::Watched : NativeSelections::Unavailable;
+    return m_wayland != nullptr;
+}
+
+NativeSelections X11Platform::nativeSelections()
+{
+    return m_native;
+}
+
+bool X11Platform::cursorPosKnown()
+{
+    if (m_native == NativeSelections::AllSeen)
+        return true;
+    // XWayland follows the pointer only over its own windows; over a native window it reports
+    // the root alone, with the position where the pointer left the last X11 window.
+    Window rootReturn = 0, child = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned int mask = 0;
+    const bool sameScreen = XQueryPointer(d->dpy, d->root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask);
+    d->afterRoundTrip();
+    return sameScreen && child != 0;
 }
 
 QPoint X11Platform::cursorPos()

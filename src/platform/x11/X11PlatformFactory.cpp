@@ -1,10 +1,16 @@
 #include "platform/FileRegistry.h"
 #include "platform/PlatformFactory.h"
+#include "platform/SessionKind.h"
 #include "platform/X11Platform.h"
 
+#include <QLoggingCategory>
 #include <X11/Xlib.h>
 
 namespace zarvik {
+
+namespace {
+Q_LOGGING_CATEGORY(lcWayland, "zarvik.wayland", QtWarningMsg)
+}
 
 bool displayReachable(QString* error)
 {
@@ -26,7 +32,16 @@ bool displayReachable(QString* error)
 
 std::unique_ptr<Platform> createPlatform(QString* error)
 {
-    return X11Platform::create(FileRegistry::defaultPath(), error);
+    auto platform = X11Platform::create(FileRegistry::defaultPath(), error);
+    // In a Wayland session the display is XWayland, which sees X11 programs only. Without a
+    // data-control protocol the program still runs; what it cannot do is said by the
+    // program itself, once.
+    if (platform && SessionKind::isWayland(SessionEnvironment::current(0, nullptr))) {
+        QString reason;
+        if (!platform->watchWaylandSelections(&reason))
+            qCInfo(lcWayland, "%s", qPrintable(reason));
+    }
+    return platform;
 }
 
 } // namespace zarvik

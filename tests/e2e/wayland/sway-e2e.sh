@@ -1,0 +1,315 @@
+#!/usr/bin/env bash
+# Zarvik in a Wayland session: a headless sway (wlroots) with XWayland, Qt's Wayland plugin
+# installed. Native Wayland programs are played by wl-copy; xterm is the X11 program. The
+# screen is read back with grim (screenshots) and, for Zarvik's own windows, with xwininfo and
+# xdotool on XWayland.
+#
+# Usage: sway-e2e.sh ZARVIK SAMPLE_BDD SWAY_POINTER SNI_WATCHER
+#   SWAY_POINTER  the session's pointer (sway_pointer.cpp)
+#   SNI_WATCHER   a notification-area host on a session bus (sni_watcher.cpp)
+# sway refuses to run as root: run by root, the whole session (sway, Zarvik, the programs)
+# runs as the unprivileged user `nobody` through setpriv. Exits 77 (skipped) only when the
+# compositor cannot start; otherwise prints one line per case and "N passed, N failed".
+set -u
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../lib/x11.sh
+source "$here/../lib/x11.sh"
+
+if [ $# -ne 4 ] || [ ! -x "$1" ] || [ ! -f "$2" ] || [ ! -x "$3" ] || [ ! -x "$4" ]; then
+  echo "usage: sway-e2e.sh ZARVIK SAMPLE_BDD SWAY_POINTER SNI_WATCHER" >&2
+  exit 2
+fi
+zarvik_exe=$1 sample=$2 pointer_exe=$3 watcher_exe=$4
+export ZARVIK_ARTIFACTS=${ZARVIK_ARTIFACTS:-$(cd "$here/../../.." && pwd)/build/artifacts}
+mkdir -p "$ZARVIK_ARTIFACTS"
+SKIP=77
+SCREEN_W=1280 SCREEN_H=800
+USER_TEXT="user's own text"
+
+for tool in sway Xwayland wl-copy wl-paste grim swaymsg xterm xdotool xwininfo dbus-daemon gdbus; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "sway-e2e.sh: $tool is missing (scripts/deps.sh installs it)" >&2
+    exit 1
+  fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-sway.XXXXXX")
+chmod 755 "$work"
+pids=()
+pointer_pid=""
+sway_pid=""
+zarvik_pid=""
+ZX_CASE_PREFIX=sway
+ZX_CASE_LOG=$work/zarvik.log
+
+cleanup() {
+  local pid
+  # The programs first, the compositor last.
+  exec 7>&- 2>/dev/null
+  for pid in "${pids[@]}" $zarvik_pid $pointer_pid $sway_pid; do
+    kill "$pid" 2>/dev/null
+  done
+  for pid in "${pids[@]}" $zarvik_pid $pointer_pid $sway_pid; do
+    for _ in $(seq 50); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# --- the session's user and environment ---
+if [ "$(id -u)" -eq 0 ]; then
+  run_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
+  owner=nobody:nogroup
+else
+  run_as=()
+  owner=$(id -u):$(id -g)
+fi
+mkdir -p "$work/run" "$work/home" "$work/config/Zarvik5" "$work/program/skins"
+cp "$zarvik_exe" "$work/program/zarvik"
+cp "$sample" "$work/program/zarvik.bdd"
+cp "$here/../../../data/null.wav" "$work/program/null.wav"
+cp "$pointer_exe" "$work/sway_pointer"
+cp "$watcher_exe" "$work/sni_watcher"
+printf '[Options]\nShowSplash=0\n' >"$work/config/Zarvik5/Zarvik5.ini"
+cat >"$work/sway.config" <<CONF
+xwayland force
+default_border none
+output HEADLESS-1 resolution ${SCREEN_W}x${SCREEN_H} position 0 0
+CONF
+chown -R "$owner" "$work"
+chmod 700 "$work/run"
+
+# as_user CMD...: runs CMD in the session, as its user, with the session's environment.
+session_env=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/run" LANG=C.UTF-8
+  XDG_CONFIG_HOME="$work/config")
+as_user() {
+  "${run_as[@]}" "${session_env[@]}" WAYLAND_DISPLAY="${WAYLAND_DISPLAY_NAME:-}" DISPLAY="${X_DISPLAY:-}" \
+    XDG_SESSION_TYPE=wayland "$@"
+}
+# spawn CMD...: as_user in the background; $! is the program itself (setpriv and env exec it).
+# Its standard input is the caller's (a background command would otherwise get /dev/null).
+spawn() {
+  (exec "${run_as[@]}" "${session_env[@]}" WAYLAND_DISPLAY="${WAYLAND_DISPLAY_NAME:-}" DISPLAY="${X_DISPLAY:-}" \
+    XDG_SESSION_TYPE=wayland "$@") <&0 &
+}
+
+# --- the compositor ---
+(exec "${run_as[@]}" "${session_env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+  sway -c "$work/sway.config" >"$work/sway.log" 2>&1) &
+sway_pid=$!
+sway_socket() { ls "$work"/run/sway-ipc.*.sock >/dev/null 2>&1; }
+# What the compositor hands its programs (the XWayland display among it), once XWayland is up.
+sway_env() {
+  "${run_as[@]}" "${session_env[@]}" SWAYSOCK="$(ls "$work"/run/sway-ipc.*.sock)" \
+    swaymsg exec "env > $work/sway.env" >/dev/null 2>&1
+  sleep 0.3
+  grep -q '^DISPLAY=' "$work/sway.env" 2>/dev/null
+}
+if ! zx_wait_for 20 -- sway_socket || ! zx_wait_for 20 -- sway_env; then
+  echo "SKIPPED: sway could not start a headless session with XWayland here; its last words:"
+  tail -5 "$work/sway.log" | sed 's/^/  /'
+  exit $SKIP
+fi
+WAYLAND_DISPLAY_NAME=$(sed -n 's/^WAYLAND_DISPLAY=//p' "$work/sway.env")
+X_DISPLAY=$(sed -n 's/^DISPLAY=//p' "$work/sway.env")
+SWAYSOCK=$(sed -n 's/^SWAYSOCK=//p' "$work/sway.env")
+export DISPLAY=$X_DISPLAY
+if ! zx_wait_for 20 -- as_user xdpyinfo; then
+  echo "SKIPPED: sway started, but its XWayland ($X_DISPLAY) does not answer"
+  exit $SKIP
+fi
+echo "sway: WAYLAND_DISPLAY=$WAYLAND_DISPLAY_NAME DISPLAY=$X_DISPLAY"
+
+sway_cmd() { as_user SWAYSOCK="$SWAYSOCK" swaymsg "$@" >/dev/null; }
+x() { as_user "$@"; }
+shot() { as_user grim "$work/shot.png" && cp "$work/shot.png" "$ZARVIK_ARTIFACTS/$1.png"; }
+zx_screenshot() { shot "$1"; }
+
+# wl_copy ARGS...: a native Wayland program copies or selects; it serves the selection until
+# another replaces it.
+wl_copy() {
+  spawn wl-copy --foreground "$@" >/dev/null 2>&1
+  pids+=($!)
+}
+
+# The strip is the program's override-redirect window that is not the 383-pixel panel.
+find_windows() {
+  strip="" panel=""
+  local w info
+  for w in $(x xdotool search --classname '^zarvik$' 2>/dev/null); do
+    info=$(x xwininfo -id "$w" 2>/dev/null) || continue
+    grep -q 'Map State: IsViewable' <<<"$info" || continue
+    if grep -q 'Width: 383$' <<<"$info"; then panel=$w; else strip=$w; fi
+  done
+  [ -n "$strip" ] && [ -n "$panel" ]
+}
+geometry() {
+  x xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    END {if (x == "" || y == "") exit 1; print x, y}'
+}
+strip_shown() { local gx gy; read -r gx gy < <(geometry "$strip") && [ "$gx" -ge 0 ]; }
+strip_parked() { local gx gy; read -r gx gy < <(geometry "$strip") && [ "$gx" -lt -600 ]; }
+strip_text() { x xdotool getwindowname "$strip" 2>/dev/null; }
+# The session's pointer: the headless compositor has no input devices, so the test gives it
+# one and drives it through a pipe, a command a line (see sway_pointer.cpp).
+mkfifo "$work/pointer.in"
+chown "$owner" "$work/pointer.in"
+# Held open for writing first (read-write, which never waits), so that opening it to read
+# does not wait for a writer either.
+exec 7<>"$work/pointer.in"
+spawn "$work/sway_pointer" "$SCREEN_W" "$SCREEN_H" <"$work/pointer.in" >"$work/pointer.out" 2>&1
+pointer_pid=$!
+if ! zx_wait_for 10 -- grep -qx ready "$work/pointer.out"; then
+  echo "FAIL: no pointer for the session: $(cat "$work/pointer.out")"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+# pointer COMMAND...: plays one command and waits until it is done.
+pointer_done() { [ "$(grep -cx ok "$work/pointer.out")" -gt "$1" ]; }
+pointer() {
+  local before
+  before=$(grep -cx ok "$work/pointer.out")
+  echo "$*" >&7
+  zx_wait_for 5 -- pointer_done "$before" || fail "the pointer did not play: $*"
+}
+cursor_to() { pointer move "$1" "$2"; }
+
+# --- Zarvik ---
+# The session's clipboard holds the user's text before Zarvik starts: it is not translated.
+wl_copy "$USER_TEXT"
+spawn ZARVIK_OFFLINE=1 "$work/program/zarvik" >"$ZX_CASE_LOG" 2>&1
+zarvik_pid=$!
+if ! zx_wait_for 15 -- find_windows; then
+  echo "FAIL start: Zarvik's windows did not appear on XWayland"
+  cat "$ZX_CASE_LOG"
+  shot sway-start-failure
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+# Away from every X11 window: the pointer over the empty desktop is nowhere Zarvik can see.
+cursor_to 100 100
+
+case_start() {
+  kill -0 "$zarvik_pid" 2>/dev/null || fail "Zarvik is not running"
+  local gx gy
+  read -r gx gy < <(geometry "$panel") || fail "no panel geometry"
+  # The closed panel leaves its 17-pixel handle on the screen at the right edge.
+  [ "${gx:-0}" -eq $((SCREEN_W - 17)) ] || fail "panel at x=$gx, expected $((SCREEN_W - 17)) (handle at the right edge)"
+  strip_parked || fail "the strip is not parked: $(geometry "$strip")"
+  # The toolkit runs on XWayland: no window of Zarvik's is a native Wayland one.
+  local native
+  native=$(as_user SWAYSOCK="$SWAYSOCK" swaymsg -t get_tree | grep -c '"app_id": "zarvik"')
+  [ "$native" -eq 0 ] || fail "$native native Wayland windows of Zarvik (the toolkit took the Wayland platform)"
+  grep -q 'data-control' "$ZX_CASE_LOG" && fail "Zarvik says it cannot watch native programs: $(cat "$ZX_CASE_LOG")"
+  # No session bus, so no notification area: said once, and the program runs on.
+  grep -q 'no notification area' "$ZX_CASE_LOG" || fail "no word about the missing notification area"
+  shot sway-start
+}
+run_case start case_start
+
+case_native_copy() {
+  wl_copy house
+  zx_wait_for 5 -- strip_shown || fail "no strip after wl-copy house"
+  local text gx gy
+  text=$(strip_text)
+  [[ "$text" == "house - дом"* ]] || fail "strip shows [$text], expected house - дом…"
+  read -r gx gy < <(geometry "$strip")
+  # The pointer is over no X11 window: the strip's left end at the middle, near the bottom.
+  [ "$gx" -eq $((SCREEN_W / 2)) ] && [ "$gy" -eq $((SCREEN_H - SCREEN_H / 8)) ] ||
+    fail "strip at $gx,$gy, expected $((SCREEN_W / 2)),$((SCREEN_H - SCREEN_H / 8))"
+  shot sway-native-copy
+  zx_wait_for 6 -- strip_parked || fail "the strip did not go after three seconds"
+}
+run_case native-copy case_native_copy
+
+case_native_word_selected() {
+  wl_copy --primary books
+  zx_wait_for 5 -- strip_shown || fail "no strip after a selected word"
+  local text
+  text=$(strip_text)
+  [[ "$text" == "book - книга"* ]] || fail "strip shows [$text], expected book - книга…"
+  # No keystroke, no clipboard: the user's copy is still there.
+  [ "$(as_user timeout 5 wl-paste --no-newline 2>/dev/null)" = house ] || fail "the clipboard changed"
+  shot sway-native-word
+  zx_wait_for 6 -- strip_parked || fail "the strip did not go after three seconds"
+}
+run_case native-word-selected case_native_word_selected
+
+case_native_words_selected() {
+  wl_copy --primary "two words"
+  sleep 1.5
+  strip_parked || fail "a strip for two words: [$(strip_text)]"
+}
+run_case native-two-words case_native_words_selected
+
+case_x11_double_click() {
+  # The user's text on the clipboard, copied in a native program (its strip is let go first).
+  wl_copy "$USER_TEXT"
+  zx_wait_for 5 -- strip_shown
+  zx_wait_for 6 -- strip_parked
+  spawn xterm -T zarvik-xterm -fa DejaVuSansMono -fs 14 -e sh -c 'echo house; exec sleep 600'
+  pids+=($!)
+  zx_wait_for 10 -- x xdotool search --name '^zarvik-xterm$' || fail "xterm did not come up"
+  sleep 1
+  # sway tiles the xterm over the whole workspace; "house" is in its first line.
+  cursor_to 30 12
+  # A first click gives xterm the keyboard; the double-click comes well after it.
+  pointer click
+  sleep 0.8
+  pointer double
+  if ! zx_wait_for 8 -- strip_shown; then
+    fail "no strip after a double-click in xterm"
+    # What Zarvik had to go by: the window in front, and the word xterm selected.
+    echo "     in front: $(x xprop -root _NET_ACTIVE_WINDOW 2>&1); input focus: $(x xdotool getwindowfocus 2>&1)"
+    echo "     xterm: $(x xdotool search --name '^zarvik-xterm$' 2>&1)"
+    echo "     PRIMARY: [$(x timeout 3 xclip -o -selection primary 2>&1)]"
+  fi
+  local text gx gy
+  text=$(strip_text)
+  [[ "$text" == "house - дом"* ]] || fail "strip shows [$text], expected house - дом…"
+  read -r gx gy < <(geometry "$strip")
+  # Beside the pointer: 16 pixels right of it, level with it.
+  [ "$gx" -eq 46 ] && [ "$gy" -eq 12 ] || fail "strip at $gx,$gy, expected 46,12 (beside the pointer)"
+  shot sway-x11-double-click
+  sleep 1
+  local clip
+  clip=$(as_user timeout 5 wl-paste --no-newline 2>/dev/null)
+  [ "$clip" = "$USER_TEXT" ] || fail "clipboard after the capture: [$clip], expected [$USER_TEXT]"
+}
+run_case x11-double-click case_x11_double_click
+
+# A second Zarvik, on a session bus where a notification-area host runs: its tray icon is a
+# StatusNotifierItem registered with the host, with the tip "Zarvik 5.0".
+case_tray() {
+  local bus="unix:path=$work/run/test-bus" service tip
+  spawn dbus-daemon --session --nofork --nopidfile --address="$bus" >"$work/dbus.log" 2>&1
+  pids+=($!)
+  zx_wait_for 10 -- test -S "$work/run/test-bus" || { fail "no session bus"; return; }
+  spawn DBUS_SESSION_BUS_ADDRESS="$bus" "$work/sni_watcher" >"$work/watcher.out" 2>&1
+  pids+=($!)
+  zx_wait_for 10 -- grep -qx ready "$work/watcher.out" || { fail "no host: $(cat "$work/watcher.out")"; return; }
+  spawn DBUS_SESSION_BUS_ADDRESS="$bus" ZARVIK_OFFLINE=1 "$work/program/zarvik" >"$work/zarvik2.log" 2>&1
+  pids+=($!)
+  if ! zx_wait_for 15 -- grep -q '^registered ' "$work/watcher.out"; then
+    fail "no StatusNotifierItem registered; Zarvik said: $(cat "$work/zarvik2.log")"
+    return
+  fi
+  service=$(sed -n 's/^registered //p' "$work/watcher.out" | head -1)
+  tip=$(as_user DBUS_SESSION_BUS_ADDRESS="$bus" timeout 5 gdbus call --session --dest "$service" \
+    --object-path /StatusNotifierItem --method org.freedesktop.DBus.Properties.Get \
+    org.kde.StatusNotifierItem ToolTip 2>&1)
+  [[ "$tip" == *"Zarvik 5.0"* ]] || fail "the item's tool tip: $tip"
+  grep -q 'no notification area' "$work/zarvik2.log" && fail "Zarvik says there is no notification area"
+  echo "     item $service, tool tip $tip"
+}
+run_case tray case_tray
+
+kill -0 "$zarvik_pid" 2>/dev/null || { echo "Zarvik ended during the run:"; cat "$ZX_CASE_LOG"; }
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
