@@ -213,3 +213,25 @@ clipboard_is() {
 clipboard_offered() {
   [ -n "$(timeout 5 xclip -o -selection clipboard -t TARGETS 2>/dev/null | head -1)" ]
 }
+
+# zarvik_gone: true once the program whose pid is in `zarvik_pid` has ended; says how in
+# `gone_note`.
+gone_note=""
+zarvik_gone() {
+  [ -n "$zarvik_pid" ] || { gone_note=${gone_note:-zarvik is not running}; return 0; }
+  kill -0 "$zarvik_pid" 2>/dev/null && return 1
+  wait "$zarvik_pid" 2>/dev/null
+  gone_note="zarvik ended with status $?"
+  zarvik_pid=""
+  return 0
+}
+
+# tray_icon: Zarvik's icon inside trayer's panel as "X Y W H", nothing when it is not there.
+tray_icon() {
+  timeout 5 xwininfo -root -tree 2>/dev/null | awk '
+    /\("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
+    inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0 }
+    inside && /\("zarvik" / {
+      split($0, f, " +"); n = split($(NF-1), g, "[x+]"); split($NF, a, "+")
+      print a[2], a[3], g[1], g[2]; exit }'
+}

@@ -109,16 +109,6 @@ ini_value() {
 }
 
 
-# zarvik_gone: true once the program has ended; says how in `gone_note`.
-gone_note=""
-zarvik_gone() {
-  [ -n "$zarvik_pid" ] || { gone_note=${gone_note:-zarvik is not running}; return 0; }
-  kill -0 "$zarvik_pid" 2>/dev/null && return 1
-  wait "$zarvik_pid" 2>/dev/null
-  gone_note="zarvik ended with status $?"
-  zarvik_pid=""
-  return 0
-}
 panel_or_gone() { find_panel || zarvik_gone; }
 
 start_zarvik() {

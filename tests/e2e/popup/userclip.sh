@@ -202,14 +202,6 @@ zp_end_case
 
 # ---------------------------------------------------------------- the exit
 # The tray menu's "Выход", chosen with the keyboard as the shell test does.
-tray_icon() {
-  timeout 5 xwininfo -root -tree 2>/dev/null | awk '
-    /\("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
-    inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0 }
-    inside && /\("zarvik" / {
-      split($0, f, " +"); n = split($(NF-1), g, "[x+]"); split($NF, a, "+")
-      print a[2], a[3], g[1], g[2]; exit }'
-}
 tray_icon_shown() { [ -n "$(tray_icon)" ]; }
 choose_exit() {
   local x y w h

@@ -98,15 +98,6 @@ pixel_at() {
   timeout 10 import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
     sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
 }
-# Zarvik's icon inside trayer's panel: "X Y W H", nothing when it is not there.
-tray_icon() {
-  timeout 5 xwininfo -root -tree 2>/dev/null | awk '
-    /\("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
-    inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0 }
-    inside && /\("zarvik" / {
-      split($0, f, " +"); n = split($(NF-1), g, "[x+]"); split($NF, a, "+")
-      print a[2], a[3], g[1], g[2]; exit }'
-}
 icon_present() { [ -n "$(tray_icon)" ]; }
 icon_absent() { [ -z "$(tray_icon)" ]; }
 # Visible top-level windows of Zarvik, one id a line.
@@ -149,16 +140,6 @@ menu_closed() { ! zx_wininfo "$menu" | grep -q 'IsViewable'; }
 # window_gone WINDOW: not (or no longer) shown on the screen.
 window_gone() { ! zx_wininfo "$1" | grep -q 'IsViewable'; }
 
-# zarvik_gone: true once the program has ended; says how in `gone_note`.
-gone_note=""
-zarvik_gone() {
-  [ -n "$zarvik_pid" ] || { gone_note=${gone_note:-zarvik is not running}; return 0; }
-  kill -0 "$zarvik_pid" 2>/dev/null && return 1
-  wait "$zarvik_pid" 2>/dev/null
-  gone_note="zarvik ended with status $?"
-  zarvik_pid=""
-  return 0
-}
 
 # binary_has_text FILE TEXT: the program carries TEXT (as Qt stores string literals, UTF-16,
 # or as UTF-8).
