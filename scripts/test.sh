@@ -33,6 +33,7 @@ step "sanitizer build"
 # -O1 with line tables only: what the sanitizers advise, readable stacks, and a build much
 # quicker than with full debug information.
 ZARVIK_BUILD_DIR=$sanitize_build "$root/scripts/build.sh" \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
   -DZARVIK_SANITIZE=ON -DZARVIK_FUZZ=ON -DZARVIK_BUILD_BENCH=OFF
 export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1
