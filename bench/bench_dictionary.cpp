@@ -7,6 +7,7 @@
 #include "dictionary/DictionaryReader.h"
 #include "dictionary/FoldedKey.h"
 #include "dictionary/LikePattern.h"
+#include "popup/DictionaryLookupSource.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -229,7 +230,7 @@ void russianExactLookup(benchmark::State& state)
         return;
     qsizetype i = 0;
     for (auto _ : state) {
-        c->reader.exactLookup(c->words[i++ % c->words.size()], DictionaryReader::Table::RusEng);
+        DictionaryLookupSource(c->reader).reverseLookup(c->words[i++ % c->words.size()]);
         c->reader.moveFirst();
         QString trans = c->reader.field(1);
         benchmark::DoNotOptimize(trans);
@@ -302,11 +303,13 @@ void exactLookup(benchmark::State& state, Corpus& (*corpus)())
         return;
     Corpus& c = *corpusReady;
     qsizetype i = 0;
+    // Through the source the captured-word lookup reads, with its moves.
+    DictionaryLookupSource source(c.reader);
     for (auto _ : state) {
-        c.reader.exactLookup(c.words[i++ % c.words.size()]);
-        c.reader.moveLast();
-        c.reader.moveFirst();
-        QString trans = c.reader.field(1);
+        source.exactLookup(c.words[i++ % c.words.size()]);
+        source.moveLast();
+        source.moveFirst();
+        QString trans = source.field(1);
         benchmark::DoNotOptimize(trans);
     }
 }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -37,6 +38,11 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+FileIdentity identityOf(const struct stat& st)
+{
+    return FileIdentity{st.st_dev, st.st_ino, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 // The identity of the file at the path; nullopt with the reason when it is no regular file.
 std::optional<FileIdentity> identityOf(const QByteArray& path, QString* reason)
 {
@@ -51,7 +57,7 @@ std::optional<FileIdentity> identityOf(const QByteArray& path, QString* reason)
             *reason = QStringLiteral("not a regular file");
         return std::nullopt;
     }
-    return FileIdentity{st.st_dev, st.st_ino, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return identityOf(st);
 }
 
 // One line on standard error per path and reason for the whole process: three windows read
@@ -98,6 +104,28 @@ QString columnText(sqlite3_stmt* stmt, int column)
     return QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
 }
 
+// A translation, up to its first schema::kMaxTransChars characters. Cut here rather than by
+// substr() in the statement: the function costs a fifth of a lookup's time in the engine, and
+// almost every translation is far shorter than the bound, which a look at its byte count
+// tells. Counted as the engine counts characters, by the bytes that begin one.
+QString transText(sqlite3_stmt* stmt, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    if (!text)
+        return {};
+    const int bytes = sqlite3_column_bytes(stmt, column);
+    int end = 0;
+    if (bytes > schema::kMaxTransChars) {
+        for (int chars = 0; end < bytes; ++end) {
+            if ((uchar(text[end]) & 0xC0) != 0x80 && ++chars > schema::kMaxTransChars)
+                break;
+        }
+    } else {
+        end = bytes;
+    }
+    return QString::fromUtf8(text, end);
+}
+
 // zarvik_fold(text): foldedKey() for files that carry no key column of ours.
 void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
@@ -126,6 +154,9 @@ struct DictionaryReader::Impl {
     std::function<qint64()> clock = steadyMs;
     qint64 retryAt = 0;          // a failed reader tries again from this time on
     FileIdentity opened;         // the file as it was when the connection was opened
+    int openedFd = -1;           // that file, held open to ask after it (see stillCurrent)
+    nlink_t openedLinks = 0;
+    qint64 pathCheckAt = 0;      // steady milliseconds of the next look at the path itself
     sqlite3* db = nullptr;
     sqlite3_stmt* exact = nullptr;
     sqlite3_stmt* range = nullptr;
@@ -149,6 +180,9 @@ struct DictionaryReader::Impl {
         sqlite3_close(db); // all statements are finalized, so this always closes
         exact = range = reverseExact = reverseRange = nullptr;
         db = nullptr;
+        if (openedFd >= 0)
+            ::close(openedFd);
+        openedFd = -1;
         wordCount = -1;
         state = State::Closed;
     }
@@ -227,17 +261,17 @@ struct DictionaryReader::Impl {
 
     // The statements on the reverse index. It is an addition: a file written before it had
     // one, or whose reverse table is unusable, still serves its English entries.
-    void prepareReverse(const QByteArray& trans)
+    void prepareReverse()
     {
         QStringList columns;
         if (tableColumns("PRAGMA table_info(RusEng)", columns) != SQLITE_OK || columns.isEmpty())
             return;
         const bool ok = columns.contains(QLatin1String("key")) && columns.contains(QLatin1String("word")) &&
                         columns.contains(QLatin1String("trans")) && columns.contains(QLatin1String("weight")) &&
-                        prepare("SELECT coalesce(Word, Key), " + trans + ", Key, Weight FROM RusEng WHERE Key = ?1",
+                        prepare("SELECT coalesce(Word, Key), Trans, Key, Weight FROM RusEng WHERE Key = ?1",
                                 &reverseExact) &&
-                        prepare("SELECT coalesce(Word, Key), " + trans +
-                                    ", Key, Weight FROM RusEng WHERE Key >= ?1 AND Key < ?2 ORDER BY Key",
+                        prepare("SELECT coalesce(Word, Key), Trans, Key, Weight FROM RusEng "
+                                "WHERE Key >= ?1 AND Key < ?2 ORDER BY Key",
                                 &reverseRange);
         if (!ok) {
             qCDebug(lcDictionary).noquote() << path << "has an unusable reverse index:" << sqlite3_errmsg(db);
@@ -267,8 +301,28 @@ struct DictionaryReader::Impl {
         return QString::fromUtf8(text ? text : sqlite3_errstr(rc));
     }
 
+    // Whether the open file is still the one at the path, as it was opened. Asked before every
+    // statement, so it asks the kernel about the open file, not the path: a stat of the path
+    // walks every folder of it and costs a third of a whole lookup. An in-place rewrite
+    // changes the file's size or time, and a rename or removal over the path takes a link
+    // from it. What only the path can show (a symbolic link pointed elsewhere, a folder
+    // renamed under us) is looked at every kPathCheckMs.
+    bool stillCurrent()
+    {
+        struct stat st{};
+        if (::fstat(openedFd, &st) != 0 || st.st_nlink == 0 || st.st_nlink != openedLinks ||
+            !(identityOf(st) == opened))
+            return false;
+        const qint64 now = clock();
+        if (now < pathCheckAt)
+            return true;
+        pathCheckAt = now + DictionaryReader::kPathCheckMs;
+        const std::optional<FileIdentity> atPath = identityOf(encoded, nullptr);
+        return atPath && *atPath == opened;
+    }
+
     // Makes sure there is a usable connection to the file as it is now. Called before every
-    // statement, so it must stay cheap when all is well: one stat of the path.
+    // statement, so it must stay cheap when all is well: one fstat (see stillCurrent).
     //
     // Another process may replace the file by a rename or rewrite it in place while we run
     // (a copy over it, an install into the program folder). The connection reads pages with
@@ -282,8 +336,7 @@ struct DictionaryReader::Impl {
         if (path.isEmpty())
             return false;
         if (state == State::Open) {
-            const std::optional<FileIdentity> now = identityOf(encoded, nullptr);
-            if (now && *now == opened)
+            if (stillCurrent())
                 return true;
             qCDebug(lcDictionary).noquote() << path << "changed on disk; reopening";
             close();
@@ -303,8 +356,18 @@ struct DictionaryReader::Impl {
             fail(QStringLiteral("the file is empty"));
             return false;
         }
-        if (::access(encoded.constData(), R_OK) != 0) { // SQLite would only say "unable to open"
+        // Opened before the database: a rename in between leaves the connection on the newer
+        // file and the check on the older one, which is noticed and reopened at once, never
+        // the other way round. O_NONBLOCK: a pipe put at the path since the stat must not
+        // hang the window.
+        openedFd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        struct stat st{};
+        if (openedFd < 0 || ::fstat(openedFd, &st) != 0) { // SQLite would only say "unable to open"
             fail(QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            fail(QStringLiteral("not a regular file"));
             return false;
         }
         int rc = sqlite3_open_v2(encoded.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -341,22 +404,19 @@ struct DictionaryReader::Impl {
             fail(QStringLiteral("no table EngRus with the columns Word and Trans"));
             return false;
         }
-        // Only so much of a translation is read (see kMaxTransChars); substr counts characters,
-        // so a cut never splits one.
-        const QByteArray trans = "substr(Trans, 1, " + QByteArray::number(schema::kMaxTransChars) + ")";
         bool ok = false;
         const int format = ourFormat();
         entries = -1;
         if (format == schema::kFormatVersion) {
-            ok = prepare("SELECT coalesce(Word, Key), " + trans + " FROM EngRusKeyed WHERE Key = ?1 ORDER BY Key, Seq",
+            ok = prepare("SELECT coalesce(Word, Key), Trans FROM EngRusKeyed WHERE Key = ?1 ORDER BY Key, Seq",
                          &exact) &&
-                 prepare("SELECT coalesce(Word, Key), " + trans + ", Key FROM EngRusKeyed WHERE Key >= ?1 AND Key < ?2 "
+                 prepare("SELECT coalesce(Word, Key), Trans, Key FROM EngRusKeyed WHERE Key >= ?1 AND Key < ?2 "
                          "ORDER BY Key, Seq",
                          &range);
             entries = metaEntries();
         } else if (format == schema::kFormatVersionRowid && columns.contains(QLatin1String("key"))) {
-            ok = prepare("SELECT Word, " + trans + " FROM EngRus WHERE Key = ?1 ORDER BY Key, rowid", &exact) &&
-                 prepare("SELECT Word, " + trans + ", Key FROM EngRus WHERE Key >= ?1 AND Key < ?2 "
+            ok = prepare("SELECT Word, Trans FROM EngRus WHERE Key = ?1 ORDER BY Key, rowid", &exact) &&
+                 prepare("SELECT Word, Trans, Key FROM EngRus WHERE Key >= ?1 AND Key < ?2 "
                          "ORDER BY Key, rowid",
                          &range);
         } else {
@@ -367,12 +427,12 @@ struct DictionaryReader::Impl {
                                             nullptr, foldFunction, nullptr, nullptr,
                                             nullptr) == SQLITE_OK;
             ok = ok &&
-                 (prepare("SELECT Word, " + trans + " FROM EngRus WHERE zarvik_fold(Word) = ?1 ORDER BY rowid", &exact) ||
-                  prepare("SELECT Word, " + trans + " FROM EngRus WHERE zarvik_fold(Word) = ?1", &exact)) &&
-                 (prepare("SELECT Word, " + trans + ", k FROM (SELECT Word, Trans, zarvik_fold(Word) AS k, "
+                 (prepare("SELECT Word, Trans FROM EngRus WHERE zarvik_fold(Word) = ?1 ORDER BY rowid", &exact) ||
+                  prepare("SELECT Word, Trans FROM EngRus WHERE zarvik_fold(Word) = ?1", &exact)) &&
+                 (prepare("SELECT Word, Trans, k FROM (SELECT Word, Trans, zarvik_fold(Word) AS k, "
                           "rowid AS r FROM EngRus) WHERE k >= ?1 AND k < ?2 ORDER BY k, r",
                           &range) ||
-                  prepare("SELECT Word, " + trans + ", k FROM (SELECT Word, Trans, zarvik_fold(Word) AS k "
+                  prepare("SELECT Word, Trans, k FROM (SELECT Word, Trans, zarvik_fold(Word) AS k "
                           "FROM EngRus) WHERE k >= ?1 AND k < ?2 ORDER BY k",
                           &range));
         }
@@ -381,10 +441,12 @@ struct DictionaryReader::Impl {
             return false;
         }
         if (format == schema::kFormatVersion)
-            prepareReverse(trans);
+            prepareReverse();
         if (state == State::Failed)
             qCInfo(lcDictionary).noquote() << path << "is usable again";
-        opened = *identity;
+        opened = identityOf(st);
+        openedLinks = st.st_nlink;
+        pathCheckAt = clock() + DictionaryReader::kPathCheckMs;
         state = State::Open;
         qCDebug(lcDictionary).noquote() << path << "opened," << identity->size << "bytes";
         return true;
@@ -407,7 +469,7 @@ struct DictionaryReader::Impl {
         int rc = SQLITE_DONE;
         while ((limit <= 0 || int(rows.size()) < limit) && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             if (accept(stmt))
-                rows.push_back(Entry{columnText(stmt, 0), columnText(stmt, 1),
+                rows.push_back(Entry{columnText(stmt, 0), transText(stmt, 1),
                                      sqlite3_column_count(stmt) > 3 ? sqlite3_column_int(stmt, 3) : 0});
         }
         const bool failed = rc != SQLITE_DONE && rc != SQLITE_ROW;
@@ -445,7 +507,7 @@ void DictionaryReader::setClock(std::function<qint64()> msNow)
     d->clock = std::move(msNow);
 }
 
-void DictionaryReader::exactLookup(const QString& word, Table table)
+void DictionaryReader::exactLookup(const QString& word, Table table, int limit)
 {
     d->clearResult();
     if (!d->ensureOpen())
@@ -455,7 +517,7 @@ void DictionaryReader::exactLookup(const QString& word, Table table)
         return;
     const QByteArray key = table == Table::RusEng ? russianKeyUtf8(word) : foldedKeyUtf8(word);
     sqlite3_bind_text(stmt, 1, key.constData(), int(key.size()), SQLITE_STATIC);
-    d->collect(stmt, kMaxRows, [](sqlite3_stmt*) { return true; });
+    d->collect(stmt, qBound(1, limit, kMaxRows), [](sqlite3_stmt*) { return true; });
 }
 
 void DictionaryReader::prefixSearch(const QString& text, int limit, Table table)
@@ -561,7 +623,7 @@ QStringList DictionaryReader::listPrefix(const QString& text)
     prefixSearch(text, kLines);
     // Russian text that no headword begins with is answered from the reverse index, where
     // the file has one; headwords written in Cyrillic (a dictionary of the user's own may
-    // have them) keep coming first.
+    // have them, Mueller its abbreviations) keep coming first.
     if (recordCount() == 0 && !text.isEmpty() && isCyrillicLetter(text.front()) && hasReverseIndex())
         prefixSearch(text, kLines, Table::RusEng);
     if (recordCount() == 0)

@@ -41,11 +41,14 @@ public:
     void setDatabaseName(const QString& path);
     QString databaseName() const;
 
-    // The monotonic clock, in milliseconds, that spaces the retries after a failure (tests
-    // drive it by hand).
+    // The monotonic clock, in milliseconds, that spaces the retries after a failure and the
+    // looks at the path (tests drive it by hand).
     void setClock(std::function<qint64()> msNow);
     // How long a failed reader waits before it tries the file again.
     static constexpr qint64 kRetryMs = 1000;
+    // A file replaced or rewritten is noticed at the next statement; one that only its path
+    // tells apart (a symbolic link pointed elsewhere) within this time.
+    static constexpr qint64 kPathCheckMs = 1000;
     // The bound on one statement's time. A statement that runs longer (a hostile file, or a
     // pattern that starts with a wildcard on a huge dictionary) is abandoned: it yields no
     // rows and is reported once, and the window stays responsive.
@@ -59,9 +62,10 @@ public:
     enum class Table { EngRus, RusEng };
 
     // Every row whose headword equals the word, letter case ignored in every alphabet (in
-    // the reverse index also stress marks, and "ё" matches "е"); at most kMaxRows. A
-    // translation is read up to schema::kMaxTransChars characters.
-    void exactLookup(const QString& word, Table table = Table::EngRus);
+    // the reverse index also stress marks, and "ё" matches "е"); at most `limit` rows, never
+    // more than kMaxRows (a caller that only tells one row from two from more asks for
+    // three). A translation is read up to schema::kMaxTransChars characters.
+    void exactLookup(const QString& word, Table table = Table::EngRus, int limit = kMaxRows);
     // Rows whose headword begins with the text, read as a pattern (* ? # [list]); at most
     // `limit` rows are fetched, which is all the callers ever read (0: every row, for tools
     // and tests; the time bound still holds). Rows come in ascending headword order.

@@ -6,12 +6,12 @@ namespace zarvik {
 
 void DictionaryLookupSource::exactLookup(const QString& word)
 {
-    m_reader.exactLookup(word);
+    m_reader.exactLookup(word, DictionaryReader::Table::EngRus, kRowsNeeded);
 }
 
 void DictionaryLookupSource::reverseLookup(const QString& word)
 {
-    m_reader.exactLookup(word, DictionaryReader::Table::RusEng);
+    m_reader.exactLookup(word, DictionaryReader::Table::RusEng, kRowsNeeded);
 }
 
 int DictionaryLookupSource::recordCount() const

@@ -11,6 +11,10 @@ class DictionaryLookupSource final : public WordLookupSource {
 public:
     explicit DictionaryLookupSource(DictionaryReader& reader) : m_reader(reader) {}
 
+    // The lookup tells no row from one, two (it shows the second) and more (it shows the
+    // first): a third row is all it needs to see of a headword with many.
+    static constexpr int kRowsNeeded = 3;
+
     void exactLookup(const QString& word) override;
     void reverseLookup(const QString& word) override;
     int recordCount() const override;

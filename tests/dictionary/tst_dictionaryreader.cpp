@@ -3,12 +3,14 @@
 #include "dictionary/DictionaryReader.h"
 #include "dictionary/DictionarySchema.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -505,6 +507,54 @@ private slots:
         QCOMPARE(reader.field(1), QStringLiteral("слово 19999"));
     }
 
+    // Another version put at the path while a reader has the file open is what the next
+    // lookups read; one that only the path tells apart, within kPathCheckMs.
+    void replacedUnderTheReader_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("atOnce");
+        QTest::newRow("renamed over it") << "rename" << true;
+        QTest::newRow("removed and written anew") << "remove" << true;
+        QTest::newRow("symbolic link pointed elsewhere") << "symlink" << false;
+    }
+    void replacedUnderTheReader()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, atOnce);
+        const QString dir = m_dir.filePath(QStringLiteral("replaced-") + how);
+        QVERIFY(QDir().mkpath(dir));
+        const QString path = dir + QStringLiteral("/zarvik.bdd");
+        const QString older = dir + QStringLiteral("/older.bdd"), newer = dir + QStringLiteral("/newer.bdd");
+        writeDictionary(older, {{"cat", "кошка"}});
+        writeDictionary(newer, {{"cat", "кот"}});
+        if (how == QLatin1String("symlink"))
+            QVERIFY(QFile::link(older, path));
+        else
+            QVERIFY(QFile::copy(older, path));
+        qint64 now = 0;
+        DictionaryReader reader;
+        reader.setClock([&now] { return now; });
+        reader.setDatabaseName(path);
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.field(1), QStringLiteral("кошка"));
+
+        const QByteArray from = QFile::encodeName(newer), to = QFile::encodeName(path);
+        if (how == QLatin1String("rename")) {
+            QCOMPARE(::rename(from.constData(), to.constData()), 0);
+        } else if (how == QLatin1String("remove")) {
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QFile::copy(newer, path));
+        } else {
+            const QByteArray link = to + ".new";
+            QCOMPARE(::symlink(from.constData(), link.constData()), 0);
+            QCOMPARE(::rename(link.constData(), to.constData()), 0);
+        }
+        if (!atOnce)
+            now += DictionaryReader::kPathCheckMs;
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.field(1), QStringLiteral("кот"));
+    }
+
     // A file with EngRus(Word, Trans) that the importer did not write is still served, with
     // the same case rules and order. A column named Key in such a file means nothing to us.
     void foreignTableIsServedFromWord()
@@ -568,6 +618,12 @@ private slots:
             << QByteArray("CREATE TABLE EngRus (Word TEXT, Trans TEXT);"
                           "INSERT INTO EngRus VALUES ('cat', printf('%.*c', 20000000, 'я'));")
             << "cat" << 1 << schema::kMaxTransChars << "";
+        // Characters, not UTF-16 units or bytes, are what is counted; no pair is cut in two.
+        QTest::newRow("20 MB translation of letters outside the BMP")
+            << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
+                   ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
+                   "INSERT INTO EngRusKeyed VALUES ('cat', 0, NULL, printf('%.*c', 5000000, '\U0001D49C'));"
+            << "cat" << 1 << 2 * schema::kMaxTransChars << "";
         QTest::newRow("one headword repeated without end")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
