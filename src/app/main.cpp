@@ -1,3 +1,4 @@
+#include "app/FontWarmUp.h"
 #include "app/Form2.h"
 #include "app/StartupTrace.h"
 #include "platform/PlatformFactory.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -68,7 +70,9 @@ int main(int argc, char* argv[])
         return 2;
     }
     zarvik::startupStep("display reachable");
+    std::optional<zarvik::FontWarmUp> fonts(std::in_place);
     QApplication app(argc, argv);
+    fonts.reset();
     zarvik::startupStep("application");
     app.setApplicationName(QStringLiteral("Zarvik5"));
     // A resident program: closing a window never ends it, only the exit command does.

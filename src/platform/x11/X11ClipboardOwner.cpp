@@ -1,4 +1,5 @@
 #include "platform/x11/X11ClipboardOwner.h"
+#include "platform/x11/X11Atoms.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -24,13 +25,15 @@ qsizetype itemBytes(int format)
 
 X11ClipboardOwner::X11ClipboardOwner(Display* display) : m_dpy(display)
 {
-    m_clipboard = XInternAtom(m_dpy, "CLIPBOARD", False);
-    m_targets = XInternAtom(m_dpy, "TARGETS", False);
-    m_multiple = XInternAtom(m_dpy, "MULTIPLE", False);
-    m_incr = XInternAtom(m_dpy, "INCR", False);
-    m_atomPair = XInternAtom(m_dpy, "ATOM_PAIR", False);
-    m_timestamp = XInternAtom(m_dpy, "TIMESTAMP", False);
-    m_timeProperty = XInternAtom(m_dpy, "ZARVIK_TIME", False);
+    const auto atoms = internAtoms<7>(
+        m_dpy, {"CLIPBOARD", "TARGETS", "MULTIPLE", "INCR", "ATOM_PAIR", "TIMESTAMP", "ZARVIK_TIME"});
+    m_clipboard = atoms[0];
+    m_targets = atoms[1];
+    m_multiple = atoms[2];
+    m_incr = atoms[3];
+    m_atomPair = atoms[4];
+    m_timestamp = atoms[5];
+    m_timeProperty = atoms[6];
     m_window = XCreateSimpleWindow(m_dpy, DefaultRootWindow(m_dpy), -10, -10, 1, 1, 0, 0, 0);
     XSelectInput(m_dpy, m_window, PropertyChangeMask);
     m_pieceBytes = std::min<qsizetype>(kMaxPieceBytes, qsizetype(XMaxRequestSize(m_dpy)) * 4 - 1024);

@@ -9,6 +9,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include "platform/x11/X11Atoms.h"
 #include <X11/extensions/Xfixes.h>
 
 #include <algorithm>
@@ -155,14 +156,18 @@ struct X11ClipboardWatcher::Worker {
                 *error = QStringLiteral("cannot create the clipboard reader's wake-up descriptor");
             return false;
         }
-        clipboard = XInternAtom(dpy, "CLIPBOARD", False);
-        incr = XInternAtom(dpy, "INCR", False);
-        targetsAtom = XInternAtom(dpy, "TARGETS", False);
-        textTargets[0] = XInternAtom(dpy, "UTF8_STRING", False);
-        textTargets[2] = XInternAtom(dpy, "TEXT", False);
+        static_assert(kPropertySlots == 8, "one name per property slot below");
+        const auto atoms = internAtoms<13>(
+            dpy, {"CLIPBOARD", "INCR", "TARGETS", "UTF8_STRING", "TEXT", "ZARVIK_CLIPBOARD_0", "ZARVIK_CLIPBOARD_1",
+                  "ZARVIK_CLIPBOARD_2", "ZARVIK_CLIPBOARD_3", "ZARVIK_CLIPBOARD_4", "ZARVIK_CLIPBOARD_5",
+                  "ZARVIK_CLIPBOARD_6", "ZARVIK_CLIPBOARD_7"});
+        clipboard = atoms[0];
+        incr = atoms[1];
+        targetsAtom = atoms[2];
+        textTargets[0] = atoms[3];
+        textTargets[2] = atoms[4];
         for (int i = 0; i < kPropertySlots; ++i)
-            properties[i] = XInternAtom(dpy, QByteArray("ZARVIK_CLIPBOARD_" + QByteArray::number(i)).constData(),
-                                        False);
+            properties[i] = atoms[size_t(5 + i)];
 
         const Window root = DefaultRootWindow(dpy);
         window = XCreateSimpleWindow(dpy, root, -10, -10, 1, 1, 0, 0, 0);

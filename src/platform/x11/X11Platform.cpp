@@ -28,6 +28,7 @@
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include "platform/x11/X11Atoms.h"
 
 #include <chrono>
 #include <csignal>
@@ -227,9 +228,10 @@ struct X11Platform::Impl {
         // the process once.
         endProcessOnceOnConnectionLoss();
         root = DefaultRootWindow(dpy);
-        netActiveWindow = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
-        netSupported = XInternAtom(dpy, "_NET_SUPPORTED", False);
-        netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
+        const auto atoms = internAtoms<3>(dpy, {"_NET_ACTIVE_WINDOW", "_NET_SUPPORTED", "_NET_WM_PID"});
+        netActiveWindow = atoms[0];
+        netSupported = atoms[1];
+        netWmPid = atoms[2];
         clipboardOwner = std::make_unique<X11ClipboardOwner>(dpy);
 
         xres = x11HasClientIds(dpy);
