@@ -20,7 +20,7 @@ QString ArticleCleaner::joinLines(const QString& headword, const QString& articl
         ++first;
     QString out;
     for (qsizetype i = first; i < lines.size(); ++i) {
-        const QString line = lines[i].simplified();
+        const QString line = cleaning::simplified(lines[i]);
         if (line.isEmpty())
             continue;
         // A line that ends in a hyphen right after a letter was wrapped inside a compound
@@ -68,7 +68,7 @@ QString ArticleCleaner::joinSenses(const QStringList& senses) const
 
 QString ArticleCleaner::boundedLine(const QString& translation) const
 {
-    const QString line = translation.simplified();
+    const QString line = cleaning::simplified(translation);
     if (line.size() <= m_maxLength)
         return line;
     return joinSenses(QStringList{line});
@@ -102,7 +102,7 @@ ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& arti
                 --depth;
             if (c != QLatin1Char(';') || (depth > 0 && i < chunk.text.size()))
                 continue;
-            const QString first = chunk.text.mid(start, i - start).simplified();
+            const QString first = cleaning::simplified(chunk.text.mid(start, i - start));
             if (std::none_of(first.begin(), first.end(), [](QChar c) { return c.isLetterOrNumber(); })) {
                 start = i + 1;
                 continue;

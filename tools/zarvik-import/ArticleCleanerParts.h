@@ -30,6 +30,19 @@ inline bool isLatin(QChar c)
     return (u >= 0x00C0 && u <= 0x02AF && u != 0x00D7 && u != 0x00F7) || (u >= 0x1E00 && u <= 0x1EFF);
 }
 
+// QChar::isSpace() without its table lookup for the letters of the text: below U+1680 the
+// only spaces outside ASCII are U+0085 and U+00A0. The same answer for every character.
+inline bool isSpace(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u == ' ' || (u >= 0x09 && u <= 0x0D);
+    return u == 0x85 || u == 0xA0 || (u >= 0x1680 && c.isSpace());
+}
+
+// QString::simplified() with that test: runs of spaces become one space, none at either end.
+QString simplified(const QString& text);
+
 // True when the text holds a Latin letter.
 bool hasLatin(QStringView s);
 

@@ -11,11 +11,11 @@ bool firstLetteredWord(QStringView text, qsizetype from, qsizetype* start, qsize
     qsizetype i = from;
     const qsizetype n = text.size();
     while (i < n) {
-        while (i < n && text[i].isSpace())
+        while (i < n && isSpace(text[i]))
             ++i;
         const qsizetype s = i;
         bool letter = false;
-        while (i < n && !text[i].isSpace()) {
+        while (i < n && !isSpace(text[i])) {
             letter = letter || text[i].isLetter();
             ++i;
         }
@@ -70,12 +70,12 @@ QString cutGluedPhrase(const QString& item)
     qsizetype i = 0;
     const qsizetype n = item.size();
     while (i < n) {
-        while (i < n && item[i].isSpace())
+        while (i < n && isSpace(item[i]))
             ++i;
         const qsizetype s = i;
         bool latin = false, cyrillic = false;
         const int depthBefore = depth;
-        while (i < n && !item[i].isSpace()) {
+        while (i < n && !isSpace(item[i])) {
             const QChar c = item[i];
             if (c == QLatin1Char('('))
                 ++depth;
@@ -110,6 +110,26 @@ QString cutGluedPhrase(const QString& item)
 }
 
 } // namespace
+
+QString simplified(const QString& text)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* to = out.data();
+    qsizetype n = 0;
+    bool space = false;
+    for (const QChar c : text) {
+        if (isSpace(c)) {
+            space = n > 0;
+            continue;
+        }
+        if (space)
+            to[n++] = QLatin1Char(' ');
+        space = false;
+        to[n++] = c;
+    }
+    out.truncate(n);
+    return out;
+}
 
 // An item that starts with an English word is an example ("tom cat кот") or a phrase; one
 // that starts with "=" refers to another entry. Both end the useful part of a sense. Only the
@@ -147,7 +167,7 @@ QStringList splitTopLevel(const QString& text, QChar separator)
 
 QString trimItem(const QString& item)
 {
-    return trimSimplified(item.simplified());
+    return trimSimplified(simplified(item));
 }
 
 // Cuts a text that is too long at the last blank before the bound and marks the cut.
@@ -171,7 +191,7 @@ QStringList cleanItems(const QStringList& rawItems, QSet<QString>& seen)
 {
     QStringList kept;
     for (const QString& raw : rawItems) {
-        const QString plain = raw.simplified();
+        const QString plain = simplified(raw);
         if (plain.startsWith(QLatin1Char('=')))
             break; // "= stopper 1": a reference among the senses; the resolver follows only leading ones
         QString item = trimSimplified(plain);

@@ -107,7 +107,7 @@ QString removeLabels(const QString& text)
     out.reserve(text.size());
     qsizetype i = 0;
     while (i < text.size()) {
-        const bool wordStart = i == 0 || text[i - 1].isSpace() || text[i - 1] == QLatin1Char('(') ||
+        const bool wordStart = i == 0 || isSpace(text[i - 1]) || text[i - 1] == QLatin1Char('(') ||
                                text[i - 1] == QLatin1Char(')');
         if (text[i] == QLatin1Char('_') && wordStart) {
             qsizetype j = i + 1;

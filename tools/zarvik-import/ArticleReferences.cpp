@@ -196,10 +196,10 @@ QString withoutSynonymHead(const QString& item)
         return item;
     qsizetype i = 1;
     while (i < s.size()) {
-        while (i < s.size() && s[i].isSpace())
+        while (i < s.size() && isSpace(s[i]))
             ++i;
         const qsizetype start = i;
-        while (i < s.size() && !s[i].isSpace())
+        while (i < s.size() && !isSpace(s[i]))
             ++i;
         const QStringView word = QStringView(s).mid(start, i - start);
         // "= frame of reference см. frame 1" is a pointer ("see"), not a translation.

@@ -58,7 +58,7 @@ qsizetype markerAt(const QString& t, qsizetype i, Marker& kind, int& number)
             kind = Marker::Sense;
             return j - i + 1;
         }
-        if (t[j] == QLatin1Char('.') && (j + 1 == n || t[j + 1].isSpace())) {
+        if (t[j] == QLatin1Char('.') && (j + 1 == n || isSpace(t[j + 1]))) {
             kind = Marker::Part;
             return j - i + 1;
         }
@@ -108,7 +108,7 @@ std::vector<Chunk> senseChunks(const QString& text)
             ++depth;
         else if (c == QLatin1Char(')') && depth > 0)
             --depth;
-        if (depth == 0 && (i == 0 || text[i - 1].isSpace())) {
+        if (depth == 0 && (i == 0 || isSpace(text[i - 1]))) {
             Marker kind;
             int number;
             const qsizetype len = markerAt(text, i, kind, number);

@@ -25,8 +25,9 @@ class Builder final {
 public:
     explicit Builder(const QString& path) : m_path(path)
     {
+        // One thread uses the connection: no lock around every call.
         if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             fail(QStringLiteral("cannot create the database"));
     }
     ~Builder()

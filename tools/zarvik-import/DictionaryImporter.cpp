@@ -103,11 +103,15 @@ ImportReport importDictionary(const QString& input, const QString& output, const
         if (!options.full) {
             ReferenceResolver resolver(cleaner, *source);
             ReferenceOutcome outcome;
-            // Batches small enough that their parsed articles stay in the resolver's cache.
+            // Batches small enough that their parsed articles stay in the resolver's cache; the
+            // next is parsed while the lines of one are made.
             constexpr qsizetype kBatch = 512;
+            resolver.prepareAhead(0, qMin(source->size(), kBatch));
             for (qsizetype from = 0; from < source->size(); from += kBatch) {
                 const qsizetype to = qMin(source->size(), from + kBatch);
-                resolver.prepare(from, to);
+                resolver.takePrepared();
+                if (to < source->size())
+                    resolver.prepareAhead(to, qMin(source->size(), to + kBatch));
                 for (qsizetype i = from; i < to; ++i) {
                     const QString line = resolver.line(i, outcome);
                     const std::shared_ptr<const ParsedArticle> article = resolver.article(i);

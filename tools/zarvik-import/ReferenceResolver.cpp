@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace zarvik {
 
@@ -323,41 +324,47 @@ ReferenceResolver::Parsed ReferenceResolver::parsed(int row) const
     return article;
 }
 
-void ReferenceResolver::prepare(qsizetype from, qsizetype to)
+ReferenceResolver::~ReferenceResolver()
 {
-    // Taking the articles apart is most of the work and each article stands alone: a batch is
-    // read here and parsed in two halves at once where a second core is free.
-    std::vector<qsizetype> rows;
-    std::vector<QString> articles;
+    if (m_parser.joinable())
+        m_parser.join();
+}
+
+void ReferenceResolver::prepareAhead(qsizetype from, qsizetype to)
+{
+    takePrepared();
+    // The source is read here, on this thread; the parser only reads the texts it is given
+    // (the cleaner is const and shared).
+    Batch& batch = m_ahead;
     for (qsizetype i = from; i < to; ++i) {
         const ArticleSource::ArticleId id = m_source.articleId(i);
-        if (m_cache.count(id) || (!rows.empty() && m_source.articleId(rows.back()) == id))
+        if (m_cache.count(id) || (!batch.rows.empty() && m_source.articleId(batch.rows.back()) == id))
             continue;
-        rows.push_back(i);
-        articles.push_back(m_source.article(i));
+        batch.rows.push_back(i);
+        batch.articles.push_back(m_source.article(i));
     }
-    std::vector<ParsedArticle> out(rows.size());
-    auto parseRange = [&](size_t a, size_t b) {
-        for (size_t k = a; k < b; ++k)
-            out[k] = m_cleaner.parse(m_source.word(rows[k]), articles[k]);
+    std::vector<QString> words;
+    for (const qsizetype row : batch.rows)
+        words.push_back(m_source.word(int(row)));
+    batch.parsed.resize(batch.rows.size());
+    auto parseAll = [this, words = std::move(words)] {
+        for (size_t k = 0; k < words.size(); ++k)
+            m_ahead.parsed[k] = m_cleaner.parse(words[k], m_ahead.articles[k]);
     };
-    const size_t half = rows.size() / 2;
-    std::thread second;
-    if (rows.size() >= 256 && std::thread::hardware_concurrency() > 1) {
-        try {
-            second = std::thread(parseRange, half, rows.size());
-        } catch (const std::system_error&) {
-            // no thread to be had: one after the other
-        }
+    try {
+        m_parser = std::thread(std::move(parseAll));
+    } catch (const std::system_error&) {
+        parseAll(); // no thread to be had: now, on this one
     }
-    if (second.joinable()) {
-        parseRange(0, half);
-        second.join();
-    } else {
-        parseRange(0, rows.size());
-    }
-    for (size_t k = 0; k < rows.size(); ++k)
-        remember(m_source.articleId(rows[k]), std::make_shared<const ParsedArticle>(std::move(out[k])));
+}
+
+void ReferenceResolver::takePrepared()
+{
+    if (m_parser.joinable())
+        m_parser.join();
+    Batch batch = std::exchange(m_ahead, Batch());
+    for (size_t k = 0; k < batch.rows.size(); ++k)
+        remember(m_source.articleId(batch.rows[k]), std::make_shared<const ParsedArticle>(std::move(batch.parsed[k])));
 }
 
 QString ReferenceResolver::line(qsizetype i, ReferenceOutcome& outcome)

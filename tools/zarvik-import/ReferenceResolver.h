@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <memory>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -50,10 +51,22 @@ public:
 
     // Reads the headwords of the source (its articles are read as lines need them).
     ReferenceResolver(const ArticleCleaner& cleaner, ArticleSource& source);
+    ~ReferenceResolver();
+    ReferenceResolver(const ReferenceResolver&) = delete;
+    ReferenceResolver& operator=(const ReferenceResolver&) = delete;
 
-    // Parses the articles of entries [from, to) ahead of their lines, on two cores where
-    // there are two; the lines of a dictionary are made in runs of such batches.
-    void prepare(qsizetype from, qsizetype to);
+    // The lines of a dictionary are made in runs of batches, and taking the articles apart
+    // is most of the work: the articles of entries [from, to) are read now and parsed on a
+    // second thread, while the lines of the batch before are made.
+    void prepareAhead(qsizetype from, qsizetype to);
+    // Waits for that batch and keeps its articles for the lines to come.
+    void takePrepared();
+    // Both at once.
+    void prepare(qsizetype from, qsizetype to)
+    {
+        prepareAhead(from, to);
+        takePrepared();
+    }
     // The line of entry i; `outcome` gets the counts and, when the line has no Russian text,
     // the entry with its reason.
     QString line(qsizetype i, ReferenceOutcome& outcome);
@@ -94,6 +107,14 @@ private:
     };
     mutable std::unordered_map<ArticleSource::ArticleId, Parsed, IdHash> m_cache;
     mutable qint64 m_cacheBytes = 0;
+    // The batch being parsed ahead.
+    struct Batch {
+        std::vector<qsizetype> rows;
+        std::vector<QString> articles;
+        std::vector<ParsedArticle> parsed;
+    };
+    Batch m_ahead;
+    std::thread m_parser;
     mutable int m_followsLeft = 0; // for the entry whose line is being made
     // The headword table, kept compact: the hash of each name a row is known by (its
     // case-folded headword, and each spelling a headword lists), with the row, sorted. A hash
