@@ -9,7 +9,9 @@ namespace zarvik {
 // the desktop icons written at build time and the about box at any size.
 namespace Artwork {
 
-// The program's icon, size x size pixels (the tray shows it at 32).
+// The size at which the tray shows the program's icon.
+inline constexpr int kTraySize = 32;
+// The program's icon, size x size pixels.
 QImage icon(int size);
 // The vendor's logo of the about box, 88 x 31 pixels.
 QImage logo();

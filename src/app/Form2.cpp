@@ -18,6 +18,7 @@
 #include "platform/Module1.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "skins/BuiltInSkin.h"
 #include "skins/Skins.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,10 @@
 #include <QPixmap>
 
 namespace zarvik {
+
+namespace {
+constexpr int kDictionaryWindowLoadDelayMs = 500;
+} // namespace
 
 Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     : QWidget(nullptr,
@@ -245,11 +250,11 @@ void Form2::Form_Load()
     // A broken skin folder falls back to the built-in skin before anything is dressed.
     testskin(m_settings, m_skins);
     startupStep("skin checked");
-    // Dressing the panel and the dictionary window loads them, hidden.
-    applyskin(m_settings, m_skins, form3(), &form1().form());
-    startupStep("panel and dictionary window dressed");
+    // Dressing the panel loads it, hidden. The dictionary window, hidden too, waits (below).
+    applyskin(m_settings, m_skins, form3(), m_form1 ? m_form1->loaded() : nullptr);
+    startupStep("panel dressed");
     // The icon in the notification area, with its tip.
-    m_trayIcon->Add(QIcon(QPixmap::fromImage(Artwork::icon(32))));
+    m_trayIcon->Add(QIcon(QPixmap::fromImage(m_trayPicture ? m_trayPicture() : Artwork::icon(Artwork::kTraySize))));
     startupStep("tray icon added");
     // The splash goes (nothing when it was not shown).
     m_splash.reset();
@@ -257,6 +262,11 @@ void Form2::Form_Load()
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();
     startupStep("panel shown");
+    // Loading and dressing the hidden dictionary window (its pictures decoded) would delay
+    // the panel by a few milliseconds; half a second later the panel has been painted and the
+    // user has not yet reached for the window, whose first opening is then as quick as any.
+    // Opened sooner, it is loaded then.
+    QTimer::singleShot(kDictionaryWindowLoadDelayMs, this, [this] { form1().form(); });
 }
 
 void Form2::Form_Activate()
@@ -269,6 +279,18 @@ void Main(Form2& form)
     form.Form_Load();
     form.show();
     form.Form_Activate();
+}
+
+void decodeStartPicturesAhead(const Settings& settings)
+{
+    if (settings.text(Key::skinname, kBuiltInSkin) != kBuiltInSkin)
+        return;
+    std::vector<SkinFile> files;
+    if (settings.numberIs(Key::ShowSplash, 1))
+        files.push_back(SkinFile::splash);
+    // The panel is dressed at every start, shown or not.
+    files.insert(files.end(), {SkinFile::panelmain, SkinFile::panelbutton1, SkinFile::panelbutton2});
+    BuiltInSkin::decodeAhead(std::move(files));
 }
 
 } // namespace zarvik

@@ -11,9 +11,11 @@
 #include "popup/PopupStrip.h"
 #include "skins/Skin.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 namespace zarvik {
@@ -43,6 +45,8 @@ public:
     SkinLoader& skins() { return m_skins; }
     QString programDir() const { return m_programDir; }
 
+    // Where the start-up takes the tray icon's picture from; by default it is drawn there.
+    void setTrayPicture(std::function<QImage()> picture) { m_trayPicture = std::move(picture); }
     // The start-up sequence (load handler).
     void Form_Load();
     // Every activation gives the form its 4000 x 300 twips.
@@ -119,6 +123,7 @@ private:
     std::unique_ptr<DictionaryWindow> m_form1;
     QPointer<options> m_options;
     std::unique_ptr<TrayIcon> m_trayIcon;
+    std::function<QImage()> m_trayPicture;
     std::unique_ptr<TrayCommands> m_trayCommands;
     std::unique_ptr<TrayMenu> m_trayMenu;
     std::unique_ptr<frmSplash> m_splash;
@@ -128,5 +133,8 @@ private:
 // The entry procedure: shows the main form modeless, which runs its load handler and then
 // its activate handler.
 void Main(Form2& form);
+// With the built-in skin, starts decoding the pictures the start-up will show (the splash
+// when it is on, the panel's) on a second thread, before the main form exists.
+void decodeStartPicturesAhead(const Settings& settings);
 
 } // namespace zarvik

@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QUrl>
 
-class QNetworkAccessManager;
-
 namespace zarvik {
 
 // The vendor's home page, asked for once in the background when the machine is online.
@@ -12,18 +10,26 @@ namespace zarvik {
 // copy started, as the embedded browser of old did.
 inline const QUrl kHomePage{QStringLiteral("http://www.zarvik.example/")};
 
+// One plain HTTP request on a thread of its own, with bounded waits; the answer is read and
+// dropped. The toolkit's network module would do the same but loads a dozen libraries
+// (proxy and Kerberos support among them) at every start, before the program's first
+// window, for a request that nothing reads.
 class HomePageProbe final : public QObject {
     Q_OBJECT
 public:
     explicit HomePageProbe(QObject* parent = nullptr);
     ~HomePageProbe() override;
 
-    // Starts the request; returns at once. The reply is read and dropped.
+    // Starts the request; returns at once. Addresses other than http:// are left alone.
     void navigate(const QUrl& address);
     bool started() const { return m_started; }
 
+    // The longest each step (resolving aside, which the system bounds) may wait, and how much
+    // of the answer is read before the connection is dropped.
+    static constexpr int kWaitSeconds = 15;
+    static constexpr long kMaxAnswerBytes = 256 * 1024;
+
 private:
-    QNetworkAccessManager* m_network = nullptr;
     bool m_started = false;
 };
 

@@ -1,4 +1,5 @@
-#include "app/FontWarmUp.h"
+#include "app/Artwork.h"
+#include "app/Background.h"
 #include "app/Form2.h"
 #include "app/StartupTrace.h"
 #include "platform/PlatformFactory.h"
@@ -6,16 +7,18 @@
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QImage>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QTranslator>
 #include <csignal>
+#include <fontconfig/fontconfig.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -64,17 +67,31 @@ int main(int argc, char* argv[])
     if (!toolkitPlatform.isEmpty())
         qputenv("QT_QPA_PLATFORM", toolkitPlatform);
     zarvik::startupStep("main");
+    // Reading the font configuration and caches overlaps the display check and the toolkit's
+    // connection; fontconfig makes its configuration once, whichever thread asks first.
+    auto fontConfiguration = zarvik::inBackground([] { FcInit(); });
     QString error;
     if (!zarvik::displayReachable(&error)) {
         std::fprintf(stderr, "%s\n", qPrintable(zarvik::SessionKind::noDisplayMessage(session, error)));
         return 2;
     }
     zarvik::startupStep("display reachable");
-    std::optional<zarvik::FontWarmUp> fonts(std::in_place);
     QApplication app(argc, argv);
-    fonts.reset();
+    fontConfiguration.wait();
     zarvik::startupStep("application");
     app.setApplicationName(QStringLiteral("Zarvik5"));
+    zarvik::Settings settings;
+    // What the toolkit needs before the panel can show but the platform layer does not is made
+    // on second threads while that layer connects and the main form is built: the font
+    // database (the panel's input line waits for it), the tray icon's picture and (below) the
+    // built-in skin's pictures of the start. These are the toolkit's thread-safe parts: the
+    // database is guarded by its own lock, and images are decoded or painted where no other
+    // thread sees them. Neither starts before the toolkit is up: its plugins and library
+    // paths are set up by the application object.
+    auto trayPicture = zarvik::inBackground([] {
+        QFontDatabase::families();
+        return zarvik::Artwork::icon(zarvik::Artwork::kTraySize);
+    });
     // A resident program: closing a window never ends it, only the exit command does.
     app.setQuitOnLastWindowClosed(false);
     // The toolkit's own dialogs (choosing a program in the options) speak Russian too.
@@ -90,8 +107,10 @@ int main(int argc, char* argv[])
         return 2;
     }
     zarvik::startupStep("platform");
-    zarvik::Settings settings;
+    // Started only now, so that no early return leaves a decoding running as the toolkit goes.
+    zarvik::decodeStartPicturesAhead(settings);
     zarvik::Form2 form(*platform, settings, QCoreApplication::applicationDirPath());
+    form.setTrayPicture([&trayPicture] { return trayPicture.get(); });
     zarvik::startupStep("main form built");
     zarvik::Main(form);
     quitOnEndSignals(&app);

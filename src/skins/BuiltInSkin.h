@@ -4,6 +4,7 @@
 
 #include <QPixmap>
 #include <QString>
+#include <vector>
 
 namespace zarvik {
 
@@ -23,6 +24,10 @@ public:
     // kept: a start without the splash never decodes it, and the start-up puts the panel on
     // the screen before it decodes what only the hidden dictionary window shows.
     static const QPixmap& picture(SkinFile file);
+    // Starts decoding the given pictures on a second thread, for a start-up that will show
+    // them; picture() then takes them from there, waiting for the decoding if it has not
+    // ended, rather than decoding them itself. Called on the interface thread only.
+    static void decodeAhead(std::vector<SkinFile> files);
 };
 
 } // namespace zarvik

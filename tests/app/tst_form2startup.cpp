@@ -55,8 +55,8 @@ private slots:
         QVERIFY(form.form3().isVisible());
         QCOMPARE(form.form3().leftTwips(), 1280 * 15 - 250);
         QVERIFY(!form.form3().Picture1->picture().isNull());
-        // The dictionary window is loaded and dressed, but hidden.
-        QVERIFY(form.form1().loaded() != nullptr);
+        // The dictionary window is loaded and dressed once the panel is up, but hidden.
+        QTRY_VERIFY(form.form1().loaded() != nullptr);
         QVERIFY(!form.form1().form().isVisible());
         QVERIFY(!form.form1().form().picclose->picture().isNull());
         // Nothing was written by the start-up.
@@ -99,6 +99,8 @@ private slots:
         QTcpSocket* socket = server.nextPendingConnection();
         QTRY_VERIFY_WITH_TIMEOUT(socket->canReadLine(), 5000);
         QCOMPARE(socket->readLine().trimmed(), QByteArray("GET / HTTP/1.1"));
+        QTRY_VERIFY_WITH_TIMEOUT(socket->canReadLine(), 5000);
+        QCOMPARE(socket->readLine().trimmed(), "Host: 127.0.0.1:" + QByteArray::number(server.serverPort()));
     }
 
     void splashAndTrayIconFollowTheSettings_data()

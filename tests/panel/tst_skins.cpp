@@ -87,6 +87,18 @@ private slots:
         QCOMPARE(image.size(), size);
     }
 
+    // Runs before any other test asks for a built-in picture, so that the pictures come from
+    // the second thread here.
+    void builtInPicturesDecodedAheadAreThoseOfTheFiles()
+    {
+        BuiltInSkin::decodeAhead({SkinFile::panelmain, SkinFile::panelbutton2});
+        for (const SkinFile file : {SkinFile::panelmain, SkinFile::panelbutton2, SkinFile::dictmain}) {
+            const QImage expected(BuiltInSkin::resourcePath(Skin::fileName(file)));
+            QVERIFY(!expected.isNull());
+            QCOMPARE(BuiltInSkin::picture(file).toImage().convertToFormat(expected.format()), expected);
+        }
+    }
+
     void builtInSkinFillsEveryTarget()
     {
         applyskin(*m_settings, m_dir.path(), *m_panel, m_dictionary.get());
