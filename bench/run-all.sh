@@ -76,6 +76,15 @@ for corpus in mueller million five_million; do
   row "exact lookup ($what)" \
     "$(csv_us "$logs/dictionary.csv" "exactLookup/$corpus"_median)" \
     "$(csv_us "$logs/dictionary.csv" "floorExactLookup/$corpus"_median)" "binary search in memory" µs
+  if [ "$corpus" = mueller ]; then
+    # Russian words, through the reverse index of the same file.
+    row "prefix listing, ten lines (Mueller, Russian word)" \
+      "$(csv_us "$logs/dictionary.csv" russianListPrefix_median)" \
+      "$(csv_us "$logs/dictionary.csv" floorRussianListPrefix_median)" "binary search in memory" µs
+    row "exact lookup (Mueller, Russian word)" \
+      "$(csv_us "$logs/dictionary.csv" russianExactLookup_median)" \
+      "$(csv_us "$logs/dictionary.csv" floorRussianExactLookup_median)" "binary search in memory" µs
+  fi
 done
 
 # --- a keystroke in the panel: the real panel on Mueller beside the same widgets with ten
@@ -159,8 +168,15 @@ if [ -f "$index" ] && [ -n "$data" ]; then
     *.dz) timed "$logs/mueller-read.time" sh -c "gzip -dc '$data' >/dev/null; cat '$index' >/dev/null" ;;
     *) timed "$logs/mueller-read.time" sh -c "cat '$data' '$index' >/dev/null" ;;
   esac
-  rm -f "$logs/mueller.bdd"
+  # What the Russian reverse index adds to the file: its pages, counted by SQLite itself.
+  mueller_bytes=$(stat -c %s "$logs/mueller.bdd" 2>/dev/null)
+  reverse_bytes=$(sqlite3 "$logs/mueller.bdd" "SELECT sum(pgsize) FROM dbstat WHERE name = 'RusEng'" 2>/dev/null)
 fi
+mib() { awk -v b="$1" 'BEGIN { if (b ~ /^[0-9]+$/) printf "%.2f", b / 1048576 }'; }
+row "size of Mueller's zarvik.bdd" "$(mib "${mueller_bytes:-}")" \
+  "$(mib "$(awk -v a="${mueller_bytes:-}" -v b="${reverse_bytes:-}" 'BEGIN { if (a ~ /^[0-9]+$/ && b ~ /^[0-9]+$/) print a - b }')")" \
+  "the same without its Russian reverse index" MiB
+rm -f "$logs/mueller.bdd"
 row "import of Mueller into zarvik.bdd" "$(ms_in "$logs/mueller-import.time")" "$(ms_in "$logs/mueller-read.time")" \
   "reading its source: gzip -dc" ms
 row "peak memory, import of Mueller" "$(mib_in "$logs/mueller-import.time")" "$(mib_in "$logs/idle-importer.time")" \
