@@ -67,15 +67,16 @@ int main(int argc, char* argv[])
     if (!toolkitPlatform.isEmpty())
         qputenv("QT_QPA_PLATFORM", toolkitPlatform);
     zarvik::startupStep("main");
-    // Reading the font configuration and caches overlaps the display check and the toolkit's
-    // connection; fontconfig makes its configuration once, whichever thread asks first.
-    auto fontConfiguration = zarvik::inBackground([] { FcInit(); });
     QString error;
     if (!zarvik::displayReachable(&error)) {
         std::fprintf(stderr, "%s\n", qPrintable(zarvik::SessionKind::noDisplayMessage(session, error)));
         return 2;
     }
     zarvik::startupStep("display reachable");
+    // Reading the font configuration and caches overlaps the toolkit's connection; fontconfig
+    // makes its configuration once, whichever thread asks first. Not before the display check:
+    // a start that ends there has no use for it.
+    auto fontConfiguration = zarvik::inBackground([] { FcInit(); });
     QApplication app(argc, argv);
     fontConfiguration.wait();
     zarvik::startupStep("application");

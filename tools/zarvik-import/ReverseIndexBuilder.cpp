@@ -51,6 +51,11 @@ void forEachItem(QStringView sense, Item item)
         } else if (c.isSpace()) {
             blank = !out.isEmpty();
         } else if (c.unicode() != 0x0300 && c.unicode() != 0x0301) { // stress marks go
+            // An item longer than any phrase the index keeps is refused for its length alone,
+            // so it is not copied further: a hostile sense may be one 60,000-letter word, met
+            // again for every index line that points at its article.
+            if (out.size() > ReverseIndexBuilder::kMaxPhraseLength)
+                continue;
             if (blank)
                 out += QLatin1Char(' ');
             blank = false;
@@ -151,6 +156,20 @@ QStringList ReverseIndexBuilder::wordsOf(const QString& sense)
     return words;
 }
 
+const QStringList& ReverseIndexBuilder::wordsOfSense(size_t index, const QString& text)
+{
+    if (m_senseWords.size() <= index)
+        m_senseWords.resize(index + 1);
+    SenseWords& remembered = m_senseWords[index];
+    // The same characters in memory (the copy held here keeps them from being reused) are
+    // the same sense: index lines that share an article come in a row with its parse.
+    if (text.constData() != remembered.text.constData() || text.size() != remembered.text.size()) {
+        remembered.text = text;
+        remembered.words = wordsOf(text);
+    }
+    return remembered.words;
+}
+
 void ReverseIndexBuilder::start(sqlite3* db)
 {
     m_db = db;
@@ -215,7 +234,7 @@ void ReverseIndexBuilder::stage(const QString& headword, const std::vector<Artic
             ++position;
         if (position >= kMaxSensesPerPart)
             continue;
-        const QStringList words = wordsOf(sense.text);
+        const QStringList& words = wordsOfSense(s, sense.text);
         for (int i = 0; i < int(words.size()) && items < kMaxItemsPerEntry; ++i, ++items) {
             // A phrase counts where it is the headword's own translation ("railway": "железная
             // дорога"); elsewhere phrases are mostly descriptions ("злая сплетница"), and

@@ -69,6 +69,10 @@ public:
 
 private:
     void stage(const QString& headword, const std::vector<ArticleSense>& senses, int weight);
+    // wordsOf() of the entry's sense at `index`, taken from the previous entry when that
+    // entry's sense there was the very same text (a hostile index may point thousands of
+    // lines at one long article).
+    const QStringList& wordsOfSense(size_t index, const QString& text);
 
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_insert = nullptr;
@@ -76,6 +80,11 @@ private:
     qint64 m_entries = 0; // staged so far: the number of the next one
     bool m_fed = false; // the next entry's senses came through addSenses()
     qint64 m_written = 0;
+    struct SenseWords {
+        QString text;
+        QStringList words;
+    };
+    std::vector<SenseWords> m_senseWords;
 };
 
 } // namespace zarvik
