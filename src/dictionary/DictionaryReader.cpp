@@ -184,6 +184,8 @@ struct DictionaryReader::Impl {
             ::close(openedFd);
         openedFd = -1;
         wordCount = -1;
+        cyrillicInitials.clear();
+        cyrillicInitialsKnown = false;
         state = State::Closed;
     }
 
@@ -440,8 +442,10 @@ struct DictionaryReader::Impl {
             fail(sqliteReason(sqlite3_errcode(db)));
             return false;
         }
-        if (format == schema::kFormatVersion)
+        if (format == schema::kFormatVersion) {
             prepareReverse();
+            readCyrillicInitials();
+        }
         if (state == State::Failed)
             qCInfo(lcDictionary).noquote() << path << "is usable again";
         opened = identityOf(st);
@@ -456,6 +460,49 @@ struct DictionaryReader::Impl {
     {
         rows.clear();
         position = -1;
+    }
+
+    // The rows whose key begins as `text` does (a pattern with wildcards is matched too), at
+    // most `limit` of them; the connection must be open.
+    void searchRange(const QString& text, int limit, Table table);
+
+    // The first letters of the headwords written in Cyrillic (Mueller has 15 such
+    // abbreviations): Russian text that begins with none of them can match no headword and
+    // goes to the reverse index without a search of the English table first. A file with
+    // more of them than kMaxCyrillicHeadwords, or one this could not be read from, is always
+    // searched in both.
+    static constexpr int kMaxCyrillicHeadwords = 4096;
+    QString cyrillicInitials;
+    bool cyrillicInitialsKnown = false;
+
+    void readCyrillicInitials()
+    {
+        cyrillicInitials.clear();
+        cyrillicInitialsKnown = false;
+        if (!range)
+            return;
+        const QByteArray low = QString(QChar(0x0400)).toUtf8();  // the Cyrillic blocks
+        const QByteArray high = QString(QChar(0x0530)).toUtf8(); // end before Armenian
+        sqlite3_bind_text(range, 1, low.constData(), int(low.size()), SQLITE_STATIC);
+        sqlite3_bind_text(range, 2, high.constData(), int(high.size()), SQLITE_STATIC);
+        startBound();
+        int rc = SQLITE_DONE;
+        int n = 0;
+        while ((rc = sqlite3_step(range)) == SQLITE_ROW && ++n <= kMaxCyrillicHeadwords) {
+            const QString key = columnText(range, 2);
+            if (!key.isEmpty() && !cyrillicInitials.contains(key.front()))
+                cyrillicInitials += key.front();
+        }
+        cyrillicInitialsKnown = rc == SQLITE_DONE;
+        sqlite3_reset(range);
+        sqlite3_clear_bindings(range);
+    }
+
+    // Whether Russian `text` may begin a headword of the English table.
+    bool mayBeginHeadword(const QString& text) const
+    {
+        const QString key = foldedKey(text);
+        return !cyrillicInitialsKnown || key.isEmpty() || cyrillicInitials.contains(key.front());
     }
 
     // Steps a bound statement to its end (or to `limit` accepted rows). An error part-way
@@ -523,9 +570,13 @@ void DictionaryReader::exactLookup(const QString& word, Table table, int limit)
 void DictionaryReader::prefixSearch(const QString& text, int limit, Table table)
 {
     d->clearResult();
-    if (!d->ensureOpen())
-        return;
-    sqlite3_stmt* range = table == Table::RusEng ? d->reverseRange : d->range;
+    if (d->ensureOpen())
+        d->searchRange(text, limit, table);
+}
+
+void DictionaryReader::Impl::searchRange(const QString& text, int limit, Table table)
+{
+    sqlite3_stmt* range = table == Table::RusEng ? reverseRange : this->range;
     if (!range)
         return;
     const LikePattern pattern((table == Table::RusEng ? russianKey(text) : foldedKey(text)) + QLatin1Char('*'));
@@ -534,9 +585,9 @@ void DictionaryReader::prefixSearch(const QString& text, int limit, Table table)
     sqlite3_bind_text(range, 1, low.constData(), int(low.size()), SQLITE_STATIC);
     sqlite3_bind_text(range, 2, high.constData(), int(high.size()), SQLITE_STATIC);
     if (pattern.prefixDecides()) {
-        d->collect(range, limit, [](sqlite3_stmt*) { return true; });
+        collect(range, limit, [](sqlite3_stmt*) { return true; });
     } else {
-        d->collect(range, limit, [&pattern](sqlite3_stmt* stmt) {
+        collect(range, limit, [&pattern](sqlite3_stmt* stmt) {
             const auto* key = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
             return key && pattern.matchesUtf8(key, sqlite3_column_bytes(stmt, 2));
         });
@@ -620,12 +671,19 @@ QStringList DictionaryReader::listPrefix(const QString& text)
 {
     constexpr int kLines = 10; // the list never shows more
     QStringList lines;
-    prefixSearch(text, kLines);
-    // Russian text that no headword begins with is answered from the reverse index, where
-    // the file has one; headwords written in Cyrillic (a dictionary of the user's own may
-    // have them, Mueller its abbreviations) keep coming first.
-    if (recordCount() == 0 && !text.isEmpty() && isCyrillicLetter(text.front()) && hasReverseIndex())
-        prefixSearch(text, kLines, Table::RusEng);
+    // One check of the file for both searches: it is the one system call of a keystroke.
+    d->clearResult();
+    if (d->ensureOpen()) {
+        const bool russian = !text.isEmpty() && isCyrillicLetter(text.front());
+        if (!russian || d->mayBeginHeadword(text))
+            d->searchRange(text, kLines, Table::EngRus);
+        // Russian text that no headword begins with is answered from the reverse index, where
+        // the file has one (without it, or after a failed search, there is no statement);
+        // headwords written in Cyrillic (a dictionary of the user's own may have them, Mueller
+        // its abbreviations) keep coming first.
+        if (d->rows.empty() && russian)
+            d->searchRange(text, kLines, Table::RusEng);
+    }
     if (recordCount() == 0)
         return {noMatchLine(text)};
     moveLast();
