@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QSet>
+#include <QStringDecoder>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -104,26 +106,50 @@ QString columnText(sqlite3_stmt* stmt, int column)
     return QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
 }
 
-// A translation, up to its first schema::kMaxTransChars characters. Cut here rather than by
-// substr() in the statement: the function costs a fifth of a lookup's time in the engine, and
-// almost every translation is far shorter than the bound, which a look at its byte count
-// tells. Counted as the engine counts characters, by the bytes that begin one.
+// How many bytes of a translation to read: up to its first schema::kMaxTransChars characters.
+// Cut here rather than by substr() in the statement: the function costs a fifth of a lookup's
+// time in the engine, and almost every translation is far shorter than the bound, which a
+// look at its byte count tells. Counted as the engine counts characters, by the bytes that
+// begin one.
+int transBytes(const char* text, int bytes)
+{
+    if (bytes <= schema::kMaxTransChars)
+        return bytes;
+    int end = 0;
+    for (int chars = 0; end < bytes; ++end) {
+        if ((uchar(text[end]) & 0xC0) != 0x80 && ++chars > schema::kMaxTransChars)
+            break;
+    }
+    return end;
+}
+
 QString transText(sqlite3_stmt* stmt, int column)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
     if (!text)
         return {};
-    const int bytes = sqlite3_column_bytes(stmt, column);
-    int end = 0;
-    if (bytes > schema::kMaxTransChars) {
-        for (int chars = 0; end < bytes; ++end) {
-            if ((uchar(text[end]) & 0xC0) != 0x80 && ++chars > schema::kMaxTransChars)
-                break;
-        }
-    } else {
-        end = bytes;
-    }
-    return QString::fromUtf8(text, end);
+    return QString::fromUtf8(text, transBytes(text, sqlite3_column_bytes(stmt, column)));
+}
+
+// displayLine() of a row's headword (column 0) and translation (column 1), decoded straight
+// from the engine's UTF-8 into the one string: a listing is ten of these per keystroke, and
+// the two strings of each row and their copy were half of its time outside the engine.
+QString rowLine(sqlite3_stmt* stmt, QStringDecoder& utf8)
+{
+    const auto* word = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    const int wordBytes = word ? sqlite3_column_bytes(stmt, 0) : 0;
+    const auto* trans = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+    const int cut = trans ? transBytes(trans, sqlite3_column_bytes(stmt, 1)) : 0;
+    // UTF-8 never takes fewer bytes than UTF-16 takes units, malformed bytes included (each
+    // becomes at most one replacement character), so the bytes bound the line.
+    QString line(qsizetype(wordBytes) + 3 + cut, Qt::Uninitialized);
+    QChar* out = utf8.appendToBuffer(line.data(), QByteArrayView(word, wordBytes));
+    *out++ = QLatin1Char(' ');
+    *out++ = QLatin1Char('-');
+    *out++ = QLatin1Char(' ');
+    out = utf8.appendToBuffer(out, QByteArrayView(trans, cut));
+    line.truncate(out - line.constData());
+    return line;
 }
 
 // zarvik_fold(text): foldedKey() for files that carry no key column of ours.
@@ -464,7 +490,11 @@ struct DictionaryReader::Impl {
 
     // The rows whose key begins as `text` does (a pattern with wildcards is matched too), at
     // most `limit` of them; the connection must be open.
-    void searchRange(const QString& text, int limit, Table table);
+    // The rows go to `take`; false when the statement failed (see stepRows).
+    template <typename Take>
+    bool searchRange(const QString& text, int limit, Table table, Take take);
+    // The same rows as the current result.
+    void searchRows(const QString& text, int limit, Table table);
 
     // The first letters of the headwords written in Cyrillic (Mueller has 15 such
     // abbreviations): Russian text that begins with none of them can match no headword and
@@ -501,34 +531,49 @@ struct DictionaryReader::Impl {
     // Whether Russian `text` may begin a headword of the English table.
     bool mayBeginHeadword(const QString& text) const
     {
-        const QString key = foldedKey(text);
-        return !cyrillicInitialsKnown || key.isEmpty() || cyrillicInitials.contains(key.front());
+        // A Cyrillic letter folds on its own, as foldedKey() would fold it in the text.
+        return !cyrillicInitialsKnown || text.isEmpty() || cyrillicInitials.contains(text.front().toCaseFolded());
     }
 
-    // Steps a bound statement to its end (or to `limit` accepted rows). An error part-way
-    // (a damaged page, a lock, a file cut short under us) empties the result: a failed
-    // statement yields no rows rather than a random part of them, and the reader gives up on
-    // the connection until its next try.
-    template <typename Accept>
-    void collect(sqlite3_stmt* stmt, int limit, Accept accept)
+    // Steps a bound statement to its end (or to `limit` accepted rows), handing each
+    // accepted row to `take`; false when it failed. An error part-way (a damaged page, a
+    // lock, a file cut short under us) is reported here, and the reader gives up on the
+    // connection until its next try; the caller drops what it took, since a failed statement
+    // yields no rows rather than a random part of them.
+    template <typename Accept, typename Take>
+    bool stepRows(sqlite3_stmt* stmt, int limit, Accept accept, Take take)
     {
         startBound();
         int rc = SQLITE_DONE;
-        while ((limit <= 0 || int(rows.size()) < limit) && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            if (accept(stmt))
-                rows.push_back(Entry{columnText(stmt, 0), transText(stmt, 1),
-                                     sqlite3_column_count(stmt) > 3 ? sqlite3_column_int(stmt, 3) : 0});
+        int taken = 0;
+        while ((limit <= 0 || taken < limit) && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (accept(stmt)) {
+                take(stmt);
+                ++taken;
+            }
         }
         const bool failed = rc != SQLITE_DONE && rc != SQLITE_ROW;
         sqlite3_reset(stmt); // ends the read transaction at once
         sqlite3_clear_bindings(stmt);
         if (failed) {
-            rows.clear();
             if (rc == SQLITE_INTERRUPT && overran)
                 reportOverrun();
             else
                 fail(sqliteReason(rc));
         }
+        return !failed;
+    }
+
+    void takeEntry(sqlite3_stmt* row)
+    {
+        rows.push_back(Entry{columnText(row, 0), transText(row, 1),
+                             sqlite3_column_count(row) > 3 ? sqlite3_column_int(row, 3) : 0});
+    }
+
+    void settleResult(bool ok)
+    {
+        if (!ok)
+            rows.clear();
         position = rows.empty() ? -1 : 0;
     }
 };
@@ -564,34 +609,49 @@ void DictionaryReader::exactLookup(const QString& word, Table table, int limit)
         return;
     const QByteArray key = table == Table::RusEng ? russianKeyUtf8(word) : foldedKeyUtf8(word);
     sqlite3_bind_text(stmt, 1, key.constData(), int(key.size()), SQLITE_STATIC);
-    d->collect(stmt, qBound(1, limit, kMaxRows), [](sqlite3_stmt*) { return true; });
+    d->settleResult(d->stepRows(
+        stmt, qBound(1, limit, kMaxRows), [](sqlite3_stmt*) { return true; },
+        [this](sqlite3_stmt* row) { d->takeEntry(row); }));
 }
 
 void DictionaryReader::prefixSearch(const QString& text, int limit, Table table)
 {
     d->clearResult();
     if (d->ensureOpen())
-        d->searchRange(text, limit, table);
+        d->searchRows(text, limit, table);
 }
 
-void DictionaryReader::Impl::searchRange(const QString& text, int limit, Table table)
+template <typename Take>
+bool DictionaryReader::Impl::searchRange(const QString& text, int limit, Table table, Take take)
 {
     sqlite3_stmt* range = table == Table::RusEng ? reverseRange : this->range;
     if (!range)
-        return;
-    const LikePattern pattern((table == Table::RusEng ? russianKey(text) : foldedKey(text)) + QLatin1Char('*'));
-    const QByteArray low = pattern.literalPrefix().toUtf8();
+        return false;
+    const QString key = table == Table::RusEng ? russianKey(text) : foldedKey(text);
+    // Most text typed is plain letters: no pattern to build, the key is the prefix.
+    static constexpr QStringView kPatternChars = u"*?#[";
+    const bool literal = std::none_of(key.cbegin(), key.cend(), [](QChar c) { return kPatternChars.contains(c); });
+    std::optional<LikePattern> pattern;
+    if (!literal)
+        pattern.emplace(key + QLatin1Char('*'));
+    const QByteArray low = literal ? key.toUtf8() : pattern->literalPrefix().toUtf8();
     const QByteArray high = low + kRangeEnd;
     sqlite3_bind_text(range, 1, low.constData(), int(low.size()), SQLITE_STATIC);
     sqlite3_bind_text(range, 2, high.constData(), int(high.size()), SQLITE_STATIC);
-    if (pattern.prefixDecides()) {
-        collect(range, limit, [](sqlite3_stmt*) { return true; });
-    } else {
-        collect(range, limit, [&pattern](sqlite3_stmt* stmt) {
-            const auto* key = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
-            return key && pattern.matchesUtf8(key, sqlite3_column_bytes(stmt, 2));
-        });
-    }
+    if (literal || pattern->prefixDecides())
+        return stepRows(range, limit, [](sqlite3_stmt*) { return true; }, take);
+    return stepRows(
+        range, limit,
+        [&pattern](sqlite3_stmt* stmt) {
+            const auto* rowKey = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
+            return rowKey && pattern->matchesUtf8(rowKey, sqlite3_column_bytes(stmt, 2));
+        },
+        take);
+}
+
+void DictionaryReader::Impl::searchRows(const QString& text, int limit, Table table)
+{
+    settleResult(searchRange(text, limit, table, [this](sqlite3_stmt* row) { takeEntry(row); }));
 }
 
 bool DictionaryReader::hasReverseIndex()
@@ -671,29 +731,27 @@ QStringList DictionaryReader::listPrefix(const QString& text)
 {
     constexpr int kLines = 10; // the list never shows more
     QStringList lines;
+    lines.reserve(kLines);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const auto take = [&lines, &utf8](sqlite3_stmt* row) { lines << rowLine(row, utf8); };
     // One check of the file for both searches: it is the one system call of a keystroke.
     d->clearResult();
     if (d->ensureOpen()) {
         const bool russian = !text.isEmpty() && isCyrillicLetter(text.front());
+        bool ok = true;
         if (!russian || d->mayBeginHeadword(text))
-            d->searchRange(text, kLines, Table::EngRus);
+            ok = d->searchRange(text, kLines, Table::EngRus, take);
         // Russian text that no headword begins with is answered from the reverse index, where
         // the file has one (without it, or after a failed search, there is no statement);
         // headwords written in Cyrillic (a dictionary of the user's own may have them, Mueller
         // its abbreviations) keep coming first.
-        if (d->rows.empty() && russian)
-            d->searchRange(text, kLines, Table::RusEng);
+        if (ok && lines.isEmpty() && russian)
+            ok = d->searchRange(text, kLines, Table::RusEng, take);
+        if (!ok)
+            lines.clear();
     }
-    if (recordCount() == 0)
+    if (lines.isEmpty())
         return {noMatchLine(text)};
-    moveLast();
-    const int n = recordCount();
-    for (int i = 1; i <= kLines; ++i) {
-        setAbsolutePosition(i - 1);
-        lines << displayLine(field(0), field(1));
-        if (n == i)
-            break;
-    }
     return lines;
 }
 

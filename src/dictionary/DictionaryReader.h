@@ -87,7 +87,7 @@ public:
 
     // The listing of a prefix search: at most ten display lines, or the no-match line. A text
     // that begins with a Cyrillic letter and that no headword begins with lists the reverse
-    // index where the file has one.
+    // index where the file has one. It leaves no current result.
     QStringList listPrefix(const QString& text);
 
 private:

@@ -624,6 +624,12 @@ private slots:
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
                    "INSERT INTO EngRusKeyed VALUES ('cat', 0, NULL, printf('%.*c', 5000000, '\U0001D49C'));"
             << "cat" << 1 << 2 * schema::kMaxTransChars << "";
+        // A lone continuation byte and a sequence cut short: each reads as one U+FFFD.
+        QTest::newRow("malformed UTF-8 in a translation")
+            << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
+                   ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
+                   "INSERT INTO EngRusKeyed VALUES ('cat', 0, NULL, CAST(X'D0BA80D0' AS TEXT));"
+            << "cat" << 1 << 3 << "";
         QTest::newRow("one headword repeated without end")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
@@ -647,7 +653,10 @@ private slots:
 
         QCOMPARE(reader.recordCount(), rows);
         QCOMPARE(reader.field(1).size(), transLength);
-        QCOMPARE(reader.listPrefix(word).size(), rows > 0 ? qMin(rows, 10) : 1);
+        const QString firstLine = rows > 0 ? displayLine(reader.field(0), reader.field(1)) : noMatchLine(word);
+        const QStringList lines = reader.listPrefix(word);
+        QCOMPARE(lines.size(), rows > 0 ? qMin(rows, 10) : 1);
+        QCOMPARE(lines.front(), firstLine); // the listing cuts and decodes as the lookup does
         const QString said = err.text();
         if (message.isEmpty())
             QVERIFY2(said.isEmpty(), qPrintable(said));
