@@ -1,6 +1,7 @@
 #include "BddWriter.h"
 
 #include "ImportError.h"
+#include "RunSorter.h"
 #include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 
@@ -14,6 +15,8 @@
 #include <cstring>
 #include <memory>
 #include <sqlite3.h>
+#include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace zarvik {
@@ -50,13 +53,12 @@ public:
         if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
             fail(QString::fromUtf8(sql));
     }
-    void bind(int index, const QByteArray& text)
+    void bind(int index, QByteArrayView text)
     {
-        sqlite3_bind_text(m_stmt, index, text.constData(), int(text.size()), SQLITE_STATIC);
+        sqlite3_bind_text(m_stmt, index, text.data(), int(text.size()), SQLITE_STATIC);
     }
     void bindNull(int index) { sqlite3_bind_null(m_stmt, index); }
     void bindInt(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
-    void bindValue(int index, const sqlite3_value* value) { sqlite3_bind_value(m_stmt, index, value); }
     void attach(const QString& path, const char* name)
     {
         const QByteArray sql = "ATTACH ?1 AS " + QByteArray(name);
@@ -69,26 +71,6 @@ public:
     }
     sqlite3* handle() const { return m_db; }
 
-    // A statement of its own, for reading while the writer's statement inserts.
-    struct Statement {
-        Statement(Builder& builder, const char* sql) : owner(builder)
-        {
-            if (sqlite3_prepare_v2(owner.m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-                owner.fail(QString::fromUtf8(sql));
-        }
-        ~Statement() { sqlite3_finalize(stmt); }
-        Statement(const Statement&) = delete;
-        Statement& operator=(const Statement&) = delete;
-        bool next()
-        {
-            const int rc = sqlite3_step(stmt);
-            if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-                owner.fail(QStringLiteral("reading the sorted rows"));
-            return rc == SQLITE_ROW;
-        }
-        Builder& owner;
-        sqlite3_stmt* stmt = nullptr;
-    };
     void step()
     {
         if (sqlite3_step(m_stmt) != SQLITE_DONE)
@@ -124,6 +106,11 @@ void syncToDisk(const QString& path)
         throw ImportError(QStringLiteral("%1: cannot flush to disk").arg(path));
 }
 
+// The rows held in memory at once; beyond this they are sorted in runs on disk. Small: a
+// run costs a sequential write and read of what the page cache holds anyway (Mueller's rows
+// make three), while every megabyte here is one more of the import's peak memory.
+constexpr qsizetype kRowMemory = 2 * 1024 * 1024;
+
 // Rows of at most this length (in UTF-16 units, so never more characters) are what a reader
 // takes; a surrogate pair is never cut in two.
 QString boundedTrans(const QString& trans)
@@ -152,8 +139,10 @@ std::unique_ptr<QTemporaryFile> besideOutput(const QFileInfo& output, const char
 
 struct BddWriter::Build {
     std::unique_ptr<QTemporaryFile> file;  // the new dictionary under its temporary name
-    std::unique_ptr<QTemporaryFile> stage; // the rows in source order, until they are sorted
+    std::unique_ptr<QTemporaryFile> stage; // what further tables stage, until they are sorted
     std::unique_ptr<Builder> db;
+    std::unique_ptr<RunSorter> rows;       // the rows in source order, until they are sorted
+    QByteArray payload;                    // one row's, reused
 };
 
 BddWriter::BddWriter(QString outputPath) : m_output(std::move(outputPath)) {}
@@ -189,60 +178,62 @@ void BddWriter::begin()
     db.exec(schema::kCreateTable);
     db.exec(schema::kCreateView);
     db.exec(schema::kCreateMeta);
-    db.exec("CREATE TABLE stage.Rows (Key TEXT NOT NULL, Word TEXT, Trans TEXT NOT NULL)");
     for (TableBuilder* table : m_tables)
         table->start(db.handle());
-    db.prepare("INSERT INTO stage.Rows (Key, Word, Trans) VALUES (?1, ?2, ?3)");
+    build->rows = std::make_unique<RunSorter>(outInfo.absolutePath(), kRowMemory);
     m_count = 0;
     m_build = std::move(build);
 }
 
 void BddWriter::add(const QString& word, const QString& trans)
 {
-    Builder& db = *m_build->db;
     const QByteArray key = foldedKeyUtf8(word);
     const QByteArray written = word.toUtf8();
     const QString line = boundedTrans(trans);
-    const QByteArray text = line.toUtf8();
-    db.bind(1, key);
-    if (written == key)
-        db.bindNull(2); // the key stands for the headword
-    else
-        db.bind(2, written);
-    db.bind(3, text);
-    db.step();
+    // The headword (missing where the key stands for it: NULL in the file), the line.
+    QByteArray& payload = m_build->payload;
+    payload.clear();
+    record::appendField(payload, written == key ? std::nullopt : std::optional<QByteArrayView>(written));
+    payload.append(line.toUtf8());
+    m_build->rows->add(key, payload);
     ++m_count;
     for (TableBuilder* table : m_tables)
-        table->add(db.handle(), word, line);
+        table->add(m_build->db->handle(), word, line);
 }
 
 void BddWriter::finish()
 {
     Builder& db = *m_build->db;
     {
-        // Key order, source order within a key (the staging rowid): the order of the table's
-        // primary key, so every row lands at the end of the tree.
-        Builder::Statement sorted(db, "SELECT Key, Word, Trans FROM stage.Rows ORDER BY Key, rowid");
+        // Key order, source order within a key: the order of the table's primary key, so
+        // every row lands at the end of the tree.
+        RunSorter& rows = *m_build->rows;
         db.prepare(schema::kInsertRow);
-        QByteArray previous;
+        std::string previous;
         qint64 seq = 0, done = 0;
-        while (sorted.next()) {
-            const QByteArray key(static_cast<const char*>(sqlite3_column_blob(sorted.stmt, 0)),
-                                 sqlite3_column_bytes(sorted.stmt, 0));
-            seq = (done > 0 && key == previous) ? seq + 1 : 0;
+        QByteArrayView key, payload;
+        while (rows.next(key, payload)) {
+            const std::string_view k(key.data(), size_t(key.size()));
+            seq = (done > 0 && k == previous) ? seq + 1 : 0;
+            const std::optional<QByteArrayView> written = record::takeField(payload);
             db.bind(1, key);
             db.bindInt(2, seq);
-            db.bindValue(3, sqlite3_column_value(sorted.stmt, 1));
-            db.bindValue(4, sqlite3_column_value(sorted.stmt, 2));
+            if (written)
+                db.bind(3, *written);
+            else
+                db.bindNull(3);
+            db.bind(4, payload);
             db.step();
-            previous = key;
+            previous.assign(k);
             ++done;
             if (m_progress && (done % 4096 == 0 || done == m_count))
                 m_progress(done, m_count);
         }
+        m_build->rows.reset(); // its memory, before the further tables read theirs
     }
     for (TableBuilder* table : m_tables)
         table->finish(db.handle());
+
     db.prepare(schema::kInsertMeta);
     std::vector<std::pair<QString, QString>> meta{
         {QString::fromLatin1(schema::kFormatName), QString::number(schema::kFormatVersion)},

@@ -15,8 +15,8 @@ namespace zarvik {
 class SqliteConnection;
 
 // Another table of the same file, fed row by row from the same stream of entries (a reverse
-// index, say). Its rows go into a staging database while the entries stream by, and are put
-// in order into the file at the end, as the writer does with its own rows.
+// index, say). It may stage its rows in the database "stage" (a temporary file beside the
+// output) while the entries stream by, and put them in order into the file at the end.
 class TableBuilder {
 public:
     virtual ~TableBuilder() = default;
@@ -30,9 +30,9 @@ public:
 
 // Writes a dictionary file in the layout the reader expects (see DictionarySchema.h), taking
 // its rows one at a time in source order, so that memory does not grow with the dictionary.
-// The rows go into a staging database beside the output; at the end SQLite sorts them by
-// their folded key (stable: rows that share a headword keep their order, its sorter spills to
-// temporary files) and they are copied into the table in key order.
+// The rows are sorted by their folded key as they come (stable: rows that share a headword
+// keep their order), in bounded memory and in sorted runs on disk beside the output beyond
+// it (RunSorter); at the end they are merged into the table in key order.
 //
 // The file is built beside the output under a temporary name, flushed to disk and renamed
 // over the output only when complete: a failure leaves an existing output as it was and

@@ -330,41 +330,45 @@ ReferenceResolver::~ReferenceResolver()
         m_parser.join();
 }
 
+void ReferenceResolver::parseClaimed(Batch& batch) const
+{
+    for (size_t k = batch.claimed++; k < batch.rows.size(); k = batch.claimed++)
+        batch.parsed[k] = m_cleaner.parse(batch.words[k], batch.articles[k]);
+}
+
 void ReferenceResolver::prepareAhead(qsizetype from, qsizetype to)
 {
     takePrepared();
     // The source is read here, on this thread; the parser only reads the texts it is given
     // (the cleaner is const and shared).
-    Batch& batch = m_ahead;
+    auto batch = std::make_unique<Batch>();
     for (qsizetype i = from; i < to; ++i) {
         const ArticleSource::ArticleId id = m_source.articleId(i);
-        if (m_cache.count(id) || (!batch.rows.empty() && m_source.articleId(batch.rows.back()) == id))
+        if (m_cache.count(id) || (!batch->rows.empty() && m_source.articleId(batch->rows.back()) == id))
             continue;
-        batch.rows.push_back(i);
-        batch.articles.push_back(m_source.article(i));
+        batch->rows.push_back(i);
+        batch->words.push_back(m_source.word(int(i)));
+        batch->articles.push_back(m_source.article(i));
     }
-    std::vector<QString> words;
-    for (const qsizetype row : batch.rows)
-        words.push_back(m_source.word(int(row)));
-    batch.parsed.resize(batch.rows.size());
-    auto parseAll = [this, words = std::move(words)] {
-        for (size_t k = 0; k < words.size(); ++k)
-            m_ahead.parsed[k] = m_cleaner.parse(words[k], m_ahead.articles[k]);
-    };
+    batch->parsed.resize(batch->rows.size());
+    m_ahead = std::move(batch);
     try {
-        m_parser = std::thread(std::move(parseAll));
+        m_parser = std::thread([this, batch = m_ahead.get()] { parseClaimed(*batch); });
     } catch (const std::system_error&) {
-        parseAll(); // no thread to be had: now, on this one
+        // No thread to be had: takePrepared() parses it all on this one.
     }
 }
 
 void ReferenceResolver::takePrepared()
 {
+    if (!m_ahead)
+        return;
+    parseClaimed(*m_ahead);
     if (m_parser.joinable())
         m_parser.join();
-    Batch batch = std::exchange(m_ahead, Batch());
-    for (size_t k = 0; k < batch.rows.size(); ++k)
-        remember(m_source.articleId(batch.rows[k]), std::make_shared<const ParsedArticle>(std::move(batch.parsed[k])));
+    const std::unique_ptr<Batch> batch = std::move(m_ahead);
+    for (size_t k = 0; k < batch->rows.size(); ++k)
+        remember(m_source.articleId(batch->rows[k]), std::make_shared<const ParsedArticle>(std::move(batch->parsed[k])));
 }
 
 QString ReferenceResolver::line(qsizetype i, ReferenceOutcome& outcome)

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <thread>
 #include <unordered_map>
@@ -107,13 +108,19 @@ private:
     };
     mutable std::unordered_map<ArticleSource::ArticleId, Parsed, IdHash> m_cache;
     mutable qint64 m_cacheBytes = 0;
-    // The batch being parsed ahead.
+    // The batch being parsed ahead. Its articles are claimed one at a time, by the parser
+    // thread and, once its own lines are made, by this thread too: whichever side is quicker
+    // (the parse or the rest of the import) does not wait for the other.
     struct Batch {
         std::vector<qsizetype> rows;
+        std::vector<QString> words;
         std::vector<QString> articles;
         std::vector<ParsedArticle> parsed;
+        std::atomic<size_t> claimed{0};
     };
-    Batch m_ahead;
+    // Parses the batch's articles not yet claimed.
+    void parseClaimed(Batch& batch) const;
+    std::unique_ptr<Batch> m_ahead;
     std::thread m_parser;
     mutable int m_followsLeft = 0; // for the entry whose line is being made
     // The headword table, kept compact: the hash of each name a row is known by (its

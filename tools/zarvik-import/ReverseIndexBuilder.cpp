@@ -1,10 +1,14 @@
 #include "ReverseIndexBuilder.h"
 
 #include "ImportError.h"
+#include "RunSorter.h"
 #include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 
+#include <QFileInfo>
+#include <QDir>
 #include <algorithm>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace zarvik {
@@ -19,12 +23,15 @@ bool isCyrillicLetter(QChar c)
 
 // Calls `item` with each top-level item of the sense (split at commas and semicolons outside
 // parentheses), without its notes in parentheses and stress marks, blanks made single and
-// trimmed; an item whose parentheses do not pair up (cut or broken) comes as empty text. One
-// pass over the sense: it runs for every sense of every article.
+// trimmed; an item that cannot be a Russian phrase (a letter of another script, a digit, a
+// sign other than the hyphen) or whose parentheses do not pair up (cut or broken) comes as
+// empty text, and is not copied once that is known. One pass over the sense: it runs for every
+// sense of every article, and for every line of a tab-separated dictionary.
 template <typename Item>
 void forEachItem(QStringView sense, Item item)
 {
     QString out;
+    out.reserve(ReverseIndexBuilder::kMaxPhraseLength + 2);
     int depth = 0;
     bool broken = false;
     bool blank = false;
@@ -32,7 +39,7 @@ void forEachItem(QStringView sense, Item item)
         if (depth != 0)
             broken = true;
         item(broken ? QString() : out);
-        out.clear();
+        out.truncate(0); // keeps its room for the next item
         depth = 0;
         broken = blank = false;
     };
@@ -54,8 +61,12 @@ void forEachItem(QStringView sense, Item item)
             // An item longer than any phrase the index keeps is refused for its length alone,
             // so it is not copied further: a hostile sense may be one 60,000-letter word, met
             // again for every index line that points at its article.
-            if (out.size() > ReverseIndexBuilder::kMaxPhraseLength)
+            if (broken || out.size() > ReverseIndexBuilder::kMaxPhraseLength)
                 continue;
+            if (!isCyrillicLetter(c) && c != QLatin1Char('-')) {
+                broken = true;
+                continue;
+            }
             if (blank)
                 out += QLatin1Char(' ');
             blank = false;
@@ -133,18 +144,26 @@ void stepDone(sqlite3* db, sqlite3_stmt* stmt)
     sqlite3_clear_bindings(stmt);
 }
 
-QByteArray columnBytes(sqlite3_stmt* stmt, int column)
+// The sort key of a staged word: its key, then its rank (big-endian, so that bytes compare
+// as numbers do). A key never holds a zero byte (Russian phrases are letters, blanks and
+// hyphens), so a key that begins another still sorts first.
+void appendSortKey(QByteArray& out, const QByteArray& key, qint64 rank)
 {
-    return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)), sqlite3_column_bytes(stmt, column));
+    out = key;
+    out.append('\0');
+    for (int shift = 56; shift >= 0; shift -= 8)
+        out.append(char((quint64(rank) >> shift) & 0xFF));
 }
+constexpr qsizetype kRankBytes = 9; // the zero and the rank
+
+// The memory the staged words may take before they are sorted in runs on disk (small, for the
+// reason the writer's rows are).
+constexpr qsizetype kStagedMemory = 2 * 1024 * 1024;
 
 } // namespace
 
-ReverseIndexBuilder::~ReverseIndexBuilder()
-{
-    sqlite3_finalize(m_insert);
-    sqlite3_finalize(m_insertHead);
-}
+ReverseIndexBuilder::ReverseIndexBuilder() = default;
+ReverseIndexBuilder::~ReverseIndexBuilder() = default;
 
 QStringList ReverseIndexBuilder::wordsOf(const QString& sense)
 {
@@ -172,24 +191,13 @@ const QStringList& ReverseIndexBuilder::wordsOfSense(size_t index, const QString
 
 void ReverseIndexBuilder::start(sqlite3* db)
 {
-    m_db = db;
     m_written = 0;
-    m_entries = 0;
     m_fed = false;
     exec(db, schema::kCreateReverseTable);
-    // One row per Russian word of an entry, with its rank in one number (see rankOf), and
-    // one row per entry for its headword and weight: the sort at the end moves little.
-    exec(db, "CREATE TABLE stage.Reverse (Key TEXT NOT NULL, Rank INTEGER NOT NULL, Head INTEGER NOT NULL, Word TEXT)");
-    exec(db, "CREATE TABLE stage.ReverseHeads (Id INTEGER PRIMARY KEY, Name TEXT NOT NULL, Weight INTEGER NOT NULL)");
-    sqlite3_finalize(m_insert);
-    sqlite3_finalize(m_insertHead);
-    m_insert = m_insertHead = nullptr;
-    const char* insert = "INSERT INTO stage.Reverse (Key, Rank, Head, Word) VALUES (?1, ?2, ?3, ?4)";
-    const char* insertHead = "INSERT INTO stage.ReverseHeads (Id, Name, Weight) VALUES (?1, ?2, ?3)";
-    if (sqlite3_prepare_v2(db, insert, -1, &m_insert, nullptr) != SQLITE_OK)
-        fail(db, insert);
-    if (sqlite3_prepare_v2(db, insertHead, -1, &m_insertHead, nullptr) != SQLITE_OK)
-        fail(db, insertHead);
+    // Sorted beside the file being built, for the reason the writer sorts its rows there.
+    const char* file = sqlite3_db_filename(db, "main");
+    const QString folder = file && *file ? QFileInfo(QFile::decodeName(file)).absolutePath() : QDir::tempPath();
+    m_staged = std::make_unique<RunSorter>(folder, kStagedMemory);
 }
 
 void ReverseIndexBuilder::addSenses(const QString& headword, const std::vector<ArticleSense>& senses, int weight)
@@ -218,10 +226,11 @@ void ReverseIndexBuilder::add(sqlite3*, const QString& word, const QString& tran
 void ReverseIndexBuilder::stage(const QString& headword, const std::vector<ArticleSense>& senses, int weight)
 {
     const QString name = headword.simplified();
-    if (name.isEmpty() || !m_insert)
+    if (name.isEmpty() || !m_staged)
         return;
-    const qint64 head = ++m_entries;
-    bool headStaged = false;
+    // What each of its words carries: how it is written (added per word), the entry's weight
+    // and headword.
+    QByteArray entry;
     const int plain = isPlainHeadword(name) ? 0 : 1;
     std::vector<QString> seen; // an entry counts once per headword, where it stands first
     int items = 0;
@@ -245,43 +254,36 @@ void ReverseIndexBuilder::stage(const QString& headword, const std::vector<Artic
             if (std::find(seen.begin(), seen.end(), key) != seen.end())
                 continue;
             seen.push_back(key);
-            if (!headStaged) {
-                const QByteArray nameUtf8 = name.toUtf8();
-                sqlite3_bind_int64(m_insertHead, 1, head);
-                bindText(m_insertHead, 2, nameUtf8);
-                sqlite3_bind_int(m_insertHead, 3, weight);
-                stepDone(m_db, m_insertHead);
-                headStaged = true;
+            if (entry.isEmpty()) {
+                const qint32 w = weight;
+                entry.append(reinterpret_cast<const char*>(&w), sizeof w);
+                entry.append(name.toUtf8());
             }
             // Ascending rank is the order of the headwords of a word: sense position, weight
-            // (heaviest first), item, plainness, length.
+            // (heaviest first), item, plainness, length; then the order of the source, which
+            // the sort keeps among equals.
             const qint64 rank = (qint64(position) << 48) | (qint64(0xFFFFFF - qBound(0, weight, 0xFFFFFF)) << 24) |
                                 (qint64(qMin(i, 255)) << 16) | (qint64(plain) << 15) |
                                 qint64(qMin(int(name.size()), 0x7FFF));
             const QByteArray keyUtf8 = key.toUtf8(), wordUtf8 = words[i].toUtf8();
-            bindText(m_insert, 1, keyUtf8);
-            sqlite3_bind_int64(m_insert, 2, rank);
-            sqlite3_bind_int64(m_insert, 3, head);
-            if (wordUtf8 != keyUtf8)
-                bindText(m_insert, 4, wordUtf8); // NULL: the key stands for the word
-            stepDone(m_db, m_insert);
+            appendSortKey(m_sortKey, keyUtf8, rank);
+            m_payload.clear();
+            // Missing where the key stands for the word (NULL in the file).
+            record::appendField(m_payload, wordUtf8 == keyUtf8 ? std::nullopt : std::optional<QByteArrayView>(wordUtf8));
+            m_payload.append(entry);
+            m_staged->add(m_sortKey, m_payload);
         }
     }
 }
 
 void ReverseIndexBuilder::finish(sqlite3* db)
 {
-    sqlite3_finalize(m_insert);
-    sqlite3_finalize(m_insertHead);
-    m_insert = m_insertHead = nullptr;
-    // Best first within each key; the staging rowid is the source order. The headword joined
-    // in the engine: a statement of its own per row costs more than the join itself.
-    Statement sorted(db, "SELECT r.Key, r.Word, h.Name, h.Weight FROM stage.Reverse AS r "
-                         "JOIN stage.ReverseHeads AS h ON h.Id = r.Head ORDER BY r.Key, r.Rank, r.rowid");
+    if (!m_staged)
+        return;
     Statement insert(db, schema::kInsertReverseRow);
     QByteArray key, word;
     QList<QByteArray> headwords;
-    int weight = 0;
+    qint32 weight = 0;
     auto flush = [&] {
         if (key.isEmpty())
             return;
@@ -296,29 +298,32 @@ void ReverseIndexBuilder::finish(sqlite3* db)
         stepDone(db, insert.stmt);
         ++m_written;
     };
-    int rc;
-    while ((rc = sqlite3_step(sorted.stmt)) == SQLITE_ROW) {
-        const QByteArray rowKey = columnBytes(sorted.stmt, 0);
+    // Best first within each key.
+    QByteArrayView sortKey, payload;
+    while (m_staged->next(sortKey, payload)) {
+        const QByteArrayView rowKey = sortKey.first(sortKey.size() - kRankBytes);
         const bool first = rowKey != key;
+        const std::optional<QByteArrayView> written = record::takeField(payload);
         if (first) {
             flush();
-            key = rowKey;
+            key = rowKey.toByteArray();
             // Written as where it ranks best.
-            word = sqlite3_column_type(sorted.stmt, 1) == SQLITE_NULL ? QByteArray() : columnBytes(sorted.stmt, 1);
+            word = written ? written->toByteArray() : QByteArray();
             headwords.clear();
         }
         if (headwords.size() >= kMaxHeadwords)
             continue;
-        const QByteArray headword = columnBytes(sorted.stmt, 2);
+        qint32 rowWeight;
+        std::memcpy(&rowWeight, payload.data(), sizeof rowWeight);
+        const QByteArrayView headword = payload.sliced(sizeof rowWeight);
         if (first)
-            weight = sqlite3_column_int(sorted.stmt, 3);
+            weight = rowWeight;
         // Homonyms kept as separate entries name the same headword twice.
         if (!headwords.contains(headword))
-            headwords << headword;
+            headwords << headword.toByteArray();
     }
-    if (rc != SQLITE_DONE)
-        fail(db, "reading the staged words");
     flush();
+    m_staged.reset();
 }
 
 } // namespace zarvik

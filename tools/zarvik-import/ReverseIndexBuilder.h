@@ -5,12 +5,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace zarvik {
+
+class RunSorter;
 
 // Builds the reverse index (table RusEng, see DictionarySchema.h) out of the English-Russian
 // entries as the writer streams them: every Russian word or short phrase of an entry's main
@@ -32,8 +34,9 @@ namespace zarvik {
 // before a capitalised or compound one, the shorter, and the order of the source. The best
 // kMaxHeadwords are kept.
 //
-// Memory does not grow with the dictionary: each entry's words go to a staging table at once,
-// and the index is made from them sorted by SQLite at the end.
+// Memory does not grow with the dictionary: each entry's words are staged at once, sorted in
+// bounded memory and in runs on disk beyond it (RunSorter), and the index is made from them
+// in order at the end.
 class ReverseIndexBuilder final : public TableBuilder {
 public:
     // Enough for the strip to offer the usual English words for a Russian one without
@@ -50,7 +53,7 @@ public:
     static constexpr int kMaxSensesPerEntry = 256;
     static constexpr int kMaxItemsPerEntry = 256;
 
-    ReverseIndexBuilder() = default;
+    ReverseIndexBuilder();
     ~ReverseIndexBuilder() override;
 
     // The senses of the entry that the writer stores next; `weight` stands for how common
@@ -74,10 +77,8 @@ private:
     // lines at one long article).
     const QStringList& wordsOfSense(size_t index, const QString& text);
 
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_insert = nullptr;
-    sqlite3_stmt* m_insertHead = nullptr;
-    qint64 m_entries = 0; // staged so far: the number of the next one
+    std::unique_ptr<RunSorter> m_staged; // every word of every entry, until it is sorted
+    QByteArray m_sortKey, m_payload;      // one staged word's, reused
     bool m_fed = false; // the next entry's senses came through addSenses()
     qint64 m_written = 0;
     struct SenseWords {
