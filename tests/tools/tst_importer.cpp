@@ -380,6 +380,21 @@ private slots:
         QCOMPARE(rowsOf(m_out), (QStringList{"cat - кошка; кот", "dog - собака пёс", "uncharted - "}));
     }
 
+    // Lines are read ahead in batches on another thread; a headword repeated across many
+    // batches keeps the order of the file.
+    void tsvKeepsTheOrderOfTheFile()
+    {
+        QByteArray text;
+        QStringList expected;
+        for (int i = 0; i < 10000; ++i) {
+            text += "same\tперевод " + QByteArray::number(i) + "\n";
+            expected << QStringLiteral("same - перевод %1").arg(i);
+        }
+        writeFile(path("t.tsv"), text);
+        QCOMPARE(importDictionary(path("t.tsv"), m_out, {}).read, 10000);
+        QCOMPARE(rowsOf(m_out), expected);
+    }
+
     void tsvRefused_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -387,6 +402,8 @@ private slots:
         QTest::newRow("no line has a tab") << QByteArray("cat кошка\ndog собака\n") << "no entries";
         QTest::newRow("empty file") << QByteArray() << "no entries";
         QTest::newRow("not UTF-8") << QByteArray("cat\t\xEA\xEE\xF8\xEA\xE0\n") << "not UTF-8";
+        QTest::newRow("not UTF-8 after many good lines")
+            << QByteArray("cat\tкошка\n").repeated(20000) + "dog\t\xF1\xEE\xE1\xE0\xEA\xE0\n" << "not UTF-8";
     }
     void tsvRefused()
     {

@@ -5,6 +5,7 @@
 #include "ImportError.h"
 #include "ReverseIndexBuilder.h"
 #include "StarDictSource.h"
+#include "TsvAhead.h"
 #include "TsvSource.h"
 
 #include <QFile>
@@ -86,13 +87,20 @@ ImportReport importDictionary(const QString& input, const QString& output, const
         TsvReader reader(input, options.limits);
         refuseOutputAmongInputs({input}, output);
         writer.begin();
-        SourceEntry e;
-        while (reader.next(e)) {
-            ++report.read;
-            const QString trans = options.full ? e.article.simplified() : cleaner.boundedLine(e.article);
-            if (!hasCyrillicLetter(trans))
-                report.addUntranslated(UntranslatedEntry{e.word, trans, QStringLiteral("no Russian text in the translation")});
-            writer.add(e.word, trans);
+        {
+            TsvAhead ahead(reader, [&cleaner, full = options.full](const QString& article) {
+                return full ? article.simplified() : cleaner.boundedLine(article);
+            });
+            std::vector<TsvAhead::Row> batch;
+            while (ahead.next(batch)) {
+                for (const TsvAhead::Row& row : batch) {
+                    ++report.read;
+                    if (!hasCyrillicLetter(row.trans))
+                        report.addUntranslated(
+                            UntranslatedEntry{row.word, row.trans, QStringLiteral("no Russian text in the translation")});
+                    writer.add(row.word, row.trans);
+                }
+            }
         }
         report.skipped = reader.skipped();
     } else {
