@@ -49,7 +49,6 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QString());
 
-    m_lookup.setOwnWindow(static_cast<WindowId>(winId()));
     m_state.setClk2ChangeHandler([this] { m_watcher.clk2_Change(); });
     // Every tick that can start or end the work of a poll is followed by the schedule.
     connect(&Timer1, &QTimer::timeout, this, [this] {
@@ -262,6 +261,10 @@ void Form2::Form_Load()
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();
     startupStep("panel shown");
+    // Only now: making our native window costs the toolkit a dozen round trips to the server,
+    // which the panel need not wait for. No capture can be looked up before this (the polls
+    // sleep until the first press or copy, and the event loop has not run).
+    m_lookup.setOwnWindow(static_cast<WindowId>(winId()));
     // Loading and dressing the hidden dictionary window (its pictures decoded) would delay
     // the panel by a few milliseconds; half a second later the panel has been painted and the
     // user has not yet reached for the window, whose first opening is then as quick as any.

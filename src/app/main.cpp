@@ -7,6 +7,7 @@
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFontDatabase>
 #include <QImage>
 #include <QLibraryInfo>
@@ -89,6 +90,12 @@ int main(int argc, char* argv[])
     // database is guarded by its own lock, and images are decoded or painted where no other
     // thread sees them. Neither starts before the toolkit is up: its plugins and library
     // paths are set up by the application object.
+    // The toolkit's accessibility bridge connects to the session bus the first time a widget
+    // reports a change (the panel's input line, while it is dressed) and waits there; with no
+    // bus at all, the D-Bus library first tries to start one. Connected here on a second
+    // thread while the platform layer connects and the forms are built, the bridge finds the
+    // connection made (the connection is shared and safe to make from any thread).
+    auto sessionBus = zarvik::inBackground([] { QDBusConnection::sessionBus(); });
     auto trayPicture = zarvik::inBackground([] {
         QFontDatabase::families();
         return zarvik::Artwork::icon(zarvik::Artwork::kTraySize);

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <chrono>
 #include <memory>
 
 namespace zarvik {
@@ -69,6 +70,7 @@ private:
     std::unique_ptr<Impl> d;
     NativeSelections m_native = NativeSelections::AllSeen;
     std::unique_ptr<WaylandSelections> m_wayland;
+    std::chrono::steady_clock::time_point m_lastDispatch; // of processEvents()
 };
 
 } // namespace zarvik

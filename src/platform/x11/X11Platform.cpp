@@ -792,10 +792,16 @@ double X11Platform::clockSeconds()
 
 void X11Platform::processEvents()
 {
-    QCoreApplication::processEvents();
     // The waits call this in a loop until their time is up; a short rest between dispatches
-    // keeps them from spinning a core for the whole wait.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // keeps them from spinning a core for the whole wait. A call on its own (the yield of the
+    // start) dispatches at once.
+    using namespace std::chrono;
+    constexpr auto kRest = milliseconds(1);
+    const auto sinceLast = steady_clock::now() - m_lastDispatch;
+    if (sinceLast < kRest)
+        std::this_thread::sleep_for(kRest - sinceLast);
+    QCoreApplication::processEvents();
+    m_lastDispatch = steady_clock::now();
 }
 
 QSize X11Platform::screenSize()
