@@ -78,11 +78,19 @@ int main(int argc, char* argv[])
     // makes its configuration once, whichever thread asks first. Not before the display check:
     // a start that ends there has no use for it.
     auto fontConfiguration = zarvik::inBackground([] { FcInit(); });
+    // Our own connection to the server is made while the toolkit makes its own.
+    zarvik::PlatformAhead platformAhead = zarvik::connectPlatformAhead();
     QApplication app(argc, argv);
     fontConfiguration.wait();
     zarvik::startupStep("application");
     app.setApplicationName(QStringLiteral("Zarvik5"));
     zarvik::Settings settings;
+    // The toolkit's accessibility bridge connects to the session bus the first time a widget
+    // reports a change (the panel's input line, while it is dressed) and waits there; with no
+    // bus at all, the D-Bus library first tries to start one. Connected here on a second
+    // thread while the platform layer connects and the forms are built, the bridge finds the
+    // connection made (the connection is shared and safe to make from any thread).
+    auto sessionBus = zarvik::inBackground([] { QDBusConnection::sessionBus(); });
     // What the toolkit needs before the panel can show but the platform layer does not is made
     // on second threads while that layer connects and the main form is built: the font
     // database (the panel's input line waits for it), the tray icon's picture and (below) the
@@ -90,26 +98,14 @@ int main(int argc, char* argv[])
     // database is guarded by its own lock, and images are decoded or painted where no other
     // thread sees them. Neither starts before the toolkit is up: its plugins and library
     // paths are set up by the application object.
-    // The toolkit's accessibility bridge connects to the session bus the first time a widget
-    // reports a change (the panel's input line, while it is dressed) and waits there; with no
-    // bus at all, the D-Bus library first tries to start one. Connected here on a second
-    // thread while the platform layer connects and the forms are built, the bridge finds the
-    // connection made (the connection is shared and safe to make from any thread).
-    auto sessionBus = zarvik::inBackground([] { QDBusConnection::sessionBus(); });
     auto trayPicture = zarvik::inBackground([] {
         QFontDatabase::families();
         return zarvik::Artwork::icon(zarvik::Artwork::kTraySize);
     });
     // A resident program: closing a window never ends it, only the exit command does.
     app.setQuitOnLastWindowClosed(false);
-    // The toolkit's own dialogs (choosing a program in the options) speak Russian too.
-    QTranslator toolkitRussian;
-    if (toolkitRussian.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&toolkitRussian);
-    zarvik::startupStep("toolkit translation");
 
-    auto platform = zarvik::createPlatform(&error);
+    auto platform = zarvik::createPlatform(std::move(platformAhead), &error);
     if (!platform) {
         std::fprintf(stderr, "zarvik: %s\n", qPrintable(error));
         return 2;
@@ -121,6 +117,15 @@ int main(int argc, char* argv[])
     form.setTrayPicture([&trayPicture] { return trayPicture.get(); });
     zarvik::startupStep("main form built");
     zarvik::Main(form);
+    // The toolkit's own dialogs (choosing a program in the options) and menus (the input
+    // line's) speak Russian too. Loaded once the event loop runs: none of them can open
+    // before, and the panel need not wait for the file.
+    QTranslator toolkitRussian;
+    QTimer::singleShot(0, &app, [&app, &toolkitRussian] {
+        if (toolkitRussian.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            app.installTranslator(&toolkitRussian);
+    });
     quitOnEndSignals(&app);
     zarvik::startupStep("start-up done");
     if (zarvik::lcStartup().isDebugEnabled())

@@ -18,6 +18,17 @@ public:
     // Connects to $DISPLAY; nullptr with the reason in `error` when that fails. The
     // registry-like store lives in `registryPath`.
     static std::unique_ptr<X11Platform> create(const QString& registryPath, QString* error);
+    // The same in two halves. What needs no toolkit (our connections to the server and what
+    // they ask of it) starts on a second thread before the toolkit's application object
+    // exists, while the toolkit connects too; create() then waits for it and finishes on the
+    // interface thread. A connection that is never finished is closed by its destructor.
+    struct Connecting;
+    struct ConnectingEnd {
+        void operator()(Connecting* connecting) const;
+    };
+    using ConnectingPtr = std::unique_ptr<Connecting, ConnectingEnd>;
+    static ConnectingPtr connectAhead(const QString& registryPath);
+    static std::unique_ptr<X11Platform> create(ConnectingPtr connecting, QString* error);
     ~X11Platform() override;
 
     WindowId foregroundWindow() override;

@@ -31,7 +31,7 @@ private slots:
         QVERIFY(!zarvik::displayReachable(nullptr));
         if (!display.isEmpty()) {
             QString createError;
-            QVERIFY(!zarvik::createPlatform(&createError));
+            QVERIFY(!zarvik::createPlatform(zarvik::PlatformAhead(), &createError));
             QCOMPARE(createError, reason);
         }
     }

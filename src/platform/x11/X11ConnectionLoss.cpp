@@ -46,11 +46,13 @@ void onExit()
 
 void endProcessOnceOnConnectionLoss()
 {
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
+    // Set again at every call: the toolkit sets a handler of its own when it connects, and
+    // ours must be the one in place once both connections are up.
     XSetIOErrorHandler(onConnectionLost);
+    static bool exitHooked = false;
+    if (exitHooked)
+        return;
+    exitHooked = true;
     std::atexit(onExit);
 }
 

@@ -37,6 +37,7 @@
 #include <mutex>
 #include <poll.h>
 #include <spawn.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -215,7 +216,9 @@ struct X11Platform::Impl {
         }
     }
 
-    bool open(QString* error)
+    // What needs no toolkit: our connections to the server and what they learn of it. Runs on
+    // a second thread while the toolkit connects (see X11Platform::connectAhead).
+    bool openServer(QString* error)
     {
         XSetErrorHandler(ignoreXError);
         dpy = XOpenDisplay(nullptr);
@@ -224,8 +227,6 @@ struct X11Platform::Impl {
                 *error = QStringLiteral("cannot open X display %1").arg(qEnvironmentVariable("DISPLAY"));
             return false;
         }
-        // From here on the toolkit's connection and ours are both open: losing the server ends
-        // the process once.
         endProcessOnceOnConnectionLoss();
         root = DefaultRootWindow(dpy);
         const auto atoms = internAtoms<3>(dpy, {"_NET_ACTIVE_WINDOW", "_NET_SUPPORTED", "_NET_WM_PID"});
@@ -242,21 +243,26 @@ struct X11Platform::Impl {
         readPointerMap();
         selectRawButtons();
         resyncButton();
+        XFlush(dpy);
+        return clipboardWatcher.start(error);
+    }
 
+    // The rest, on the interface thread once the toolkit is up.
+    void openEvents()
+    {
+        // The toolkit set handlers of its own as it connected: from here on the toolkit's
+        // connection and ours are both open, and losing the server ends the process once.
+        XSetErrorHandler(ignoreXError);
+        endProcessOnceOnConnectionLoss();
         notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy), QSocketNotifier::Read);
         QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { pump(); });
 
         keyRelease.setSingleShot(true);
         keyRelease.setInterval(kKeyHoldMs);
         QObject::connect(&keyRelease, &QTimer::timeout, &keyRelease, [this] { releaseCopyKeys(); });
-        XFlush(dpy);
-
-        if (!clipboardWatcher.start(error))
-            return false;
         // The start-up takes the clipboard text once as "what the user had"; give the reader a
         // moment to bring it, so it does not arrive a tick later looking like a fresh copy.
         clipboard.waitForFirst(1200);
-        return true;
     }
 
     void followCapsLock()
@@ -575,12 +581,52 @@ struct X11Platform::Impl {
     }
 };
 
+struct X11Platform::Connecting {
+    std::unique_ptr<Impl> impl;
+    std::thread thread;
+    bool opened = false;
+    QString error;
+    ~Connecting()
+    {
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
+void X11Platform::ConnectingEnd::operator()(Connecting* connecting) const
+{
+    delete connecting;
+}
+
+X11Platform::ConnectingPtr X11Platform::connectAhead(const QString& registryPath)
+{
+    ConnectingPtr connecting(new Connecting);
+    connecting->impl = std::make_unique<Impl>(registryPath);
+    Connecting* c = connecting.get();
+    try {
+        c->thread = std::thread([c] { c->opened = c->impl->openServer(&c->error); });
+    } catch (const std::system_error&) {
+        c->opened = c->impl->openServer(&c->error); // no thread to be had: here and now
+    }
+    return connecting;
+}
+
+std::unique_ptr<X11Platform> X11Platform::create(ConnectingPtr connecting, QString* error)
+{
+    if (connecting->thread.joinable())
+        connecting->thread.join();
+    if (!connecting->opened) {
+        if (error)
+            *error = connecting->error;
+        return nullptr;
+    }
+    connecting->impl->openEvents();
+    return std::unique_ptr<X11Platform>(new X11Platform(std::move(connecting->impl)));
+}
+
 std::unique_ptr<X11Platform> X11Platform::create(const QString& registryPath, QString* error)
 {
-    auto impl = std::make_unique<Impl>(registryPath);
-    if (!impl->open(error))
-        return nullptr;
-    return std::unique_ptr<X11Platform>(new X11Platform(std::move(impl)));
+    return create(connectAhead(registryPath), error);
 }
 
 X11Platform::X11Platform(std::unique_ptr<Impl> impl) : d(std::move(impl))

@@ -31,9 +31,27 @@ bool displayReachable(QString* error)
     return reachable;
 }
 
-std::unique_ptr<Platform> createPlatform(QString* error)
+struct PlatformAhead::State {
+    X11Platform::ConnectingPtr connecting;
+};
+
+PlatformAhead::PlatformAhead() = default;
+PlatformAhead::~PlatformAhead() = default;
+PlatformAhead::PlatformAhead(PlatformAhead&&) noexcept = default;
+PlatformAhead& PlatformAhead::operator=(PlatformAhead&&) noexcept = default;
+
+PlatformAhead connectPlatformAhead()
 {
-    auto platform = X11Platform::create(FileRegistry::defaultPath(), error);
+    PlatformAhead ahead;
+    ahead.d = std::make_unique<PlatformAhead::State>();
+    ahead.d->connecting = X11Platform::connectAhead(FileRegistry::defaultPath());
+    return ahead;
+}
+
+std::unique_ptr<Platform> createPlatform(PlatformAhead ahead, QString* error)
+{
+    auto platform = ahead.d ? X11Platform::create(std::move(ahead.d->connecting), error)
+                            : X11Platform::create(FileRegistry::defaultPath(), error);
     // In a Wayland session the display is XWayland, which sees X11 programs only. Without a
     // data-control protocol the program still runs; what it cannot do is said by the
     // program itself, once.
