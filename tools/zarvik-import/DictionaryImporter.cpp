@@ -78,8 +78,8 @@ ImportReport importDictionary(const QString& input, const QString& output, const
     writer.setProgress(options.progress);
     for (TableBuilder* table : options.tables)
         writer.addTable(table);
-    // Made after the writer, so that it lets go of its statement before the writer closes
-    // the file, whatever happens.
+    // Made after the writer, so that it is gone (its sort's temporary file with it) before
+    // the writer closes the file, whatever happens.
     ReverseIndexBuilder reverse;
     writer.addTable(&reverse);
 

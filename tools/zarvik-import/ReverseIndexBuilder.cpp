@@ -5,8 +5,8 @@
 #include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 
-#include <QFileInfo>
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
