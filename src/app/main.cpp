@@ -85,23 +85,6 @@ int main(int argc, char* argv[])
     zarvik::startupStep("application");
     app.setApplicationName(QStringLiteral("Zarvik5"));
     zarvik::Settings settings;
-    // The toolkit's accessibility bridge connects to the session bus the first time a widget
-    // reports a change (the panel's input line, while it is dressed) and waits there; with no
-    // bus at all, the D-Bus library first tries to start one. Connected here on a second
-    // thread while the platform layer connects and the forms are built, the bridge finds the
-    // connection made (the connection is shared and safe to make from any thread).
-    auto sessionBus = zarvik::inBackground([] { QDBusConnection::sessionBus(); });
-    // What the toolkit needs before the panel can show but the platform layer does not is made
-    // on second threads while that layer connects and the main form is built: the font
-    // database (the panel's input line waits for it), the tray icon's picture and (below) the
-    // built-in skin's pictures of the start. These are the toolkit's thread-safe parts: the
-    // database is guarded by its own lock, and images are decoded or painted where no other
-    // thread sees them. Neither starts before the toolkit is up: its plugins and library
-    // paths are set up by the application object.
-    auto trayPicture = zarvik::inBackground([] {
-        QFontDatabase::families();
-        return zarvik::Artwork::icon(zarvik::Artwork::kTraySize);
-    });
     // A resident program: closing a window never ends it, only the exit command does.
     app.setQuitOnLastWindowClosed(false);
 
@@ -111,7 +94,25 @@ int main(int argc, char* argv[])
         return 2;
     }
     zarvik::startupStep("platform");
-    // Started only now, so that no early return leaves a decoding running as the toolkit goes.
+    // The toolkit's accessibility bridge connects to the session bus when the panel's input
+    // line is made, and waits for it there. It is connected here instead, before the second
+    // threads below begin, while the only others (the toolkit's and the clipboard reader's)
+    // wait on their sockets: where there is no bus, the D-Bus library forks to try to start
+    // one, and a child forked while another thread holds an allocator lock can hang before it
+    // runs anything (seen under the address sanitizer), and the start with it.
+    QDBusConnection::sessionBus();
+    zarvik::startupStep("session bus");
+    // What the toolkit needs before the panel can show but the platform layer does not is made
+    // on second threads while the main form is built: the font database (the panel's input
+    // line waits for it), the tray icon's picture and the built-in skin's pictures of the
+    // start. These are the toolkit's thread-safe parts: the database is guarded by its own
+    // lock, and images are decoded or painted where no other thread sees them. None starts
+    // before the toolkit is up (its plugins and library paths are set up by the application
+    // object), nor where an early return would leave it running as the toolkit goes.
+    auto trayPicture = zarvik::inBackground([] {
+        QFontDatabase::families();
+        return zarvik::Artwork::icon(zarvik::Artwork::kTraySize);
+    });
     zarvik::decodeStartPicturesAhead(settings);
     zarvik::Form2 form(*platform, settings, QCoreApplication::applicationDirPath());
     form.setTrayPicture([&trayPicture] { return trayPicture.get(); });
