@@ -139,17 +139,28 @@ private slots:
         QCOMPARE(file.line(word), line);
     }
 
+    void headwordsAreBounded_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<int>("digits");
+        QTest::newRow("a few entries") << 3 * ReverseIndexBuilder::kMaxHeadwords << 2;
+        // Their staged words take several megabytes: sorted in runs, the earliest still win.
+        QTest::newRow("more words than are sorted in memory") << 60000 << 5;
+    }
     void headwordsAreBounded()
     {
+        QFETCH(int, entries);
+        QFETCH(int, digits);
         ReverseFile file;
-        for (int i = 0; i < 3 * ReverseIndexBuilder::kMaxHeadwords; ++i)
-            file.add(QStringLiteral("w%1").arg(i, 2, 10, QLatin1Char('0')), senses({i % 2 ? "вода" : "море; вода"}));
+        const auto name = [digits](int i) { return QStringLiteral("w%1").arg(i, digits, 10, QLatin1Char('0')); };
+        for (int i = 0; i < entries; ++i)
+            file.add(name(i), senses({i % 2 ? "вода" : "море; вода"}));
         file.finish();
         const QStringList heads = file.line("вода").section(" - ", 1).split("; ");
         QCOMPARE(heads.size(), ReverseIndexBuilder::kMaxHeadwords);
         // The headwords that give it as their first item win, in source order.
-        QCOMPARE(heads.first(), QStringLiteral("w01"));
-        QCOMPARE(heads.last(), QStringLiteral("w09"));
+        QCOMPARE(heads.first(), name(1));
+        QCOMPARE(heads.last(), name(9));
     }
 
     // One entry for пёс and Пес, written as where it ranks best; found whatever the stress
