@@ -488,9 +488,9 @@ struct DictionaryReader::Impl {
         position = -1;
     }
 
-    // The rows whose key begins as `text` does (a pattern with wildcards is matched too), at
-    // most `limit` of them; the connection must be open.
-    // The rows go to `take`; false when the statement failed (see stepRows).
+    // Hands `take` the rows whose key begins as `text` does (a pattern with wildcards is
+    // matched too), at most `limit` of them; the connection must be open. False when the
+    // statement failed (see stepRows); a table the file lacks has no rows.
     template <typename Take>
     bool searchRange(const QString& text, int limit, Table table, Take take);
     // The same rows as the current result.
@@ -626,7 +626,7 @@ bool DictionaryReader::Impl::searchRange(const QString& text, int limit, Table t
 {
     sqlite3_stmt* range = table == Table::RusEng ? reverseRange : this->range;
     if (!range)
-        return false;
+        return true;
     const QString key = table == Table::RusEng ? russianKey(text) : foldedKey(text);
     // Most text typed is plain letters: no pattern to build, the key is the prefix.
     static constexpr QStringView kPatternChars = u"*?#[";
