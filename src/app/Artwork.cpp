@@ -25,6 +25,18 @@ QImage transparentCanvas(int width, int height)
     return image;
 }
 
+// An outline fitted into the box, its proportions kept.
+void drawOutline(QPainter& p, const QPainterPath& outline, const QRectF& box, const QColor& colour)
+{
+    const QRectF bounds = outline.boundingRect();
+    const double scale = std::min(box.width() / bounds.width(), box.height() / bounds.height());
+    QTransform t;
+    t.translate(box.center().x(), box.center().y());
+    t.scale(scale, scale);
+    t.translate(-bounds.center().x(), -bounds.center().y());
+    p.fillPath(t.map(outline), colour);
+}
+
 // A letter as a filled outline fitted into the box, so that its size does not depend on the
 // font's metrics at small pixel sizes.
 void drawLetter(QPainter& p, const QString& letter, const QRectF& box, const QColor& colour)
@@ -34,13 +46,41 @@ void drawLetter(QPainter& p, const QString& letter, const QRectF& box, const QCo
     font.setPixelSize(100);
     QPainterPath path;
     path.addText(0, 0, font, letter);
-    const QRectF bounds = path.boundingRect();
-    const double scale = std::min(box.width() / bounds.width(), box.height() / bounds.height());
-    QTransform t;
-    t.translate(box.center().x(), box.center().y());
-    t.scale(scale, scale);
-    t.translate(-bounds.center().x(), -bounds.center().y());
-    p.fillPath(t.map(path), colour);
+    drawOutline(p, path, box, colour);
+}
+
+// The icon's two letters as outlines of our own, in a box of 60 x 72 units: the icon must
+// not wait for the fonts (it is shown before the program reads them, see Form2) and looks
+// the same whatever fonts the desktop has.
+QPainterPath letterZ()
+{
+    QPainterPath z;
+    z.addPolygon(QPolygonF({{0, 0}, {60, 0}, {60, 12}, {19, 60}, {60, 60}, {60, 72}, {0, 72}, {0, 60}, {41, 12}, {0, 12}}));
+    z.closeSubpath();
+    return z;
+}
+
+QPainterPath letterYa()
+{
+    // A mirrored R: the stem on the right, the bowl to its left, the leg down to the left.
+    QPainterPath bowl;
+    bowl.moveTo(48, 0);
+    bowl.lineTo(20, 0);
+    bowl.arcTo(QRectF(0, 0, 40, 40), 90, 180);
+    bowl.lineTo(48, 40);
+    bowl.closeSubpath();
+    QPainterPath hole;
+    hole.moveTo(48, 13);
+    hole.lineTo(21, 13);
+    hole.arcTo(QRectF(14, 13, 14, 14), 90, 180);
+    hole.lineTo(48, 27);
+    hole.closeSubpath();
+    QPainterPath stem;
+    stem.addRect(QRectF(46, 0, 14, 72));
+    QPainterPath leg;
+    leg.addPolygon(QPolygonF({{18, 36}, {34, 36}, {16, 72}, {0, 72}}));
+    leg.closeSubpath();
+    return bowl.subtracted(hole).united(stem).united(leg);
 }
 
 } // namespace
@@ -63,7 +103,7 @@ QImage icon(int size)
     p.drawRoundedRect(square, s * 0.18, s * 0.18);
 
     // A big white Z for the program's name.
-    drawLetter(p, QStringLiteral("Z"), QRectF(s * 0.12, s * 0.10, s * 0.50, s * 0.56), Qt::white);
+    drawOutline(p, letterZ(), QRectF(s * 0.12, s * 0.10, s * 0.50, s * 0.56), Qt::white);
 
     // The light-yellow translation strip across the lower right corner, with a Russian letter
     // on it once the icon is large enough to show one.
@@ -72,7 +112,7 @@ QImage icon(int size)
     p.setBrush(kStripYellow);
     p.drawRoundedRect(strip, s * 0.06, s * 0.06);
     if (size >= 20)
-        drawLetter(p, QStringLiteral("Я"), strip.adjusted(s * 0.10, s * 0.06, -s * 0.10, -s * 0.06), kInk);
+        drawOutline(p, letterYa(), strip.adjusted(s * 0.10, s * 0.06, -s * 0.10, -s * 0.06), kInk);
     return image;
 }
 

@@ -1,6 +1,7 @@
 #include "app/Form2.h"
 
 #include "app/Artwork.h"
+#include "app/Background.h"
 #include "app/ChmViewerQuery.h"
 #include "app/StartupTrace.h"
 #include "app/TrayCommands.h"
@@ -22,10 +23,12 @@
 #include "skins/Skins.h"
 
 #include <QCoreApplication>
-#include <cstdio>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QPixmap>
+#include <cstdio>
+#include <fontconfig/fontconfig.h>
 
 namespace zarvik {
 
@@ -159,7 +162,9 @@ void Form2::applySchedule()
 Form3& Form2::form3()
 {
     if (!m_form3) {
-        m_form3 = std::make_unique<Form3>(m_platform, m_settings, m_state, m_programDir);
+        // Its input line and list wait for the fonts (see readFontsAhead).
+        m_form3 = std::make_unique<Form3>(m_platform, m_settings, m_state, m_programDir,
+                                          Form3::TextControls::WhenNeeded);
         setPanel(m_form3.get());
         // Any button but the left on the handle or strip pops up the tray menu.
         m_form3->setMenuHook([this](QPoint at) { m_trayMenu->popup(at); });
@@ -224,7 +229,7 @@ void Form2::Form_Load()
     // Parked off-screen; the zero size is corrected by the activate handler.
     setGeometry(-10000, -10000, 1, 1);
     // The splash screen, painted before anything else happens.
-    if (m_settings.numberIs(Key::ShowSplash, 1)) {
+    if (splashWanted(m_settings)) {
         m_splash = std::make_unique<frmSplash>(m_platform, m_settings, m_skins);
         m_splash->Show();
         m_splashShown = true;
@@ -261,6 +266,7 @@ void Form2::Form_Load()
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();
     startupStep("panel shown");
+    readFontsAhead();
     // Only now: making our native window costs the toolkit a dozen round trips to the server,
     // which the panel need not wait for. No capture can be looked up before this (the polls
     // sleep until the first press or copy, and the event loop has not run).
@@ -270,6 +276,22 @@ void Form2::Form_Load()
     // user has not yet reached for the window, whose first opening is then as quick as any.
     // Opened sooner, it is loaded then.
     QTimer::singleShot(kDictionaryWindowLoadDelayMs, this, [this] { form1().form(); });
+}
+
+void Form2::readFontsAhead()
+{
+    // Nothing on the screen so far needs the fonts: the closed panel shows pictures only,
+    // the tray icon is drawn without a font's letters, the strip waits off the screen. So
+    // the font configuration and the toolkit's font database, several milliseconds of
+    // reading, are read only now, on a second thread; read earlier they held up the panel
+    // on a machine with few cores. The panel's input line and list are made once they are
+    // read; a panel opened sooner makes them itself. fontconfig and the toolkit's database
+    // may be entered from two threads at once.
+    m_fontsRead = inBackground([this] {
+        FcInit();
+        QFontDatabase::families();
+        QMetaObject::invokeMethod(this, [this] { form3().makeTextControls(); }, Qt::QueuedConnection);
+    });
 }
 
 void Form2::Form_Activate()
@@ -284,12 +306,17 @@ void Main(Form2& form)
     form.Form_Activate();
 }
 
+bool splashWanted(const Settings& settings)
+{
+    return settings.numberIs(Key::ShowSplash, 1);
+}
+
 void decodeStartPicturesAhead(const Settings& settings)
 {
     if (settings.text(Key::skinname, kBuiltInSkin) != kBuiltInSkin)
         return;
     std::vector<SkinFile> files;
-    if (settings.numberIs(Key::ShowSplash, 1))
+    if (splashWanted(settings))
         files.push_back(SkinFile::splash);
     // The panel is dressed at every start, shown or not.
     files.insert(files.end(), {SkinFile::panelmain, SkinFile::panelbutton1, SkinFile::panelbutton2});

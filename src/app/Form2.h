@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <future>
 #include <memory>
 
 namespace zarvik {
@@ -103,6 +104,7 @@ private:
     // Starts or stops the two polls as the schedule says.
     void applySchedule();
     void wireShell();
+    void readFontsAhead();
 
     Platform& m_platform;
     Settings& m_settings;
@@ -128,11 +130,15 @@ private:
     std::unique_ptr<TrayMenu> m_trayMenu;
     std::unique_ptr<frmSplash> m_splash;
     bool m_splashShown = false;
+    // Last, so that the reading is waited for before any other member goes.
+    std::future<void> m_fontsRead;
 };
 
 // The entry procedure: shows the main form modeless, which runs its load handler and then
 // its activate handler.
 void Main(Form2& form);
+// Whether this start-up begins with the splash screen.
+bool splashWanted(const Settings& settings);
 // With the built-in skin, starts decoding the pictures the start-up will show (the splash
 // when it is on, the panel's) on a second thread, before the main form exists.
 void decodeStartPicturesAhead(const Settings& settings);

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QFontDatabase>
 #include <QImage>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -74,17 +73,22 @@ int main(int argc, char* argv[])
         return 2;
     }
     zarvik::startupStep("display reachable");
-    // Reading the font configuration and caches overlaps the toolkit's connection; fontconfig
-    // makes its configuration once, whichever thread asks first. Not before the display check:
-    // a start that ends there has no use for it.
-    auto fontConfiguration = zarvik::inBackground([] { FcInit(); });
+    // Read before the toolkit (the store names itself, it needs no application object): the
+    // splash decides when the fonts are read.
+    zarvik::Settings settings;
+    // The splash shows text at once: its font configuration is read while the toolkit
+    // connects. Without it the fonts wait until the panel is up (Form2::readFontsAhead).
+    // Not before the display check: a start that ends there has no use for them.
+    std::future<void> fontConfiguration;
+    if (zarvik::splashWanted(settings))
+        fontConfiguration = zarvik::inBackground([] { FcInit(); });
     // Our own connection to the server is made while the toolkit makes its own.
     zarvik::PlatformAhead platformAhead = zarvik::connectPlatformAhead();
     QApplication app(argc, argv);
-    fontConfiguration.wait();
+    if (fontConfiguration.valid())
+        fontConfiguration.wait();
     zarvik::startupStep("application");
     app.setApplicationName(QStringLiteral("Zarvik5"));
-    zarvik::Settings settings;
     // A resident program: closing a window never ends it, only the exit command does.
     app.setQuitOnLastWindowClosed(false);
 
@@ -94,25 +98,22 @@ int main(int argc, char* argv[])
         return 2;
     }
     zarvik::startupStep("platform");
-    // The toolkit's accessibility bridge connects to the session bus when the panel's input
-    // line is made, and waits for it there. It is connected here instead, before the second
-    // threads below begin, while the only others (the toolkit's and the clipboard reader's)
-    // wait on their sockets: where there is no bus, the D-Bus library forks to try to start
-    // one, and a child forked while another thread holds an allocator lock can hang before it
-    // runs anything (seen under the address sanitizer), and the start with it.
+    // The toolkit connects to the session bus when the tray icon is added (to ask for a
+    // notification-area watcher there) and when its accessibility bridge starts, and waits
+    // for it. It is connected here instead, before the second threads below begin, while the
+    // only others (the toolkit's and the clipboard reader's) wait on their sockets: where
+    // there is no bus, the D-Bus library forks to try to start one, and a child forked while
+    // another thread holds an allocator lock can hang before it runs anything (seen under the
+    // address sanitizer), and the start with it.
     QDBusConnection::sessionBus();
     zarvik::startupStep("session bus");
     // What the toolkit needs before the panel can show but the platform layer does not is made
-    // on second threads while the main form is built: the font database (the panel's input
-    // line waits for it), the tray icon's picture and the built-in skin's pictures of the
-    // start. These are the toolkit's thread-safe parts: the database is guarded by its own
-    // lock, and images are decoded or painted where no other thread sees them. None starts
-    // before the toolkit is up (its plugins and library paths are set up by the application
-    // object), nor where an early return would leave it running as the toolkit goes.
-    auto trayPicture = zarvik::inBackground([] {
-        QFontDatabase::families();
-        return zarvik::Artwork::icon(zarvik::Artwork::kTraySize);
-    });
+    // on second threads while the main form is built: the tray icon's picture and the
+    // built-in skin's pictures of the start. Images are decoded or painted where no other
+    // thread sees them, the toolkit's thread-safe part. Neither starts before the toolkit is
+    // up (its plugins and library paths are set up by the application object), nor where an
+    // early return would leave it running as the toolkit goes.
+    auto trayPicture = zarvik::inBackground([] { return zarvik::Artwork::icon(zarvik::Artwork::kTraySize); });
     zarvik::decodeStartPicturesAhead(settings);
     zarvik::Form2 form(*platform, settings, QCoreApplication::applicationDirPath());
     form.setTrayPicture([&trayPicture] { return trayPicture.get(); });

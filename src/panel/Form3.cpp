@@ -20,7 +20,7 @@ namespace zarvik {
 using namespace PanelGeometry;
 
 Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, const QString& programDir,
-             QWidget* parent)
+             TextControls textControls, QWidget* parent)
     // Outside the window manager's care: a manager keeps new windows on the screen and would
     // pull the closed panel, which lies mostly past the right edge, back into view.
     : QWidget(parent,
@@ -40,10 +40,6 @@ Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, cons
 
     Label3 = placeControl<MouseArea>(Picture2, "Label3", 0, 0, 315, 435);
 
-    Text1 = placeControl<SearchInput>(Picture1, "Text1", 1440, 60, 4245, 285);
-
-    List1 = placeControl<ResultList>(Picture1, "List1", 1440, 420, 4245, 255);
-
     Picture3 = placeControl<PictureBox>(this, "Picture3", 2130, 4770, 285, 345);
     Picture3->hide();
     Picture4 = placeControl<PictureBox>(this, "Picture4", 2460, 4770, 315, 345);
@@ -53,23 +49,10 @@ Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, cons
     Picture2->setCursor(Qt::PointingHandCursor);
     Label4->setCursor(Qt::PointingHandCursor);
 
-    // The input line keeps the keyboard: the list and the background hand it on.
-    List1->setFocusPolicy(Qt::ClickFocus);
-    List1->setFocusProxy(Text1);
     Picture1->setFocusPolicy(Qt::ClickFocus);
-    Picture1->setFocusProxy(Text1);
-    // A press on the list or the background is a press on the panel too: without this the
-    // click watcher would take it for a click elsewhere and close the panel under the user.
-    List1->viewport()->installEventFilter(this);
+    // A press on the background is a press on the panel too: without this the click watcher
+    // would take it for a click elsewhere and close the panel under the user.
     Picture1->installEventFilter(this);
-
-    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
-    connect(Text1, &SearchInput::escapePressed, this, [this] { closingSequence(); });
-    connect(Text1, &SearchInput::pressed, this, [this] {
-        m_presses.panelPressed();
-        if (!isClosedPosition() && !isActiveWindow())
-            takeKeyboard();
-    });
     wireLabel(Label3);
     wireLabel(Label4);
 
@@ -81,9 +64,39 @@ Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, cons
     Timer1.start();
 
     Form_Load();
+    if (textControls == TextControls::WithTheForm)
+        makeTextControls();
 }
 
 Form3::~Form3() = default;
+
+void Form3::makeTextControls()
+{
+    if (Text1)
+        return;
+    // Made last, they lie above the strip's mouse areas, as in the design.
+    Text1 = placeControl<SearchInput>(Picture1, "Text1", 1440, 60, 4245, 285);
+    List1 = placeControl<ResultList>(Picture1, "List1", 1440, 420, 4245, m_listHeight);
+    // The input line keeps the keyboard: the list and the background hand it on.
+    List1->setFocusPolicy(Qt::ClickFocus);
+    List1->setFocusProxy(Text1);
+    Picture1->setFocusProxy(Text1);
+    // A press on the list is a press on the panel, as one on the background is.
+    List1->viewport()->installEventFilter(this);
+
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+    connect(Text1, &SearchInput::escapePressed, this, [this] { closingSequence(); });
+    connect(Text1, &SearchInput::pressed, this, [this] {
+        m_presses.panelPressed();
+        if (!isClosedPosition() && !isActiveWindow())
+            takeKeyboard();
+    });
+    // One empty line.
+    List1->setLines({QString()});
+    // Children made after the form was shown are not shown with it.
+    Text1->show();
+    List1->show();
+}
 
 void Form3::wireLabel(MouseArea* label)
 {
@@ -109,10 +122,8 @@ void Form3::Form_Load()
     resize(kWidthPixels, 0);
     // The panel's own connection to the dictionary.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
-    // One empty line.
-    List1->setLines({QString()});
+    // One empty line (the list's height; see makeTextControls for the list).
     m_listHeight = listHeight(1);
-    setTwipsGeometry(List1, 1440, 420, 4245, m_listHeight);
     // Only the strip shows.
     setHeightTwips(kStripHeight);
 }
@@ -225,6 +236,8 @@ void Form3::Label_MouseUp()
 
 void Form3::openingSequence()
 {
+    // The input line and the list slide out with the panel.
+    makeTextControls();
     ++m_sliding;
     const int e = extra();
     const int from = m_left;
@@ -249,13 +262,15 @@ void Form3::takeKeyboard()
     }
     raise();
     activateWindow();
+    makeTextControls();
     Text1->setFocus();
 }
 
 void Form3::closingSequence()
 {
     ++m_sliding;
-    Text1->setText(QString());
+    if (Text1)
+        Text1->setText(QString());
     const int e = extra();
     // Steps from wherever the panel is: on a closed panel it slides further out and back.
     for (int i = 0; i < kSlideSteps; ++i) {

@@ -25,9 +25,14 @@ class Skin;
 class Form3 final : public QWidget, public PanelControl {
     Q_OBJECT
 public:
+    // When the input line and the list are made: with the form, or when first needed
+    // (makeTextControls), which lets the closed panel, which shows neither, come up before
+    // the fonts are read.
+    enum class TextControls { WithTheForm, WhenNeeded };
+
     // `presses` hears of every press on the handle or strip (the click watcher's flag).
     Form3(Platform& platform, Settings& settings, PanelPresses& presses, const QString& programDir,
-          QWidget* parent = nullptr);
+          TextControls textControls = TextControls::WithTheForm, QWidget* parent = nullptr);
     ~Form3() override;
 
     // Controls, as the form lays them out.
@@ -35,8 +40,8 @@ public:
     PictureBox* Picture2 = nullptr; // the handle as shown
     MouseArea* Label3 = nullptr;    // takes the mouse on the handle
     MouseArea* Label4 = nullptr;    // takes the mouse on the strip
-    SearchInput* Text1 = nullptr;
-    ResultList* List1 = nullptr;
+    SearchInput* Text1 = nullptr; // null until made (see TextControls)
+    ResultList* List1 = nullptr;  // null until made (see TextControls)
     PictureBox* Picture3 = nullptr; // holder: handle of the closed panel
     PictureBox* Picture4 = nullptr; // holder: handle of the open panel
     QTimer Timer1;                  // 100 ms: a press shorter than this is a click
@@ -61,6 +66,9 @@ public:
     bool isOpenPosition() const override;
     // Takes its pictures from a skin already loaded; a null picture leaves its target as it was.
     void wearSkin(const Skin& skin);
+
+    // Makes the input line and the list, holding one empty line; nothing when they exist.
+    void makeTextControls();
 
     // Handlers.
     void Form_Load();

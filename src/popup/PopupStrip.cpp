@@ -43,6 +43,9 @@ QLabel* makeLabel(QWidget& window, bool bold)
     palette.setColor(QPalette::WindowText, Qt::black);
     label->setPalette(palette);
     label->move(twipsToPixels(kLabelInsetTwips), twipsToPixels(kLabelInsetTwips));
+    // Sized by each text it shows (showStep). Left unsized, the label would be measured when
+    // the strip is first shown, empty and off the screen, which reads the fonts at start-up.
+    label->resize(0, 0);
     return label;
 }
 

@@ -30,6 +30,16 @@ private slots:
             for (int x = 0; x < size; ++x)
                 colours.insert(icon.pixel(x, y));
         QVERIFY(colours.size() > 8);
+        // The white Z stands in the upper left, the dark letter on the strip at the lower right
+        // (drawn from our own outlines: no font on the machine can take them away).
+        QCOMPARE(icon.pixel(size * 37 / 100, size * 15 / 100), qRgb(255, 255, 255));
+        if (size >= 20) {
+            int darkest = 255;
+            for (int y = size * 58 / 100; y < size * 84 / 100; ++y)
+                for (int x = size * 50 / 100; x < size * 82 / 100; ++x)
+                    darkest = std::min(darkest, qGray(icon.pixel(x, y)));
+            QVERIFY(darkest < 100);
+        }
     }
 
     void logoAndPointer()

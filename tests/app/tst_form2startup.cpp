@@ -6,6 +6,7 @@
 #include "panel/Form1.h"
 #include "panel/Form3.h"
 #include "panel/PictureBox.h"
+#include "panel/ResultList.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
 
@@ -55,6 +56,9 @@ private slots:
         QVERIFY(form.form3().isVisible());
         QCOMPARE(form.form3().leftTwips(), 1280 * 15 - 250);
         QVERIFY(!form.form3().Picture1->picture().isNull());
+        // Its input line and list come once the fonts are read.
+        QTRY_VERIFY(form.form3().Text1 != nullptr);
+        QCOMPARE(form.form3().List1->lines(), QStringList{QString()});
         // The dictionary window is loaded and dressed once the panel is up, but hidden.
         QTRY_VERIFY(form.form1().loaded() != nullptr);
         QVERIFY(!form.form1().form().isVisible());

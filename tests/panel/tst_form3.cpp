@@ -99,6 +99,44 @@ private slots:
         QCOMPARE(m_panel->Label4->cursor().shape(), Qt::PointingHandCursor);
     }
 
+    // The start-up makes the panel without its input line and list, which wait for the fonts;
+    // whatever makes them first, they are the whole panel's: in place, above the strip's mouse
+    // areas, listing as the user types.
+    void textControlsMadeWhenNeeded_data()
+    {
+        QTest::addColumn<QString>("maker");
+        QTest::newRow("a click opens the panel") << QStringLiteral("click");
+        QTest::newRow("the panel takes the keyboard") << QStringLiteral("keyboard");
+        QTest::newRow("the fonts are read") << QStringLiteral("fonts");
+    }
+    void textControlsMadeWhenNeeded()
+    {
+        QFETCH(QString, maker);
+        Form3 panel(*m_platform, *m_settings, *m_state, m_dir.path(), Form3::TextControls::WhenNeeded);
+        panel.setLister(m_dict);
+        panel.show();
+        QVERIFY(!panel.Text1 && !panel.List1);
+        panel.closingSequence(); // nothing typed yet, nothing to clear
+        QVERIFY(!panel.Text1);
+        if (maker == QLatin1String("click")) {
+            QTest::mouseClick(panel.Label3, Qt::LeftButton, {}, QPoint(5, 10));
+            QCOMPARE(panel.leftTwips(), W - 5750);
+        } else if (maker == QLatin1String("keyboard")) {
+            panel.takeKeyboard();
+        } else {
+            panel.makeTextControls();
+        }
+        QVERIFY(panel.Text1 && panel.List1);
+        QVERIFY(panel.Text1->isVisible() && panel.List1->isVisible());
+        QCOMPARE(panel.Text1->geometry(), QRect(96, 4, 283, 19));
+        QCOMPARE(panel.List1->geometry(), QRect(96, 28, 283, 17));
+        QCOMPARE(panel.List1->lines(), QStringList{QString()});
+        QCOMPARE(panel.Picture1->childAt(panel.Text1->geometry().center()), panel.Text1);
+        QTest::keyClicks(panel.Text1, QStringLiteral("cat"));
+        QCOMPARE(panel.List1->lines().value(0), QStringLiteral("cat - кошка"));
+        QCOMPARE(panel.heightTwips(), 1186);
+    }
+
     void typingListsAndSizes_data()
     {
         QTest::addColumn<QString>("typed");
