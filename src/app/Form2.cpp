@@ -19,7 +19,6 @@
 #include "platform/Module1.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
-#include "skins/BuiltInSkin.h"
 #include "skins/Skins.h"
 
 #include <QCoreApplication>
@@ -311,16 +310,5 @@ bool splashWanted(const Settings& settings)
     return settings.numberIs(Key::ShowSplash, 1);
 }
 
-void decodeStartPicturesAhead(const Settings& settings)
-{
-    if (settings.text(Key::skinname, kBuiltInSkin) != kBuiltInSkin)
-        return;
-    std::vector<SkinFile> files;
-    if (splashWanted(settings))
-        files.push_back(SkinFile::splash);
-    // The panel is dressed at every start, shown or not.
-    files.insert(files.end(), {SkinFile::panelmain, SkinFile::panelbutton1, SkinFile::panelbutton2});
-    BuiltInSkin::decodeAhead(std::move(files));
-}
 
 } // namespace zarvik

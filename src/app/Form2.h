@@ -139,8 +139,5 @@ private:
 void Main(Form2& form);
 // Whether this start-up begins with the splash screen.
 bool splashWanted(const Settings& settings);
-// With the built-in skin, starts decoding the pictures the start-up will show (the splash
-// when it is on, the panel's) on a second thread, before the main form exists.
-void decodeStartPicturesAhead(const Settings& settings);
 
 } // namespace zarvik

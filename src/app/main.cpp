@@ -100,21 +100,17 @@ int main(int argc, char* argv[])
     zarvik::startupStep("platform");
     // The toolkit connects to the session bus when the tray icon is added (to ask for a
     // notification-area watcher there) and when its accessibility bridge starts, and waits
-    // for it. It is connected here instead, before the second threads below begin, while the
+    // for it. It is connected here instead, before any second thread of ours begins, while the
     // only others (the toolkit's and the clipboard reader's) wait on their sockets: where
     // there is no bus, the D-Bus library forks to try to start one, and a child forked while
     // another thread holds an allocator lock can hang before it runs anything (seen under the
     // address sanitizer), and the start with it.
     QDBusConnection::sessionBus();
     zarvik::startupStep("session bus");
-    // What the toolkit needs before the panel can show but the platform layer does not is made
-    // on second threads while the main form is built: the tray icon's picture and the
-    // built-in skin's pictures of the start. Images are decoded or painted where no other
-    // thread sees them, the toolkit's thread-safe part. Neither starts before the toolkit is
-    // up (its plugins and library paths are set up by the application object), nor where an
-    // early return would leave it running as the toolkit goes.
+    // The tray icon's picture is painted on a second thread while the main form is built, on
+    // an image no other thread sees, the toolkit's thread-safe part; not before the toolkit is
+    // up, nor where an early return would leave it running as the toolkit goes.
     auto trayPicture = zarvik::inBackground([] { return zarvik::Artwork::icon(zarvik::Artwork::kTraySize); });
-    zarvik::decodeStartPicturesAhead(settings);
     zarvik::Form2 form(*platform, settings, QCoreApplication::applicationDirPath());
     form.setTrayPicture([&trayPicture] { return trayPicture.get(); });
     zarvik::startupStep("main form built");
