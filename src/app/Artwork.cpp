@@ -60,21 +60,23 @@ QPainterPath letterZ()
     return z;
 }
 
+// A half circle in `circle`, open to the right and drawn out to x = right.
+QPainterPath roundOnTheLeft(const QRectF& circle, double right)
+{
+    QPainterPath shape;
+    shape.moveTo(right, circle.top());
+    shape.lineTo(circle.center().x(), circle.top());
+    shape.arcTo(circle, 90, 180);
+    shape.lineTo(right, circle.bottom());
+    shape.closeSubpath();
+    return shape;
+}
+
 QPainterPath letterYa()
 {
     // A mirrored R: the stem on the right, the bowl to its left, the leg down to the left.
-    QPainterPath bowl;
-    bowl.moveTo(48, 0);
-    bowl.lineTo(20, 0);
-    bowl.arcTo(QRectF(0, 0, 40, 40), 90, 180);
-    bowl.lineTo(48, 40);
-    bowl.closeSubpath();
-    QPainterPath hole;
-    hole.moveTo(48, 13);
-    hole.lineTo(21, 13);
-    hole.arcTo(QRectF(14, 13, 14, 14), 90, 180);
-    hole.lineTo(48, 27);
-    hole.closeSubpath();
+    const QPainterPath bowl = roundOnTheLeft(QRectF(0, 0, 40, 40), 48);
+    const QPainterPath hole = roundOnTheLeft(QRectF(14, 13, 14, 14), 48);
     QPainterPath stem;
     stem.addRect(QRectF(46, 0, 14, 72));
     QPainterPath leg;
