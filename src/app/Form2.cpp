@@ -310,5 +310,4 @@ bool splashWanted(const Settings& settings)
     return settings.numberIs(Key::ShowSplash, 1);
 }
 
-
 } // namespace zarvik
