@@ -93,8 +93,10 @@ int main()
         reply.property = request.property;
         reply.time = request.time;
         XSendEvent(dpy, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
-        XFlush(dpy);
         std::fflush(stdout);
+        // Closed, not only flushed: a server that finds a client gone may drop the requests it
+        // had not read yet, and the confirmation with them.
+        XCloseDisplay(dpy);
         return 0;
     }
 }
