@@ -1,10 +1,13 @@
 #pragma once
 
+#include "dictionary/Article.h"
+
 #include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Traces every open, failure, retry and reopen of a dictionary file (off by default;
@@ -89,6 +92,15 @@ public:
     // that begins with a Cyrillic letter and that no headword begins with lists the reverse
     // index where the file has one. It leaves no current result.
     QStringList listPrefix(const QString& text);
+
+    // The whole article of the entry whose headword equals the word (letter case ignored;
+    // where several entries share the key, the one written exactly so, else the first). A file
+    // without articles, or an entry without one, gives an article made of its line alone; no
+    // entry at all gives nothing. Read only when a window asks, never on the strip's path.
+    std::optional<Article> article(const QString& headword);
+    // The transcription of that entry ("rʌn"), "" where the file has none: cheap enough for
+    // the strip when the user asked to see it.
+    QString transcription(const QString& headword);
 
 private:
     struct Impl;
