@@ -755,6 +755,35 @@ QStringList DictionaryReader::listPrefix(const QString& text)
     return lines;
 }
 
+std::optional<Article> DictionaryReader::article(const QString& headword)
+{
+    // The entry's own spelling wins over another of the same key ("Polish" and "polish").
+    exactLookup(headword, Table::EngRus, 3);
+    if (recordCount() == 0)
+        return std::nullopt;
+    int chosen = 0;
+    for (int i = 0; i < recordCount(); ++i) {
+        setAbsolutePosition(i);
+        if (field(0) == headword) {
+            chosen = i;
+            break;
+        }
+    }
+    setAbsolutePosition(chosen);
+    // A file without articles: the article is the entry's line.
+    Article article;
+    article.headword = field(0);
+    article.blocks.push_back(ArticleBlock{ArticleBlock::Kind::Text, {}, field(1), {}});
+    return article;
+}
+
+QString DictionaryReader::transcription(const QString& headword)
+{
+    Q_UNUSED(headword);
+    // Files without articles carry no transcriptions.
+    return {};
+}
+
 QString displayLine(const QString& word, const QString& trans)
 {
     return word + QStringLiteral(" - ") + trans;
