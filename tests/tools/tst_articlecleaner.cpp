@@ -204,6 +204,46 @@ private slots:
         QVERIFY(!line.chopped(1).endsWith(QLatin1Char(' ')));
     }
 
+    // How the parts of speech share a line: pieces as "group:text", joined by the default
+    // cleaner (120 characters for one part, 200 for several).
+    void sharedLine_data()
+    {
+        QTest::addColumn<QStringList>("pieces");
+        QTest::addColumn<QString>("line");
+        const QString a50 = QString(50, QLatin1Char('a')), b50 = QString(50, QLatin1Char('b'));
+        const QString c50 = QString(50, QLatin1Char('c')), d47 = QString(47, QLatin1Char('d'));
+        QTest::newRow("first senses of each part before second senses of any")
+            << QStringList{"1:" + a50, "1:" + b50, "1:" + c50, "1:" + QString(50, QLatin1Char('x')), "2:бежать"}
+            << a50 + "; " + b50 + "; " + c50 + "; бежать";
+        QTest::newRow("pieces kept in their order")
+            << QStringList{"1:бег", "2:бежать", "1:поездка"} << QStringLiteral("бег; бежать; поездка");
+        // 50 + 2 + 50 + 2 + 50 + 2 + 44 = 200: the bound exactly.
+        QTest::newRow("shared bound, last piece fits")
+            << QStringList{"1:" + a50, "2:" + b50, "1:" + c50, "2:" + d47.left(44)}
+            << a50 + "; " + b50 + "; " + c50 + "; " + d47.left(44);
+        QTest::newRow("shared bound, one character over")
+            << QStringList{"1:" + a50, "2:" + b50, "1:" + c50, "2:" + d47.left(45)} << a50 + "; " + b50 + "; " + c50;
+        // One part: 50 + 2 + 50 + 2 + 16 = 120.
+        QTest::newRow("one part keeps its bound, fits")
+            << QStringList{"1:" + a50, "1:" + b50, "1:" + c50.left(16)} << a50 + "; " + b50 + "; " + c50.left(16);
+        QTest::newRow("one part keeps its bound, over")
+            << QStringList{"1:" + a50, "1:" + b50, "1:" + c50.left(17)} << a50 + "; " + b50;
+        QTest::newRow("a long first sense is cut at its items, the other part keeps room")
+            << QStringList{"1:" + a50 + "; " + b50 + "; " + c50, "2:бежать"} << a50 + "; " + b50 + "; бежать";
+        QTest::newRow("a part whose next sense does not fit gives no more")
+            << QStringList{"1:бег", "2:бежать", "1:" + QString(190, QLatin1Char('x')), "1:поездка", "2:бегать"}
+            << QStringLiteral("бег; бежать; бегать");
+    }
+    void sharedLine()
+    {
+        QFETCH(QStringList, pieces);
+        QFETCH(QString, line);
+        std::vector<LinePiece> input;
+        for (const QString& p : pieces)
+            input.push_back(LinePiece{p.section(QLatin1Char(':'), 1), p.section(QLatin1Char(':'), 0, 0).toInt()});
+        QCOMPARE(ArticleCleaner().joinSenses(input), line);
+    }
+
     void fullLineKeepsEverything()
     {
         const QString article = QStringLiteral("cat\n   [kæt]\n   1) кот; tom cat кот\n   2) кошка\n");

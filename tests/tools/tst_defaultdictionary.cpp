@@ -87,6 +87,45 @@ private slots:
         QVERIFY2(line.contains(translation), qPrintable(line));
     }
 
+    // The line gives the first senses of every part of speech ("run": the noun's "бег" and the
+    // verb's "бежать"), within 200 characters, 120 for a word of one part; examples stay out.
+    // Words are separated by "|"; "-" before a word: it must not be there.
+    void everyPartOfSpeech_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<int>("maxLength");
+        QTest::newRow("run, noun and verb") << "run" << "бег|бежать|-бегом|-at a run" << 200;
+        QTest::newRow("light, three homonyms") << "light" << "свет|зажигать|лёгкий|-светолечение" << 200;
+        QTest::newRow("book, second sense of the verb") << "book" << "книга|заказывать|-a book of stamps" << 200;
+        QTest::newRow("play, a verb of one sense") << "play" << "игра|играть|-play around" << 200;
+        QTest::newRow("work") << "work" << "работа|работать|-to work like a horse" << 200;
+        QTest::newRow("watch, a homonym's verb") << "watch" << "часы|смотреть|-to watch TV" << 200;
+        QTest::newRow("cat") << "cat" << "кот|бить плетью|гусеничный трактор|-tom cat" << 200;
+        QTest::newRow("go, verb before noun") << "go" << "идти|движение|-the train goes" << 200;
+        QTest::newRow("went, an irregular form") << "went" << "прош. вр. от go: идти" << 120;
+        QTest::newRow("hello, a reference") << "hello" << "привет|здороваться|-hallo" << 120;
+        QTest::newRow("aback, one part of speech") << "aback" << "назад|-to stand aback" << 120;
+        QTest::newRow("abacus, one part of speech") << "abacus" << "счёты|-abaci" << 120;
+    }
+    void everyPartOfSpeech()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, words);
+        QFETCH(int, maxLength);
+        m_reader.exactLookup(word);
+        QVERIFY2(m_reader.recordCount() > 0, qPrintable(word));
+        m_reader.moveFirst();
+        const QString line = m_reader.field(1);
+        QVERIFY2(line.size() <= maxLength, qPrintable(line));
+        for (const QString& w : words.split(QLatin1Char('|'))) {
+            if (w.startsWith(QLatin1Char('-')))
+                QVERIFY2(!line.contains(w.mid(1)), qPrintable(w + QStringLiteral(" in ") + line));
+            else
+                QVERIFY2(line.contains(w), qPrintable(w + QStringLiteral(" not in ") + line));
+        }
+    }
+
     // Fewer than 0.3 % of the entries without a Cyrillic letter, and no line that opens with
     // punctuation (a comma left by a transcription, a bare "=").
     void wholeDictionary()

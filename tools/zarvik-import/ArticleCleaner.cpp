@@ -66,6 +66,79 @@ QString ArticleCleaner::joinSenses(const QStringList& senses) const
     return line;
 }
 
+QString ArticleCleaner::joinSenses(const std::vector<LinePiece>& pieces) const
+{
+    // The groups in the order in which they first come, each with its pieces.
+    std::vector<std::pair<int, std::vector<size_t>>> groups;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        auto it = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == pieces[i].group; });
+        if (it == groups.end())
+            groups.push_back({pieces[i].group, {i}});
+        else
+            it->second.push_back(i);
+    }
+    if (groups.size() <= 1) {
+        QStringList texts;
+        for (const LinePiece& p : pieces)
+            texts << p.text;
+        return joinSenses(texts);
+    }
+    const qsizetype budget = sharedLength();
+    qsizetype used = 0;
+    std::vector<QString> kept(pieces.size());
+    auto room = [&used, budget] { return budget - used - (used > 0 ? 2 : 0); };
+    auto keep = [&](size_t i, const QString& text) {
+        used += (used > 0 ? 2 : 0) + text.size();
+        kept[i] = text;
+    };
+    std::vector<size_t> next(groups.size(), 0);
+    std::vector<bool> open(groups.size(), true);
+    // First senses: each at most maxLength, so that the first part cannot take the line.
+    for (size_t g = 0; g < groups.size(); ++g) {
+        const size_t i = groups[g].second.front();
+        const QString& text = pieces[i].text;
+        const qsizetype allowance = qMin(qsizetype(m_maxLength), room());
+        next[g] = 1;
+        if (text.size() <= allowance && !text.isEmpty()) {
+            keep(i, text);
+            continue;
+        }
+        open[g] = false; // a sense that had to be cut ends its part
+        QString head;
+        for (const QString& item : text.split(QStringLiteral("; "))) {
+            if (head.size() + (head.isEmpty() ? 0 : 2) + item.size() > allowance)
+                break;
+            head += (head.isEmpty() ? QString() : QStringLiteral("; ")) + item;
+        }
+        if (head.isEmpty() && g == 0 && allowance > 1)
+            head = cutAtWord(text, int(allowance));
+        if (!head.isEmpty())
+            keep(i, head);
+    }
+    // Then the second senses of every part, the third, ... while they fit whole.
+    for (bool any = true; any;) {
+        any = false;
+        for (size_t g = 0; g < groups.size(); ++g) {
+            if (!open[g] || next[g] >= groups[g].second.size()) {
+                open[g] = false;
+                continue;
+            }
+            const size_t i = groups[g].second[next[g]++];
+            if (pieces[i].text.size() > room()) {
+                open[g] = false;
+                continue;
+            }
+            keep(i, pieces[i].text);
+            any = true;
+        }
+    }
+    QStringList line;
+    for (const QString& text : kept)
+        if (!text.isEmpty())
+            line << text;
+    return line.join(QStringLiteral("; "));
+}
+
 QString ArticleCleaner::boundedLine(const QString& translation) const
 {
     const QString line = cleaning::simplified(translation);
@@ -143,18 +216,19 @@ ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& arti
 
 QString ArticleCleaner::lineOf(const ParsedArticle& article) const
 {
-    QStringList pieces;
+    std::vector<LinePiece> pieces;
     bool onlyReferences = true;
     for (const ArticleSense& s : article.senses)
         onlyReferences = onlyReferences && s.text.isEmpty();
     for (const ArticleSense& s : article.senses) {
+        const int group = lineGroup(s.homonym, s.part);
         // A plain "= word" beside Russian senses adds nothing the reader can use here.
         if (s.reference && (onlyReferences || (!s.reference->note.isEmpty() && !s.reference->pointer)))
-            pieces << unresolvedReferenceText(*s.reference);
+            pieces.push_back(LinePiece{unresolvedReferenceText(*s.reference), group});
         if (!s.text.isEmpty())
-            pieces << s.text;
+            pieces.push_back(LinePiece{s.text, group});
     }
-    if (pieces.isEmpty())
+    if (pieces.empty())
         return cutAtWord(article.plain, m_maxLength);
     return joinSenses(pieces);
 }

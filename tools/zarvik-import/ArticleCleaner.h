@@ -26,6 +26,19 @@ struct ArticleReference {
     bool pointer = false;
 };
 
+// A piece of a short line and the part of speech it comes from (its homonym and part), so
+// that the line can share its room between the parts.
+struct LinePiece {
+    QString text;
+    int group = 0;
+};
+
+// The group of a sense: its homonym and part of speech.
+inline int lineGroup(int homonym, int part)
+{
+    return (homonym << 16) | (part & 0xFFFF);
+}
+
 // One sense of an article as the short line sees it, with its place in the article.
 struct ArticleSense {
     int homonym = 0; // _I, _II ...
@@ -75,6 +88,14 @@ public:
     explicit ArticleCleaner(int maxLength = kDefaultMaxLength) : m_maxLength(maxLength) {}
 
     int maxLength() const { return m_maxLength; }
+    // The bound of a line that gives several parts of speech ("run": the noun's "бег" and the
+    // verb's "бежать"): five thirds of maxLength, 200 characters by default. The strip's font
+    // takes about 5.8 pixels a character (120 characters are about 700 pixels), so 200 are
+    // about 1170 pixels: with the headword and the strip's margins one line on a screen 1366
+    // pixels wide for most words, and never more than two once the strip wraps at the
+    // monitor's width. An entry of one part of speech keeps maxLength: more of the same
+    // part's rarer senses would only lengthen the strip.
+    int sharedLength() const { return int(qMin<qint64>(qint64(m_maxLength) * 5 / 3, 0x7FFFFFFF)); }
 
     QString shortLine(const QString& headword, const QString& article) const;
     QString fullLine(const QString& headword, const QString& article) const;
@@ -86,6 +107,11 @@ public:
     // Joins senses with "; " while they fit the bound; the first is always there, cut at an
     // item or, failing that, at a word.
     QString joinSenses(const QStringList& senses) const;
+    // The same for pieces of several parts of speech, which share sharedLength() fairly: the
+    // first sense of every part (cut at its items where it does not fit whole) comes before
+    // the second sense of any, and so on; a part whose next sense does not fit gives no more.
+    // The pieces kept stay in their order. Pieces of one group are joined as above.
+    QString joinSenses(const std::vector<LinePiece>& pieces) const;
     // The line of an article whose references are left as notes.
     QString lineOf(const ParsedArticle& article) const;
 

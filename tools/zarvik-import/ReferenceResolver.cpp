@@ -36,12 +36,9 @@ QStringList spellings(const QString& target)
     return {base + rest, base + optional + rest};
 }
 
-qsizetype lengthOf(const QStringList& pieces)
+bool anyCyrillic(const std::vector<LinePiece>& pieces)
 {
-    qsizetype n = 0;
-    for (const QString& p : pieces)
-        n += p.size() + 2;
-    return n;
+    return std::any_of(pieces.begin(), pieces.end(), [](const LinePiece& p) { return hasCyrillicLetter(p.text); });
 }
 
 } // namespace
@@ -200,29 +197,29 @@ ReferenceResolver::Followed ReferenceResolver::follow(const ArticleReference& re
     const size_t mark = chain.size();
     chain.insert(chain.end(), rows.begin(), rows.end());
     QString inner;
-    QStringList pieces = render(places, chain, depth + 1, nullptr, &inner);
+    std::vector<LinePiece> pieces = render(places, chain, depth + 1, nullptr, &inner);
     chain.resize(mark);
     if (places.empty()) {
         // An article with no sense to show ("to play hooky бездельничать"): its plain line.
         const QString plain = m_cleaner.lineOf(*parsed(rows.front()));
         if (hasCyrillicLetter(plain))
-            pieces << plain;
+            pieces.push_back(LinePiece{plain, 0});
     }
 
-    if (!std::any_of(pieces.begin(), pieces.end(), [](const QString& p) { return hasCyrillicLetter(p); })) {
+    if (!anyCyrillic(pieces)) {
         out.failure = inner.isEmpty()
                           ? QStringLiteral("refers to \"%1\", which has no Russian translation").arg(out.headword)
                           : QStringLiteral("refers to \"%1\", which %2").arg(out.headword, inner);
         return out;
     }
     // The translation proper: pieces that are themselves only untranslated notes go.
-    pieces.removeIf([](const QString& p) { return !hasCyrillicLetter(p); });
-    out.pieces = pieces;
+    std::erase_if(pieces, [](const LinePiece& p) { return !hasCyrillicLetter(p.text); });
+    out.pieces = std::move(pieces);
     return out;
 }
 
-QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vector<int>& chain, int depth,
-                                      ReferenceOutcome* outcome, QString* failure) const
+std::vector<LinePiece> ReferenceResolver::render(const std::vector<Place>& senses, std::vector<int>& chain, int depth,
+                                                 ReferenceOutcome* outcome, QString* failure) const
 {
     bool onlyReferences = true;
     int references = 0;
@@ -230,8 +227,19 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
         onlyReferences = onlyReferences && p.sense->text.isEmpty();
         references += p.sense->reference ? 1 : 0;
     }
-    // Below the entry itself only the start of the target is shown: enough to fill the line.
+    // Below the entry itself only the start of each part of speech of the target is shown:
+    // enough to fill the line (the rest of a part is skipped without following its
+    // references).
     const qsizetype enough = depth > 0 ? qsizetype(m_cleaner.maxLength()) : -1;
+    std::vector<std::pair<int, qsizetype>> groupLengths; // characters so far of each group
+    auto lengthOf = [&groupLengths](int group) -> qsizetype& {
+        for (auto& [g, n] : groupLengths)
+            if (g == group)
+                return n;
+        groupLengths.push_back({group, 0});
+        return groupLengths.back().second;
+    };
+    qsizetype total = 0;
 
     // "by-road = by-way, 1) дорога ...": a synonym named beside the homonym's own senses
     // adds nothing to them.
@@ -241,48 +249,62 @@ QStringList ReferenceResolver::render(const std::vector<Place>& senses, std::vec
         });
     };
 
-    QStringList pieces;
+    std::vector<LinePiece> pieces;
     // Plain "= word" references that lead nowhere: the line's words only when nothing else is.
-    QStringList unresolvedSynonyms;
+    std::vector<LinePiece> unresolvedSynonyms;
     for (const Place& p : senses) {
         const ArticleSense& s = *p.sense;
+        const int group = lineGroup(s.homonym, s.part);
+        if (enough >= 0 && lengthOf(group) > enough)
+            continue;
+        const size_t before = pieces.size();
         if (s.reference) {
             const ArticleReference& ref = *s.reference;
             const Followed target = follow(ref, chain, depth);
             if (outcome)
-                ++(target.pieces.isEmpty() ? outcome->unresolved : outcome->resolved);
+                ++(target.pieces.empty() ? outcome->unresolved : outcome->resolved);
             if ((ref.note.isEmpty() && translatedBeside(p)) || (ref.pointer && !onlyReferences)) {
                 // counted above; the entry's own senses speak for it
-            } else if (!target.pieces.isEmpty()) {
+            } else if (!target.pieces.empty()) {
                 const QString prefix =
                     ref.note.isEmpty() ? QString() : ref.note + QStringLiteral(" от ") + target.headword + QStringLiteral(": ");
-                // The whole of the target where the entry is nothing but this reference; beside
-                // senses of the entry's own, the target's first item, so that they keep room.
+                // The whole of the target where the entry is nothing but this reference, with
+                // the target's parts of speech; beside senses of the entry's own, the target's
+                // first item, so that they keep room.
                 if (onlyReferences && references == 1) {
-                    pieces << prefix + target.pieces.front() << target.pieces.mid(1);
+                    pieces.insert(pieces.end(), target.pieces.begin(), target.pieces.end());
+                    pieces[before].text.prepend(prefix);
                 } else {
-                    const QString first = target.pieces.front().section(QStringLiteral("; "), 0, 0);
-                    pieces << prefix + first;
+                    const QString first = target.pieces.front().text.section(QStringLiteral("; "), 0, 0);
+                    pieces.push_back(LinePiece{prefix + first, group});
                 }
             } else {
                 if (failure && failure->isEmpty())
                     *failure = target.failure;
                 if (!ref.note.isEmpty() && !ref.pointer)
-                    pieces << unresolvedReferenceText(ref);
+                    pieces.push_back(LinePiece{unresolvedReferenceText(ref), group});
                 else if (onlyReferences)
-                    unresolvedSynonyms << unresolvedReferenceText(ref);
+                    unresolvedSynonyms.push_back(LinePiece{unresolvedReferenceText(ref), group});
             }
         }
         if (!s.text.isEmpty())
-            pieces << s.text;
-        if (enough >= 0 && lengthOf(pieces) > enough)
+            pieces.push_back(LinePiece{s.text, group});
+        for (size_t k = before; k < pieces.size(); ++k) {
+            lengthOf(pieces[k].group) += pieces[k].text.size() + 2;
+            total += pieces[k].text.size() + 2;
+        }
+        // Every part full, or more than a shared line could hold: enough either way.
+        if (enough >= 0 && total > 2 * qsizetype(m_cleaner.sharedLength()))
             break;
     }
-    if (pieces.isEmpty())
-        pieces = unresolvedSynonyms;
+    if (pieces.empty())
+        pieces = std::move(unresolvedSynonyms);
     // A target may say what the entry says itself ("banyan" = banian, then the same senses).
-    pieces.removeDuplicates();
-    return pieces;
+    std::vector<LinePiece> unique;
+    for (LinePiece& p : pieces)
+        if (std::none_of(unique.begin(), unique.end(), [&p](const LinePiece& u) { return u.text == p.text; }))
+            unique.push_back(std::move(p));
+    return unique;
 }
 
 ReferenceResolver::ReferenceResolver(const ArticleCleaner& cleaner, ArticleSource& source)
@@ -380,8 +402,8 @@ QString ReferenceResolver::line(qsizetype i, ReferenceOutcome& outcome)
     std::vector<int> chain{int(i)};
     m_followsLeft = kMaxFollowsPerEntry;
     QString failure;
-    const QStringList pieces = render(senses, chain, 0, &outcome, &failure);
-    QString line = pieces.isEmpty() ? m_cleaner.lineOf(*own) : m_cleaner.joinSenses(pieces);
+    const std::vector<LinePiece> pieces = render(senses, chain, 0, &outcome, &failure);
+    QString line = pieces.empty() ? m_cleaner.lineOf(*own) : m_cleaner.joinSenses(pieces);
     if (!hasCyrillicLetter(line)) {
         QString reason = failure;
         if (reason.isEmpty()) {

@@ -86,12 +86,12 @@ private:
         Parsed article; // keeps `sense` alive while the cache moves on
     };
     struct Followed {
-        QStringList pieces; // the target's senses, first first; empty when not resolved
+        std::vector<LinePiece> pieces; // the target's senses, first first; empty when not resolved
         QString headword;   // the target as the dictionary writes it
         QString failure;    // why not, when not
     };
 
-    QStringList render(const std::vector<Place>& senses, std::vector<int>& chain, int depth,
+    std::vector<LinePiece> render(const std::vector<Place>& senses, std::vector<int>& chain, int depth,
                        ReferenceOutcome* outcome, QString* failure) const;
     Followed follow(const ArticleReference& reference, std::vector<int>& chain, int depth) const;
     std::vector<int> rowsOf(const QString& target) const;
