@@ -1,5 +1,6 @@
 #include "dictionary/DictionaryReader.h"
 
+#include "dictionary/ArticleCodec.h"
 #include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 #include "dictionary/LikePattern.h"
@@ -191,6 +192,12 @@ struct DictionaryReader::Impl {
     sqlite3_stmt* reverseRange = nullptr;
     qint64 wordCount = -1;
     qint64 entries = -1; // the row count our metadata records, when it does
+    int format = 0;      // the format our metadata names, 0 for a file we did not write
+    // The whole articles (see DictionarySchema.h): looked for at the first article asked,
+    // not at the open, since most readers never show one.
+    bool articlesLooked = false;
+    sqlite3_stmt* articleGroup = nullptr;
+    QByteArray articleDictionary;
 
     std::vector<Entry> rows;
     int position = -1;
@@ -203,6 +210,10 @@ struct DictionaryReader::Impl {
         sqlite3_finalize(range);
         sqlite3_finalize(reverseExact);
         sqlite3_finalize(reverseRange);
+        sqlite3_finalize(articleGroup);
+        articleGroup = nullptr;
+        articlesLooked = false;
+        articleDictionary.clear();
         sqlite3_close(db); // all statements are finalized, so this always closes
         exact = range = reverseExact = reverseRange = nullptr;
         db = nullptr;
@@ -433,7 +444,7 @@ struct DictionaryReader::Impl {
             return false;
         }
         bool ok = false;
-        const int format = ourFormat();
+        format = ourFormat();
         entries = -1;
         if (format == schema::kFormatVersion) {
             ok = prepare("SELECT coalesce(Word, Key), Trans FROM EngRusKeyed WHERE Key = ?1 ORDER BY Key, Seq",
@@ -562,6 +573,58 @@ struct DictionaryReader::Impl {
                 fail(sqliteReason(rc));
         }
         return !failed;
+    }
+
+    // The statement that finds a group of articles, and the dictionary they were deflated
+    // with; false for a file without articles (or with an unusable table).
+    bool prepareArticles()
+    {
+        if (articlesLooked)
+            return articleGroup;
+        articlesLooked = true;
+        if (format != schema::kFormatVersion)
+            return false;
+        startBound();
+        {
+            Statement meta;
+            if (sqlite3_prepare_v2(db, "SELECT Value FROM ZarvikMeta WHERE Name = 'articleDictionary'", -1,
+                                   &meta.stmt, nullptr) != SQLITE_OK ||
+                sqlite3_step(meta.stmt) != SQLITE_ROW)
+                return false;
+            const int bytes = sqlite3_column_bytes(meta.stmt, 0);
+            if (bytes > articles::kMaxDictionaryBytes)
+                return false; // not what the importer writes
+            articleDictionary = QByteArray(static_cast<const char*>(sqlite3_column_blob(meta.stmt, 0)), bytes);
+        }
+        if (!prepare("SELECT Articles FROM EngRusArticle WHERE (Key, Seq) <= (?1, ?2) ORDER BY Key DESC, Seq DESC "
+                     "LIMIT 1",
+                     &articleGroup)) {
+            qCDebug(lcDictionary).noquote() << path << "has no usable articles:" << sqlite3_errmsg(db);
+            sqlite3_finalize(articleGroup);
+            articleGroup = nullptr;
+        }
+        return articleGroup;
+    }
+
+    // The inflated group that holds the entry (key, seq); nullopt where the file has no
+    // articles, the entry none, or its row is too big or damaged.
+    std::optional<QByteArray> articleGroupOf(const QByteArray& key, int seq)
+    {
+        if (!ensureOpen() || !prepareArticles())
+            return std::nullopt;
+        sqlite3_bind_text(articleGroup, 1, key.constData(), int(key.size()), SQLITE_STATIC);
+        sqlite3_bind_int(articleGroup, 2, seq);
+        QByteArray stored;
+        // Larger than any group the importer writes: left unread.
+        const bool ok = stepRows(
+            articleGroup, 1,
+            [](sqlite3_stmt* row) { return sqlite3_column_bytes(row, 0) <= articles::kMaxStoredBytes; },
+            [&stored](sqlite3_stmt* row) {
+                stored = QByteArray(static_cast<const char*>(sqlite3_column_blob(row, 0)), sqlite3_column_bytes(row, 0));
+            });
+        if (!ok || stored.isEmpty())
+            return std::nullopt;
+        return articles::inflate(stored, articleDictionary);
     }
 
     void takeEntry(sqlite3_stmt* row)
@@ -755,33 +818,67 @@ QStringList DictionaryReader::listPrefix(const QString& text)
     return lines;
 }
 
+// The row of the exact lookup just run that article() and transcription() mean: the one
+// written exactly as asked, else the first. Its index is its Seq.
+static int chosenRow(DictionaryReader& reader, const QString& headword)
+{
+    for (int i = 0; i < reader.recordCount(); ++i) {
+        reader.setAbsolutePosition(i);
+        if (reader.field(0) == headword)
+            return i;
+    }
+    return 0;
+}
+
 std::optional<Article> DictionaryReader::article(const QString& headword)
 {
     // The entry's own spelling wins over another of the same key ("Polish" and "polish").
     exactLookup(headword, Table::EngRus, 3);
     if (recordCount() == 0)
         return std::nullopt;
-    int chosen = 0;
-    for (int i = 0; i < recordCount(); ++i) {
-        setAbsolutePosition(i);
-        if (field(0) == headword) {
-            chosen = i;
-            break;
-        }
-    }
+    const int chosen = chosenRow(*this, headword);
     setAbsolutePosition(chosen);
-    // A file without articles: the article is the entry's line.
     Article article;
     article.headword = field(0);
-    article.blocks.push_back(ArticleBlock{ArticleBlock::Kind::Text, {}, field(1), {}});
+    const QString line = field(1);
+    const QByteArray key = foldedKeyUtf8(headword);
+    if (const std::optional<QByteArray> group = d->articleGroupOf(key, chosen)) {
+        if (const auto entry = articles::findInGroup(*group, key, chosen)) {
+            if (std::optional<Article> stored = articles::decode(entry->text)) {
+                // The first transcription lives beside the blocks (see DictionarySchema.h).
+                for (ArticleBlock& b : stored->blocks) {
+                    if (b.kind == ArticleBlock::Kind::Transcription) {
+                        if (b.text.isEmpty())
+                            b.text = QString::fromUtf8(entry->transcription);
+                        break;
+                    }
+                }
+                stored->headword = article.headword;
+                if (!stored->blocks.empty())
+                    return stored;
+            }
+            qCDebug(lcDictionary).noquote() << d->path << "has a malformed article for" << headword;
+        }
+    }
+    // A file without articles, an entry without one, or one that cannot be read: the line.
+    article.blocks.push_back(ArticleBlock{ArticleBlock::Kind::Text, {}, line, {}});
     return article;
 }
 
 QString DictionaryReader::transcription(const QString& headword)
 {
-    Q_UNUSED(headword);
-    // Files without articles carry no transcriptions.
-    return {};
+    exactLookup(headword, Table::EngRus, 3);
+    if (recordCount() == 0)
+        return {};
+    const int chosen = chosenRow(*this, headword);
+    const QByteArray key = foldedKeyUtf8(headword);
+    const std::optional<QByteArray> group = d->articleGroupOf(key, chosen);
+    if (!group)
+        return {}; // files without articles carry no transcriptions
+    const auto entry = articles::findInGroup(*group, key, chosen);
+    // A transcription is a word long; a hostile one must not widen the strip without end.
+    constexpr qsizetype kMaxTranscription = 64;
+    return entry ? QString::fromUtf8(entry->transcription).left(kMaxTranscription) : QString();
 }
 
 QString displayLine(const QString& word, const QString& trans)

@@ -34,6 +34,24 @@ inline constexpr const char* kCreateReverseTable =
     "Weight INTEGER NOT NULL DEFAULT 0) WITHOUT ROWID";
 inline constexpr const char* kInsertReverseRow = "INSERT INTO RusEng (Key, Word, Trans, Weight) VALUES (?1, ?2, ?3, ?4)";
 
+// EngRusArticle holds the whole articles of the entries, in groups of entries that follow one
+// another in the order of EngRusKeyed (see ArticleCodec.h): each row is keyed by the Key and
+// Seq of its group's first entry, so the reader finds an entry's group with one look in the
+// table's index (the last row at or before the entry's (Key, Seq)). Articles is the group's
+// text deflated with the shared dictionary that ZarvikMeta keeps under
+// kArticleDictionaryName. Unlike EngRusKeyed it keeps its rowid and has an index on (Key,
+// Seq): a group is about a kilobyte deflated, and a table without rowid puts what passes a
+// quarter of a page on an overflow page of its own, which nearly tripled the table; in a
+// rowid table such rows fill their pages (the index over three thousand rows is tiny). The group also gives each entry's first transcription, so the
+// strip's transcription costs that look and the inflation of a few kilobytes. Entries without
+// an article are in no group; a file without the table still serves its lines.
+inline constexpr const char* kArticleTable = "EngRusArticle";
+inline constexpr const char* kCreateArticleTable =
+    "CREATE TABLE EngRusArticle (Key TEXT NOT NULL, Seq INTEGER NOT NULL, Articles BLOB NOT NULL)";
+inline constexpr const char* kCreateArticleIndex = "CREATE UNIQUE INDEX EngRusArticleKey ON EngRusArticle (Key, Seq)";
+inline constexpr const char* kInsertArticle = "INSERT INTO EngRusArticle (Key, Seq, Articles) VALUES (?1, ?2, ?3)";
+inline constexpr const char* kArticleDictionaryName = "articleDictionary";
+
 // A small name/value table that marks the file as ours. The reader trusts the key only when
 // this table names a format it knows; any other SQLite file that merely happens to have
 // EngRus(Word, Trans) is served from Word alone.

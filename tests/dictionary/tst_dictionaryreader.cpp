@@ -1,5 +1,6 @@
 #include "BddWriter.h"
 #include "ReverseIndexBuilder.h"
+#include "dictionary/ArticleCodec.h"
 #include "dictionary/DictionaryReader.h"
 #include "dictionary/DictionarySchema.h"
 
@@ -667,6 +668,66 @@ private slots:
         reader.setDatabaseName(m_path);
         reader.exactLookup(QStringLiteral("cat"));
         QCOMPARE(reader.field(1), QStringLiteral("кошка"));
+    }
+
+    // The bounds on a stored article: what it may inflate to (2 MiB), how long its stored form
+    // may be (2 MiB) and how many blocks it may give (20000), each on both sides; and what
+    // decodes to nothing.
+    void articleCodecBounds_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("inflates to 2 MiB") << "inflated" << qsizetype(2097152) << true;
+        QTest::newRow("inflates to 2 MiB and a byte") << "inflated" << qsizetype(2097153) << false;
+        QTest::newRow("stored in 2 MiB") << "stored" << qsizetype(2097152) << true;
+        QTest::newRow("stored in 2 MiB and a byte") << "stored" << qsizetype(2097153) << false;
+        QTest::newRow("20000 blocks") << "blocks" << qsizetype(20000) << true;
+        QTest::newRow("20001 blocks") << "blocks" << qsizetype(20001) << false;
+        // Texts with "|" for the unit separator and "#" for the record separator.
+        QTest::newRow("unknown version") << "text:2T|rʌn#" << qsizetype(0) << false;
+        QTest::newRow("unknown kind") << "text:1Z|x#" << qsizetype(0) << false;
+        QTest::newRow("a field too many") << "text:1S1)|x|y|z#" << qsizetype(0) << false;
+        QTest::newRow("block cut short") << "text:1S1)|бег" << qsizetype(0) << false;
+        QTest::newRow("well formed") << "text:1S1)|бег#E|at a run|бегом#" << qsizetype(0) << true;
+    }
+    void articleCodecBounds()
+    {
+        QFETCH(QString, what);
+        QFETCH(qsizetype, size);
+        QFETCH(bool, usable);
+        if (what == QLatin1String("inflated")) {
+            const QByteArray text(size, 'a');
+            const std::optional<QByteArray> back = articles::inflate(articles::compress(text, "aaaa"), "aaaa");
+            QCOMPARE(back.has_value(), usable);
+            if (usable)
+                QCOMPARE(*back, text);
+        } else if (what == QLatin1String("stored")) {
+            // Random bytes do not deflate: their stored form is the bytes and a few bytes of
+            // framing, which a few trials measure.
+            QRandomGenerator random(29);
+            QByteArray pool((size + 3) / 4 * 4, Qt::Uninitialized);
+            random.fillRange(reinterpret_cast<quint32*>(pool.data()), pool.size() / 4);
+            qsizetype n = size - 1000;
+            QByteArray stored;
+            for (int trial = 0; trial < 4 && stored.size() != size; ++trial) {
+                stored = articles::compress(QByteArrayView(pool).first(n), {});
+                n += size - stored.size();
+            }
+            QCOMPARE(stored.size(), size);
+            QCOMPARE(articles::inflate(stored, {}).has_value(), usable);
+        } else if (what == QLatin1String("blocks")) {
+            Article article;
+            article.blocks.assign(size_t(size), ArticleBlock{ArticleBlock::Kind::Sense, QStringLiteral("1)"), QStringLiteral("бег"), {}});
+            const std::optional<Article> back = articles::decode(articles::encode(article));
+            QCOMPARE(back.has_value(), usable);
+            if (usable)
+                QCOMPARE(back->blocks, article.blocks);
+        } else {
+            QByteArray text = what.mid(5).toUtf8();
+            text.replace('|', '\x1F').replace('#', '\x1E');
+            QCOMPARE(articles::decode(text).has_value(), usable);
+        }
     }
 
     // The dictionary that the build makes from the bundled sample.

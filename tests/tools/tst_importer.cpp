@@ -3,6 +3,7 @@
 #include "DictionaryImporter.h"
 #include "ImportError.h"
 #include "StarDictSource.h"
+#include "dictionary/ArticleCodec.h"
 #include "dictionary/DictionaryReader.h"
 
 #include <QDir>
@@ -176,6 +177,100 @@ private slots:
         QCOMPARE(decodeDictdNumber(text, got), ok);
         if (ok)
             QCOMPARE(got, value);
+    }
+
+    // The whole article as the importer keeps it and the reader gives it back, from Mueller's
+    // articles (shortened): the blocks' kinds and numbers in order ("T" a transcription, "P1."
+    // a numbered part, "HII" the second homonym), and some blocks' texts ("kind=text>extra"). A stored article that
+    // is damaged or hostile, or a file without articles, gives the entry's line.
+    void wholeArticles_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("blocks");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("transcription");
+        QTest::newRow("run: parts, numbered senses, examples, a phrasal verb")
+            << "run" << "" << "T P1. S1) E E S2) P2. S1) S2) I sа) sб)"
+            << QStringList{"T=rʌn", "P=n.", "P=v. (ran - run)", "S=бег, пробег", "E=at a run>бегом",
+                           "S=разг. двигаться", "I=run about", "s=играть, резвиться (о детях)"}
+            << "rʌn";
+        QTest::newRow("went: a form refers to its verb")
+            << "went" << "" << "T R" << QStringList{"T=wɛnt", "R=прош. вр. от>go"} << "wɛnt";
+        QTest::newRow("hello: a synonym refers to its headword")
+            << "hello" << "" << "T R" << QStringList{"T=ˈhɛˈlɜʊ", "R=>hallo"} << "ˈhɛˈlɜʊ";
+        QTest::newRow("cat: homonyms, a part without a number")
+            << "cat" << "" << "HI T P1. S1) HII T P S"
+            << QStringList{"S=кот; кошка", "P=n.", "S=ам. разг. гусеничный трактор"} << "kæt";
+        QTest::newRow("an unknown word") << "dog" << "" << "-" << QStringList{} << "";
+        QTest::newRow("garbage for the articles") << "go" << "garbage" << "X" << QStringList{"X=идти, ходить; движение"} << "";
+        QTest::newRow("articles cut short") << "go" << "cut" << "X" << QStringList{"X=идти, ходить; движение"} << "";
+        QTest::newRow("articles that inflate to 3 MiB") << "go" << "bomb" << "X" << QStringList{"X=идти, ходить; движение"} << "";
+        QTest::newRow("a file without articles") << "go" << "drop" << "X" << QStringList{"X=идти, ходить; движение"} << "";
+        QTest::newRow("go, undamaged") << "go" << "" << "T P1. S1) P2. S"
+            << QStringList{"P=v. (went - gone)", "S=идти, ходить", "S=движение"} << "gɜʊ";
+    }
+    void wholeArticles()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, damage);
+        QFETCH(QString, blocks);
+        QFETCH(QStringList, texts);
+        QFETCH(QString, transcription);
+        Dictd d;
+        d.add(QStringLiteral("run"), QStringLiteral(
+            "run\n   [rʌn]\n   1. _n.\n      1) бег, пробег; at a run бегом {см. тж.}; on the run на ходу\n"
+            "      2) короткая поездка\n   2. _v. (ran - run)\n      1) бежать; бегать\n"
+            "      2) _разг. двигаться; run about\n         а) суетиться;\n         б) играть, резвиться (о детях)\n"));
+        d.add(QStringLiteral("went"), QStringLiteral("went\n   [wɛnt] _p. от go 1\n"));
+        d.add(QStringLiteral("go"), QStringLiteral("go\n   [gɜʊ]\n   1. _v. (went - gone)\n      1) идти, ходить\n   2. _n. движение\n"));
+        d.add(QStringLiteral("hello"), QStringLiteral("hello\n   [↗hɛ↗lɜʊ] = hallo(a)\n"));
+        d.add(QStringLiteral("hallo"), QStringLiteral("hallo\n   [hɜ↗lɜʊ]\n   1. _interj. алло!, привет!\n   2. _v. здороваться\n"));
+        d.add(QStringLiteral("cat"), QStringLiteral("cat\n   _I  [kæt]\n      1. _n.\n         1) кот; кошка\n"
+                                                    "   _II [kæt] _n. _ам. _разг. гусеничный трактор\n"));
+        writeFile(path("t.index"), d.index);
+        writeFile(path("t.dict"), d.dict);
+        importDictionary(path("t.index"), m_out, {});
+        if (!damage.isEmpty()) {
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(m_out).constData(), &db), SQLITE_OK);
+            QByteArray sql = "UPDATE EngRusArticle SET Articles = ?1";
+            QByteArray blob;
+            if (damage == QLatin1String("garbage"))
+                blob = QByteArray(600, '\x9C');
+            else if (damage == QLatin1String("bomb"))
+                blob = articles::compress(QByteArray(3 * 1024 * 1024, '1'), {});
+            else if (damage == QLatin1String("cut"))
+                sql = "UPDATE EngRusArticle SET Articles = substr(Articles, 1, length(Articles) / 2)";
+            else
+                sql = "DROP TABLE EngRusArticle";
+            sqlite3_stmt* stmt = nullptr;
+            QCOMPARE(sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr), SQLITE_OK);
+            if (!blob.isEmpty())
+                sqlite3_bind_blob(stmt, 1, blob.constData(), int(blob.size()), SQLITE_STATIC);
+            QCOMPARE(sqlite3_step(stmt), SQLITE_DONE);
+            sqlite3_finalize(stmt);
+            sqlite3_close(db);
+        }
+        DictionaryReader reader;
+        reader.setDatabaseName(m_out);
+        const std::optional<Article> article = reader.article(word);
+        QCOMPARE(reader.transcription(word), transcription);
+        if (blocks == QLatin1String("-")) {
+            QVERIFY(!article);
+            return;
+        }
+        QVERIFY(article);
+        QCOMPARE(article->headword, word);
+        QStringList kinds, all;
+        for (const ArticleBlock& b : article->blocks) {
+            kinds << QString(QLatin1Char(char(b.kind))) + b.number;
+            all << QString(QLatin1Char(char(b.kind))) + QLatin1Char('=') + b.text +
+                       (b.extra.isEmpty() ? QString() : QLatin1Char('>') + b.extra);
+        }
+        QCOMPARE(kinds.join(QLatin1Char(' ')), blocks);
+        for (const QString& t : texts)
+            QVERIFY2(all.contains(t), qPrintable(t + QStringLiteral(" not in ") + all.join(QStringLiteral(" / "))));
     }
 
     void dictdPlainAndCompressed_data()

@@ -66,6 +66,20 @@ struct Chunk {
 // Chunks that follow an _Ex: marker are examples and are left out.
 std::vector<Chunk> senseChunks(const QString& text);
 
+// The article cut at every marker, examples included: the marker's letter ('H' homonym, 'P'
+// part of speech, 'S' sense, 's' subsense, 'E' examples; 0 for the text before the first),
+// the marker as written ("II", "2.", "1)", "а)"), and the text up to the next marker.
+struct MarkedChunk {
+    char marker = 0;
+    QString number;
+    QString text;
+};
+std::vector<MarkedChunk> markedChunks(const QString& text);
+
+// "ход, работа (машины) to be in the running иметь шансы": the item up to an English phrase
+// glued after its Russian text (the whole item when there is none).
+QString cutGluedPhrase(const QString& item);
+
 // Items of a sense: examples, idioms, trimming and cutting (ArticleItems.cpp).
 
 // An item that starts with an English word is an example ("tom cat кот") or a phrase; one

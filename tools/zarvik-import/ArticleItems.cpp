@@ -56,6 +56,8 @@ QString trimSimplified(const QString& s)
     return s.mid(begin, end - begin);
 }
 
+} // namespace
+
 // "ход, работа (машины) to be in the running иметь шансы": an English phrase with its Russian
 // rendering glued to the end of a sense is an idiom, not a translation. The item is cut before
 // a run of at least two English words (outside parentheses, not a comma-separated list) that
@@ -108,8 +110,6 @@ QString cutGluedPhrase(const QString& item)
     }
     return item;
 }
-
-} // namespace
 
 QString simplified(const QString& text)
 {

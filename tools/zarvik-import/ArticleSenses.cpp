@@ -148,4 +148,46 @@ std::vector<Chunk> senseChunks(const QString& text)
     return chunks;
 }
 
+std::vector<MarkedChunk> markedChunks(const QString& text)
+{
+    std::vector<MarkedChunk> chunks;
+    MarkedChunk current;
+    qsizetype start = 0;
+    int depth = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('('))
+            ++depth;
+        else if (c == QLatin1Char(')') && depth > 0)
+            --depth;
+        if (depth == 0 && (i == 0 || isSpace(text[i - 1]))) {
+            Marker kind;
+            int number;
+            const qsizetype len = markerAt(text, i, kind, number);
+            if (len > 0) {
+                current.text = text.mid(start, i - start);
+                chunks.push_back(std::move(current));
+                current = MarkedChunk{};
+                QString written = text.mid(i, len);
+                switch (kind) {
+                case Marker::Homonym: current.marker = 'H'; written.remove(0, 1); break;
+                case Marker::Part: current.marker = 'P'; break;
+                case Marker::Sense: current.marker = 'S'; break;
+                case Marker::Subsense: current.marker = 's'; if (written.startsWith(QLatin1Char('_'))) written.remove(0, 1); break;
+                default: current.marker = 'E'; written.clear(); break;
+                }
+                current.number = written;
+                i += len;
+                start = i;
+                continue;
+            }
+        }
+        ++i;
+    }
+    current.text = text.mid(start);
+    chunks.push_back(std::move(current));
+    return chunks;
+}
+
 } // namespace zarvik::cleaning

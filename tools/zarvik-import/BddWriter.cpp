@@ -2,6 +2,7 @@
 
 #include "ImportError.h"
 #include "RunSorter.h"
+#include "dictionary/ArticleCodec.h"
 #include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 
@@ -35,6 +36,7 @@ public:
     }
     ~Builder()
     {
+        sqlite3_finalize(m_second);
         sqlite3_finalize(m_stmt);
         sqlite3_close(m_db);
     }
@@ -58,6 +60,19 @@ public:
         sqlite3_bind_text(m_stmt, index, text.data(), int(text.size()), SQLITE_STATIC);
     }
     void bindNull(int index) { sqlite3_bind_null(m_stmt, index); }
+    void bindBlob(int index, QByteArrayView bytes)
+    {
+        sqlite3_bind_blob(m_stmt, index, bytes.data(), int(bytes.size()), SQLITE_STATIC);
+    }
+    // A second statement beside the first (the articles are written with the rows).
+    void prepareSecond(const char* sql)
+    {
+        sqlite3_finalize(m_second);
+        m_second = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &m_second, nullptr) != SQLITE_OK)
+            fail(QString::fromUtf8(sql));
+    }
+    void swap() { std::swap(m_stmt, m_second); }
     void bindInt(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
     void attach(const QString& path, const char* name)
     {
@@ -81,7 +96,8 @@ public:
     void close()
     {
         sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
+        sqlite3_finalize(m_second);
+        m_stmt = m_second = nullptr;
         if (sqlite3_close(m_db) != SQLITE_OK)
             fail(QStringLiteral("close"));
         m_db = nullptr;
@@ -97,6 +113,7 @@ private:
     QString m_path;
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
+    sqlite3_stmt* m_second = nullptr;
 };
 
 void syncToDisk(const QString& path)
@@ -178,22 +195,30 @@ void BddWriter::begin()
     db.exec(schema::kCreateTable);
     db.exec(schema::kCreateView);
     db.exec(schema::kCreateMeta);
+    db.exec(schema::kCreateArticleTable);
+    db.exec(schema::kCreateArticleIndex);
     for (TableBuilder* table : m_tables)
         table->start(db.handle());
     build->rows = std::make_unique<RunSorter>(outInfo.absolutePath(), kRowMemory);
     m_count = 0;
+    m_articles = 0;
     m_build = std::move(build);
 }
 
-void BddWriter::add(const QString& word, const QString& trans)
+void BddWriter::add(const QString& word, const QString& trans, QByteArrayView article, const QString& transcription)
 {
     const QByteArray key = foldedKeyUtf8(word);
     const QByteArray written = word.toUtf8();
     const QString line = boundedTrans(trans);
-    // The headword (missing where the key stands for it: NULL in the file), the line.
+    // The headword (missing where the key stands for it: NULL in the file), the article and
+    // its transcription (missing where there is none), the line.
     QByteArray& payload = m_build->payload;
     payload.clear();
     record::appendField(payload, written == key ? std::nullopt : std::optional<QByteArrayView>(written));
+    const QByteArray transcriptionUtf8 = transcription.toUtf8();
+    record::appendField(payload, article.isEmpty() ? std::nullopt : std::optional<QByteArrayView>(article));
+    record::appendField(payload, transcription.isEmpty() ? std::nullopt
+                                                         : std::optional<QByteArrayView>(transcriptionUtf8));
     payload.append(line.toUtf8());
     m_build->rows->add(key, payload);
     ++m_count;
@@ -208,14 +233,38 @@ void BddWriter::finish()
         // Key order, source order within a key: the order of the table's primary key, so
         // every row lands at the end of the tree.
         RunSorter& rows = *m_build->rows;
-        db.prepare(schema::kInsertRow);
+        db.prepare(schema::kInsertArticle);
+        db.prepareSecond(schema::kInsertRow); // the statement in use: rows first
+        db.swap();
         std::string previous;
         qint64 seq = 0, done = 0;
+        // The group of articles being gathered, with the key and Seq of its first entry.
+        QByteArray group, groupKey;
+        qint64 groupSeq = 0;
+        int groupEntries = 0;
+        auto flushGroup = [&] {
+            if (groupEntries == 0)
+                return;
+            const QByteArray stored = articles::compress(group, m_articleDictionary);
+            if (!stored.isEmpty() && stored.size() <= articles::kMaxStoredBytes) {
+                db.swap();
+                db.bind(1, groupKey);
+                db.bindInt(2, groupSeq);
+                db.bindBlob(3, stored);
+                db.step();
+                db.swap();
+                m_articles += groupEntries;
+            }
+            group.clear();
+            groupEntries = 0;
+        };
         QByteArrayView key, payload;
         while (rows.next(key, payload)) {
             const std::string_view k(key.data(), size_t(key.size()));
             seq = (done > 0 && k == previous) ? seq + 1 : 0;
             const std::optional<QByteArrayView> written = record::takeField(payload);
+            const std::optional<QByteArrayView> article = record::takeField(payload);
+            const std::optional<QByteArrayView> transcription = record::takeField(payload);
             db.bind(1, key);
             db.bindInt(2, seq);
             if (written)
@@ -224,11 +273,24 @@ void BddWriter::finish()
                 db.bindNull(3);
             db.bind(4, payload);
             db.step();
+            // A key with a control character could not be told apart in a group's text.
+            if (article && std::none_of(key.begin(), key.end(), [](char c) { return uchar(c) < 0x20; })) {
+                if (groupEntries > 0 && group.size() + article->size() > articles::kMaxTextBytes)
+                    flushGroup();
+                if (groupEntries == 0) {
+                    groupKey = key.toByteArray();
+                    groupSeq = seq;
+                }
+                articles::appendToGroup(group, key, seq, transcription.value_or(QByteArrayView()), *article);
+                if (++groupEntries >= articles::kGroupEntries || group.size() >= articles::kGroupBytes)
+                    flushGroup();
+            }
             previous.assign(k);
             ++done;
             if (m_progress && (done % 4096 == 0 || done == m_count))
                 m_progress(done, m_count);
         }
+        flushGroup();
         m_build->rows.reset(); // its memory, before the further tables read theirs
     }
     for (TableBuilder* table : m_tables)
@@ -243,6 +305,12 @@ void BddWriter::finish()
         const QByteArray n = name.toUtf8(), v = value.toUtf8();
         db.bind(1, n);
         db.bind(2, v);
+        db.step();
+    }
+    if (!m_articleDictionary.isEmpty()) {
+        const QByteArray n = QByteArray(schema::kArticleDictionaryName);
+        db.bind(1, n);
+        db.bindBlob(2, m_articleDictionary);
         db.step();
     }
     db.exec("COMMIT");

@@ -55,8 +55,13 @@ public:
 
     // Starts the temporary file. Throws ImportError when the output cannot be written there.
     void begin();
-    // One row, in source order.
-    void add(const QString& word, const QString& trans);
+    // One row, in source order, with the entry's whole article where it has one (encoded and
+    // deflated, see ArticleCodec.h) and its first transcription.
+    void add(const QString& word, const QString& trans, QByteArrayView article = {},
+             const QString& transcription = QString());
+    // The dictionary the articles are deflated with; before finish().
+    void setArticleDictionary(const QByteArray& dictionary) { m_articleDictionary = dictionary; }
+    qint64 articles() const { return m_articles; }
     qint64 count() const { return m_count; }
     // Sorts, writes, syncs and renames the file over the output.
     void finish();
@@ -70,6 +75,8 @@ private:
     std::vector<TableBuilder*> m_tables;
     Progress m_progress;
     qint64 m_count = 0;
+    qint64 m_articles = 0;
+    QByteArray m_articleDictionary;
     struct Build;
     std::unique_ptr<Build> m_build;
 };

@@ -1,5 +1,6 @@
 #include "DictionaryImporter.h"
 
+#include "ArticleStructure.h"
 #include "BddWriter.h"
 #include "DictdSource.h"
 #include "ImportError.h"
@@ -7,6 +8,7 @@
 #include "StarDictSource.h"
 #include "TsvAhead.h"
 #include "TsvSource.h"
+#include "dictionary/ArticleCodec.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -55,6 +57,23 @@ void refuseOutputAmongInputs(const QStringList& inputs, const QString& output)
                                              "choose another output")
                                   .arg(output, input));
     }
+}
+
+// The shared dictionary of the source's articles (see sharedDictionary), from a sample spread
+// evenly over it.
+QByteArray dictionaryOf(ArticleSource& source)
+{
+    constexpr qsizetype kSample = 300;
+    std::vector<QByteArray> sample;
+    qsizetype previous = -1;
+    for (qsizetype k = 0; k < kSample; ++k) {
+        const qsizetype i = qsizetype(qint64(k) * source.size() / kSample);
+        if (i >= source.size() || i == previous)
+            continue;
+        previous = i;
+        sample.push_back(articles::encode(articleStructure(source.word(i), source.article(i))));
+    }
+    return sharedDictionary(sample);
 }
 
 std::unique_ptr<ArticleSource> openArticles(Format format, const QString& input, const SourceLimits& limits)
@@ -108,8 +127,15 @@ ImportReport importDictionary(const QString& input, const QString& output, const
         refuseOutputAmongInputs(source->files() << input, output);
         writer.begin();
         report.read = source->size();
+        // Every entry keeps its whole article beside its line.
+        const QByteArray dictionary = dictionaryOf(*source);
+        writer.setArticleDictionary(dictionary);
+        auto keep = [](const QString& word, const QString& article) {
+            return keepArticle(articleStructure(word, article));
+        };
         if (!options.full) {
             ReferenceResolver resolver(cleaner, *source);
+            resolver.setKeeper(keep);
             ReferenceOutcome outcome;
             // Batches small enough that their parsed articles stay in the resolver's cache; the
             // next is parsed while the lines of one are made.
@@ -124,7 +150,8 @@ ImportReport importDictionary(const QString& input, const QString& output, const
                     const QString line = resolver.line(i, outcome);
                     const std::shared_ptr<const ParsedArticle> article = resolver.article(i);
                     reverse.addSenses(source->word(i), article->senses, article->sourceLength);
-                    writer.add(source->word(i), line);
+                    const KeptArticle kept = resolver.kept(i);
+                    writer.add(source->word(i), line, kept.text, kept.transcription);
                     // Moved into the report as they come, so the outcome never grows.
                     for (UntranslatedEntry& u : outcome.untranslated)
                         report.addUntranslated(std::move(u));
@@ -139,18 +166,20 @@ ImportReport importDictionary(const QString& input, const QString& output, const
             ArticleSource::ArticleId lastId{~quint64(0), 0};
             QString trans;
             ParsedArticle parsed;
+            KeptArticle kept;
             for (qsizetype i = 0; i < source->size(); ++i) {
                 if (source->articleId(i) != lastId || i == 0) {
                     lastId = source->articleId(i);
                     const QString article = source->article(i);
                     trans = cleaner.fullLine(source->word(i), article);
                     parsed = cleaner.parse(source->word(i), article);
+                    kept = keep(source->word(i), article);
                 }
                 reverse.addSenses(source->word(i), parsed.senses, parsed.sourceLength);
                 if (!hasCyrillicLetter(trans))
                     report.addUntranslated(
                         UntranslatedEntry{source->word(i), trans, QStringLiteral("no Russian text in the article")});
-                writer.add(source->word(i), trans);
+                writer.add(source->word(i), trans, kept.text, kept.transcription);
             }
         }
         report.skipped = source->skipped();

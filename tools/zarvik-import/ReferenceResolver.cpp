@@ -354,8 +354,11 @@ ReferenceResolver::~ReferenceResolver()
 
 void ReferenceResolver::parseClaimed(Batch& batch) const
 {
-    for (size_t k = batch.claimed++; k < batch.rows.size(); k = batch.claimed++)
+    for (size_t k = batch.claimed++; k < batch.rows.size(); k = batch.claimed++) {
         batch.parsed[k] = m_cleaner.parse(batch.words[k], batch.articles[k]);
+        if (m_keeper)
+            batch.kept[k] = m_keeper(batch.words[k], batch.articles[k]);
+    }
 }
 
 void ReferenceResolver::prepareAhead(qsizetype from, qsizetype to)
@@ -373,6 +376,7 @@ void ReferenceResolver::prepareAhead(qsizetype from, qsizetype to)
         batch->articles.push_back(m_source.article(i));
     }
     batch->parsed.resize(batch->rows.size());
+    batch->kept.resize(batch->rows.size());
     m_ahead = std::move(batch);
     try {
         m_parser = std::thread([this, batch = m_ahead.get()] { parseClaimed(*batch); });
@@ -389,8 +393,28 @@ void ReferenceResolver::takePrepared()
     if (m_parser.joinable())
         m_parser.join();
     const std::unique_ptr<Batch> batch = std::move(m_ahead);
-    for (size_t k = 0; k < batch->rows.size(); ++k)
-        remember(m_source.articleId(batch->rows[k]), std::make_shared<const ParsedArticle>(std::move(batch->parsed[k])));
+    m_kept.clear();
+    for (size_t k = 0; k < batch->rows.size(); ++k) {
+        const ArticleSource::ArticleId id = m_source.articleId(batch->rows[k]);
+        remember(id, std::make_shared<const ParsedArticle>(std::move(batch->parsed[k])));
+        if (m_keeper)
+            m_kept.emplace(id, std::move(batch->kept[k]));
+    }
+}
+
+KeptArticle ReferenceResolver::kept(qsizetype i)
+{
+    if (!m_keeper)
+        return {};
+    const ArticleSource::ArticleId id = m_source.articleId(i);
+    if (const auto it = m_kept.find(id); it != m_kept.end())
+        return it->second;
+    // Entries in a row that share one article share what was made of it.
+    if (id != m_lastKeptId) {
+        m_lastKeptId = id;
+        m_lastKept = m_keeper(m_source.word(i), m_source.article(i));
+    }
+    return m_lastKept;
 }
 
 QString ReferenceResolver::line(qsizetype i, ReferenceOutcome& outcome)

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "ArticleCleaner.h"
+#include "ArticleStructure.h"
 #include "SourceEntry.h"
 
 #include <QHash>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <unordered_map>
@@ -74,6 +76,15 @@ public:
     // The article of entry i taken apart (from the cache when it was prepared).
     std::shared_ptr<const ParsedArticle> article(qsizetype i) const { return parsed(int(i)); }
 
+    // What is made of each article besides its parse (the importer keeps the whole article):
+    // run on the parser thread for the articles of a batch, so it must only read what it is
+    // given.
+    using Keeper = std::function<KeptArticle(const QString& word, const QString& article)>;
+    void setKeeper(Keeper keeper) { m_keeper = std::move(keeper); }
+    // What the keeper made of entry i's article: from its batch, or made now for an article
+    // that was parsed before its batch (a reference's target).
+    KeptArticle kept(qsizetype i);
+
     // The lines of entries held in memory, in their order (tests, benchmarks).
     static std::vector<QString> lines(const ArticleCleaner& cleaner, const std::vector<SourceEntry>& entries,
                                       ReferenceOutcome& outcome);
@@ -116,8 +127,13 @@ private:
         std::vector<QString> words;
         std::vector<QString> articles;
         std::vector<ParsedArticle> parsed;
+        std::vector<KeptArticle> kept;
         std::atomic<size_t> claimed{0};
     };
+    Keeper m_keeper;
+    std::unordered_map<ArticleSource::ArticleId, KeptArticle, IdHash> m_kept; // of the batch taken last
+    ArticleSource::ArticleId m_lastKeptId{~quint64(0), ~quint64(0)};
+    KeptArticle m_lastKept;
     // Parses the batch's articles not yet claimed.
     void parseClaimed(Batch& batch) const;
     std::unique_ptr<Batch> m_ahead;
