@@ -118,6 +118,8 @@ void Form2::wireShell()
     targets.quit = [] { QCoreApplication::exit(0); };
     auto* chmViewer = new ChmViewerQuery(this);
     targets.askChmViewer = [chmViewer](std::function<void(bool)> answer) { chmViewer->ask(std::move(answer)); };
+    targets.shownHeadword = [this] { return m_state.shownHeadword; };
+    targets.openArticle = [this](const QString& headword) { articleWindow().openHeadword(headword); };
     m_trayCommands = std::make_unique<TrayCommands>(m_platform, m_settings, m_programDir, std::move(targets));
     m_trayMenu = std::make_unique<TrayMenu>(*m_trayCommands);
     connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] { m_trayCommands->mnuopen_Click(); });
