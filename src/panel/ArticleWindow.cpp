@@ -16,6 +16,11 @@
 
 namespace zarvik {
 
+namespace {
+// The title strip of the dictionary window's picture (345 twips).
+constexpr int kTitleStripPixels = 23;
+} // namespace
+
 ArticleBrowser::ArticleBrowser(QWidget* parent) : QTextBrowser(parent)
 {
     // Links are followed by the window, never by the browser itself.
@@ -71,8 +76,8 @@ ArticleWindow::ArticleWindow(Platform& platform, const QString& programDir, QWid
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(10.0);
     Text1->setFont(font);
-    // The skin's picture shows round the text, which stays on a light ground to be read.
-    Text1->setStyleSheet(QStringLiteral("QTextBrowser { background: rgba(255, 255, 255, 235); color: black; "
+    // The skin's picture shows round the text, which stays on a white ground to be read.
+    Text1->setStyleSheet(QStringLiteral("QTextBrowser { background: white; color: black; "
                                         "border: 1px solid rgba(0, 0, 0, 60); }"));
 
     auto* buttons = new QHBoxLayout;
@@ -103,6 +108,9 @@ void ArticleWindow::wearSkin(const Skin& skin)
 {
     if (const QPixmap& p = skin.picture(SkinFile::dictmain); !p.isNull()) {
         m_picture = p;
+        // The body's colour: a point of the picture's lower left corner, below its list.
+        const QImage image = p.toImage();
+        m_body = image.pixelColor(std::min(3, image.width() - 1), std::max(image.height() - 3, 0));
         update();
     }
 }
@@ -263,8 +271,16 @@ void ArticleWindow::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), palette().window());
         return;
     }
-    // The dictionary window's picture, stretched over the larger window.
-    painter.drawPixmap(rect(), m_picture);
+    // The dictionary window's picture is drawn for its own size, its title and input frame
+    // included; stretched whole over this larger window they would show through as ghosts.
+    // So the window wears a thin slice of its title strip, taken right of the title's text
+    // and left of the close button, stretched across the band of the buttons, and the
+    // colour of its body below.
+    const int stripPixels = std::min(kTitleStripPixels, m_picture.height());
+    const int x = std::min(m_picture.width() * 4 / 5, m_picture.width() - 1);
+    const int band = cmdBack->geometry().bottom() + 6;
+    painter.drawPixmap(QRect(0, 0, width(), band), m_picture, QRect(x, 0, 1, stripPixels));
+    painter.fillRect(QRect(0, band, width(), height() - band), m_body);
 }
 
 } // namespace zarvik

@@ -92,6 +92,7 @@ private:
     std::unique_ptr<Speaker> m_speaker;
     bool m_speakerMade = false;
     QPixmap m_picture;
+    QColor m_body;
     QStringList m_history;
     int m_at = -1;
 };
