@@ -25,7 +25,8 @@ QString text(const QString& raw)
 
 QString paragraph(const QString& style, const QString& body)
 {
-    return QStringLiteral("<p style=\"%1\">%2</p>").arg(style, body);
+    // Close lines, as in a printed dictionary; the paragraph's own style may open it up.
+    return QStringLiteral("<p style=\"margin-top:2px; margin-bottom:2px; %1\">%2</p>").arg(style, body);
 }
 
 QString joined(const QString& first, const QString& second, const QString& separator)
