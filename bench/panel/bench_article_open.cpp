@@ -89,6 +89,7 @@ int main(int argc, char** argv)
     PaintWatch watch;
 
     std::vector<double> times;
+    std::vector<double> inProgram; // until the Enter key's handler returned
     double first = 0;
     for (int i = 0; i < kOpenings; ++i) {
         panel.Text1->setText(QString::fromLatin1(kWords[i % std::size(kWords)]));
@@ -98,6 +99,7 @@ int main(int argc, char** argv)
         t.start();
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(panel.Text1, &enter);
+        const double handled = t.nsecsElapsed() / 1e6;
         if (i == 0)
             article.Text1->viewport()->installEventFilter(&watch);
         const bool shown = waitFor(
@@ -107,10 +109,12 @@ int main(int argc, char** argv)
             std::printf("ERROR: the article window was not painted within 5 s (opening %d)\n", i + 1);
             return 1;
         }
-        if (i == 0)
+        if (i == 0) {
             first = ms;
-        else
+        } else {
             times.push_back(ms);
+            inProgram.push_back(handled);
+        }
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(article.Text1, &escape);
         waitFor([&] { return !article.windowHandle()->isExposed(); }, 2000);
@@ -119,5 +123,8 @@ int main(int argc, char** argv)
     std::printf("first opening (window made)   %7.2f ms\n", first);
     std::printf("opening from the panel        median %6.2f ms   p90 %6.2f ms   (%zu openings)\n",
                 percentile(times, 0.5), percentile(times, 0.9), times.size());
+    std::printf("  of which Enter handled       median %6.2f ms   p90 %6.2f ms   (the article read, laid out, "
+                "the window shown)\n",
+                percentile(inProgram, 0.5), percentile(inProgram, 0.9));
     return 0;
 }
