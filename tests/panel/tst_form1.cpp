@@ -14,6 +14,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <memory>
 
 using namespace zarvik;
@@ -263,6 +265,15 @@ private slots:
         QCOMPARE(form.List1->isCut(0), !tip.isEmpty());
         QCOMPARE(form.List1->lineToolTipAt(second), QString());
         QCOMPARE(form.List1->toolTip(), listToolTip());
+        // What the pointer resting on each line brings up.
+        const auto tipAt = [&form](QPoint at) {
+            QToolTip::hideText();
+            QHelpEvent help(QEvent::ToolTip, at, form.List1->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(form.List1->viewport(), &help);
+            return QToolTip::text();
+        };
+        QCOMPARE(tipAt(first), tip.isEmpty() ? listToolTip() : tip);
+        QCOMPARE(tipAt(second), listToolTip());
     }
 
 
