@@ -11,6 +11,8 @@ packages=(
   # the Wayland session's data-control client (wayland-scanner generates it at build time)
   libwayland-dev wayland-protocols
   xdg-utils fonts-dejavu-core qt6-translations-l10n
+  # the article window's pronunciation: Qt TextToSpeech over speech-dispatcher
+  qt6-speech-dev libqt6texttospeech6 qt6-speech-speechd-plugin speech-dispatcher
   libbenchmark-dev
   # the import benchmarks: peak memory (GNU time) and the generated 5,000,000-entry input
   time python3

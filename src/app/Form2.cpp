@@ -11,6 +11,7 @@
 #include "app/frmSplash.h"
 #include "core/Units.h"
 #include "forms/options.h"
+#include "panel/ArticleWindow.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
@@ -117,6 +118,8 @@ void Form2::wireShell()
     targets.quit = [] { QCoreApplication::exit(0); };
     auto* chmViewer = new ChmViewerQuery(this);
     targets.askChmViewer = [chmViewer](std::function<void(bool)> answer) { chmViewer->ask(std::move(answer)); };
+    targets.shownHeadword = [this] { return m_state.shownHeadword; };
+    targets.openArticle = [this](const QString& headword) { articleWindow().openHeadword(headword); };
     m_trayCommands = std::make_unique<TrayCommands>(m_platform, m_settings, m_programDir, std::move(targets));
     m_trayMenu = std::make_unique<TrayMenu>(*m_trayCommands);
     connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] { m_trayCommands->mnuopen_Click(); });
@@ -167,6 +170,7 @@ Form3& Form2::form3()
         setPanel(m_form3.get());
         // Any button but the left on the handle or strip pops up the tray menu.
         m_form3->setMenuHook([this](QPoint at) { m_trayMenu->popup(at); });
+        m_form3->setArticleHook([this](const QString& line) { articleWindow().openLine(line); });
     }
     return *m_form3;
 }
@@ -177,9 +181,24 @@ DictionaryWindow& Form2::form1()
         // A window loaded again after Escape gets the current skin at once, so it never
         // comes back without its pictures.
         m_form1 = std::make_unique<DictionaryWindow>(
-            m_platform, m_programDir, [this](Form1& form) { applyskin(m_settings, m_skins, form); });
+            m_platform, m_programDir, [this](Form1& form) {
+                applyskin(m_settings, m_skins, form);
+                form.setArticleHook([this](const QString& line) { articleWindow().openLine(line); });
+            });
     }
     return *m_form1;
+}
+
+ArticleWindow& Form2::articleWindow()
+{
+    // Made at the first opening, not at start: a user who never reads an article pays
+    // nothing for it. Then kept, hidden between openings, so that the next opening only lays
+    // out its text.
+    if (!m_article) {
+        m_article = std::make_unique<ArticleWindow>(m_platform, m_programDir);
+        applyskin(m_settings, m_skins, *m_article);
+    }
+    return *m_article;
 }
 
 void Form2::mnuopen_Click()
@@ -204,6 +223,8 @@ void Form2::showOptions()
     }
     OptionsHost host;
     host.applySkin = [this] {
+        if (m_article)
+            applyskin(m_settings, m_skins, *m_article);
         return applyskin(m_settings, m_skins, form3(), m_form1 ? m_form1->loaded() : nullptr);
     };
     host.showPanel = [this](bool show) {

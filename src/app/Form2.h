@@ -21,6 +21,7 @@
 
 namespace zarvik {
 
+class ArticleWindow;
 class DictionaryWindow;
 class Form3;
 class frmSplash;
@@ -64,6 +65,9 @@ public:
     // The dictionary panel and the dictionary window, loaded (hidden) when first addressed.
     Form3& form3();
     DictionaryWindow& form1();
+    // The article window, made when first opened.
+    ArticleWindow& articleWindow();
+    ArticleWindow* articleWindowIfMade() const { return m_article.get(); }
     // The tray command "Словарь...": opens or closes the panel, or shows the dictionary
     // window when the panel is switched off.
     void mnuopen_Click();
@@ -123,6 +127,7 @@ private:
     QUrl m_homePageAddress = kHomePage;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<DictionaryWindow> m_form1;
+    std::unique_ptr<ArticleWindow> m_article;
     QPointer<options> m_options;
     std::unique_ptr<TrayIcon> m_trayIcon;
     std::function<QImage()> m_trayPicture;

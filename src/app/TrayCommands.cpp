@@ -63,6 +63,18 @@ void TrayCommands::mnuonline_Click()
     m_platform.openDocument(Vendor::kProductPage);
 }
 
+QString TrayCommands::shownHeadword() const
+{
+    return m_targets.shownHeadword ? m_targets.shownHeadword() : QString();
+}
+
+void TrayCommands::mnuarticle_Click()
+{
+    const QString headword = shownHeadword();
+    if (!headword.isEmpty() && m_targets.openArticle)
+        m_targets.openArticle(headword);
+}
+
 void TrayCommands::mnuabout_Click()
 {
     if (m_targets.showAbout)

@@ -26,6 +26,10 @@ struct TrayTargets {
     // Asks whether the desktop has a default program for compiled help (CHM) files and
     // returns at once; the answer comes later through the callback.
     std::function<void(std::function<void(bool)>)> askChmViewer;
+    // The headword of the entry the strip last showed ("" before the first), and the
+    // article window opened on an entry.
+    std::function<QString()> shownHeadword;
+    std::function<void(const QString&)> openArticle;
 };
 
 // The commands of the tray menu.
@@ -42,6 +46,10 @@ public:
     void mnuonline_Click();
     void mnuabout_Click();
     void mnuexit_Click();
+    // «Статья: run»: the article of the word the strip last showed.
+    void mnuarticle_Click();
+    // That word, "" while none was shown.
+    QString shownHeadword() const;
 
     // The file the help command opens: the compiled help when the desktop can show it,
     // otherwise the HTML copy of the same help (any browser shows that).

@@ -2,11 +2,16 @@
 
 #include "app/TrayCommands.h"
 
+#include "dictionary/DisplayText.h"
+
 #include <QAction>
 
 namespace zarvik {
 
 namespace {
+
+// The most characters of the word the article item names.
+constexpr int kArticleCaptionChars = 40;
 
 QAction* separator(QMenu& menu, const char* name)
 {
@@ -24,7 +29,7 @@ QAction* item(QMenu& menu, const char* name, const QString& caption)
 
 } // namespace
 
-TrayMenu::TrayMenu(TrayCommands& commands)
+TrayMenu::TrayMenu(TrayCommands& commands) : m_commands(commands)
 {
     mnumenu.setObjectName(QStringLiteral("mnumenu"));
     mnumenu.setTitle(QStringLiteral("menu"));
@@ -60,8 +65,31 @@ TrayMenu::TrayMenu(TrayCommands& commands)
 
 TrayMenu::~TrayMenu() = default;
 
+void TrayMenu::updateArticleItem()
+{
+    const QString headword = m_commands.shownHeadword();
+    if (headword.isEmpty())
+        return;
+    if (!mnuarticle) {
+        mnusep5 = new QAction(&mnumenu);
+        mnusep5->setSeparator(true);
+        mnusep5->setObjectName(QStringLiteral("mnusep5"));
+        mnuarticle = new QAction(&mnumenu);
+        mnuarticle->setObjectName(QStringLiteral("mnuarticle"));
+        mnumenu.insertAction(mnusep4, mnusep5);
+        mnumenu.insertAction(mnusep4, mnuarticle);
+        QObject::connect(mnuarticle, &QAction::triggered, &mnumenu, [this] { m_commands.mnuarticle_Click(); },
+                         Qt::QueuedConnection);
+    }
+    // A menu caption takes "&" for a shortcut mark; the word is shown as it is, and short.
+    QString word = DisplayText::line(headword, kArticleCaptionChars);
+    word.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    mnuarticle->setText(QStringLiteral("Статья: ") + word);
+}
+
 void TrayMenu::popup(QPoint at)
 {
+    updateArticleItem();
     mnumenu.setDefaultAction(mnuopen);
     mnumenu.popup(at);
 }

@@ -20,6 +20,10 @@ public:
 
     // Pops the menu up at the given screen pixel (the pointer) and returns at once.
     void popup(QPoint at);
+    // Names the word the strip last showed in the article item. The item and its separator
+    // join the menu, before its last separator and «Выход», only once a word was shown: until
+    // then the menu is exactly its original items. Run by every pop-up.
+    void updateArticleItem();
 
     QMenu mnumenu;
     QAction* mnuopen = nullptr;
@@ -34,6 +38,12 @@ public:
     QAction* mnuabout = nullptr;
     QAction* mnusep4 = nullptr;
     QAction* mnuexit = nullptr;
+    // After the help submenu: a separator and «Статья: <word>»; null until a word was shown.
+    QAction* mnusep5 = nullptr;
+    QAction* mnuarticle = nullptr;
+
+private:
+    TrayCommands& m_commands;
 };
 
 } // namespace zarvik

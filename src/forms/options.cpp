@@ -165,8 +165,11 @@ void options::build()
                              Picture5);
     showquestions =
         new QCheckBox(QStringLiteral("Показывать знаки вопроса, если слово не найдено"), Picture5);
+    showtranscription = new QCheckBox(QStringLiteral("Показывать транскрипцию"), Picture5);
+    showtranscription->setObjectName(QStringLiteral("showtranscription"));
     popup->addWidget(findword);
     popup->addWidget(showquestions);
+    popup->addWidget(showtranscription);
     popup->addStretch(1);
 
     // "Вид (Скин)"
@@ -270,6 +273,7 @@ void options::Form_Load()
     trans3clk->setChecked(c.trans3clk);
     findword->setChecked(c.findword);
     showquestions->setChecked(c.showquestions);
+    showtranscription->setChecked(c.showtranscription);
 
     const QString current = m_settings.text(Key::skinname, kBuiltInSkin);
     listskins->addItems(skinFolders(m_skins.programDir()));
@@ -385,6 +389,7 @@ OptionsChoices options::choices() const
     c.trans3clk = trans3clk->isChecked();
     c.findword = findword->isChecked();
     c.showquestions = showquestions->isChecked();
+    c.showtranscription = showtranscription->isChecked();
     return c;
 }
 

@@ -54,6 +54,9 @@ Form1::Form1(const QString& programDir, QWidget* parent)
 
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(Text1, &SearchInput::escapePressed, this, &Form1::unloadRequested);
+    connect(Text1, &SearchInput::stepPressed, List1, &ResultList::moveMark);
+    connect(Text1, &SearchInput::enterPressed, this, [this] { openArticle(List1->lineToOpen()); });
+    connect(List1, &ResultList::lineActivated, this, [this](const QString& line) { openArticle(line); });
     connect(Label4, &MouseArea::pressed, this,
             [this](Qt::MouseButton button, QPointF, QPoint global) { Label4_MouseDown(button, global); });
     connect(Label4, &MouseArea::moved, this, [this](QPointF, QPoint global) { Label4_MouseMove(global); });
@@ -85,6 +88,13 @@ void Form1::Text1_Change()
         return;
     }
     List1->setLines(IncrementalSearch::lines(decision, *m_lister));
+}
+
+void Form1::openArticle(const QString& line)
+{
+    // The window stays as it is beside the article, with its input and list.
+    if (!line.isEmpty() && m_articleHook)
+        m_articleHook(line);
 }
 
 void Form1::wearSkin(const Skin& skin)

@@ -5,6 +5,7 @@
 
 #include <QPixmap>
 #include <QWidget>
+#include <functional>
 
 namespace zarvik {
 
@@ -33,6 +34,9 @@ public:
 
     DictionaryReader& Data1() { return m_data1; }
     void setLister(PrefixLister& lister) { m_lister = &lister; }
+    // Run by Enter in the input line or a double-click on a line: opens the article of the
+    // result line given.
+    void setArticleHook(std::function<void(const QString&)> hook) { m_articleHook = std::move(hook); }
 
     // The window's own background picture.
     const QPixmap& picture() const { return m_picture; }
@@ -45,6 +49,9 @@ public:
     // Handlers.
     void Form_Load();
     void Text1_Change();
+    // Down and Up move through the list; Enter opens the marked line's article (the first
+    // line's when none is marked), as does a double-click on a line.
+    void openArticle(const QString& line);
     void Label4_MouseDown(Qt::MouseButton button, QPoint position);
     void Label4_MouseMove(QPoint position);
     void Label4_MouseUp();
@@ -64,6 +71,7 @@ private:
     DictionaryReader m_data1;
     ReaderPrefixLister m_readerLister{m_data1};
     PrefixLister* m_lister = &m_readerLister;
+    std::function<void(const QString&)> m_articleHook;
     QPixmap m_picture;
     bool m_drag = false;
     QPoint m_grab;

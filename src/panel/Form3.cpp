@@ -86,6 +86,9 @@ void Form3::makeTextControls()
 
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     connect(Text1, &SearchInput::escapePressed, this, [this] { closingSequence(); });
+    connect(Text1, &SearchInput::stepPressed, this, [this](int delta) { Text1_Step(delta); });
+    connect(Text1, &SearchInput::enterPressed, this, [this] { openArticle(List1->lineToOpen()); });
+    connect(List1, &ResultList::lineActivated, this, [this](const QString& line) { openArticle(line); });
     connect(Text1, &SearchInput::pressed, this, [this] {
         m_presses.panelPressed();
         if (!isClosedPosition() && !isActiveWindow())
@@ -178,6 +181,27 @@ void Form3::Text1_Change()
     m_listHeight = listHeight(lines);
     setTwipsGeometry(List1, 1440, 420, 4245, m_listHeight);
     setHeightTwips(formHeight(lines, Text1->text().isEmpty()));
+}
+
+void Form3::Text1_Step(int delta)
+{
+    // Moving through the list is activity on the panel, as typing is.
+    if (autoHideOn())
+        Timer2.start();
+    List1->moveMark(delta);
+}
+
+void Form3::openArticle(const QString& line)
+{
+    if (line.isEmpty() || !m_articleHook)
+        return;
+    // The panel stays open where it is and keeps its auto-hide: closing it first would cost
+    // the slide before the article shows. The keyboard now belongs to the article window, so
+    // the panel's closing no longer hands it back to the program the user was in before.
+    m_previousWindow = 0;
+    if (autoHideOn())
+        Timer2.start();
+    m_articleHook(line);
 }
 
 void Form3::Timer1_Timer()

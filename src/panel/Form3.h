@@ -53,6 +53,9 @@ public:
     // Run by a press of any other button than the left on the handle or strip: pops up the
     // tray menu at the given screen pixel.
     void setMenuHook(std::function<void(QPoint)> hook) { m_menuHook = std::move(hook); }
+    // Run by Enter in the input line or a double-click on a line: opens the article of the
+    // result line given.
+    void setArticleHook(std::function<void(const QString&)> hook) { m_articleHook = std::move(hook); }
 
     // Geometry in twips (the width is fixed at 383 pixels).
     int leftTwips() const override { return m_left; }
@@ -74,6 +77,10 @@ public:
     void Form_Load();
     void Form_Activate();
     void Text1_Change();
+    // Down and Up move through the list, Enter opens the marked line's article (the first
+    // line's when none is marked), as does a double-click on a line.
+    void Text1_Step(int delta);
+    void openArticle(const QString& line);
     void Timer1_Timer();
     void Timer2_Timer();
     // y is twips within the handle or strip (which both start at the form's top).
@@ -116,6 +123,7 @@ private:
     ReaderPrefixLister m_readerLister{m_data1};
     PrefixLister* m_lister = &m_readerLister;
     std::function<void(QPoint)> m_menuHook;
+    std::function<void(const QString&)> m_articleHook;
 
     int m_left = 0;
     double m_top = 0;

@@ -20,6 +20,18 @@ void SearchInput::keyPressEvent(QKeyEvent* event)
         emit escapePressed();
         return;
     }
+    // The line has one line of text: Down and Up are free to move through the list.
+    if ((event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        event->accept();
+        emit stepPressed(event->key() == Qt::Key_Down ? 1 : -1);
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !(event->modifiers() & ~Qt::KeypadModifier)) {
+        event->accept();
+        emit enterPressed();
+        return;
+    }
     if (IncrementalSearch::isRefusedKey(event->text())) {
         event->accept();
         return;

@@ -5,7 +5,7 @@
 namespace zarvik {
 
 // The input line of the panel and of the dictionary window. It refuses | [ ] and the double
-// quote at the keyboard, reports Escape and a press of the mouse. Pasted text is not
+// quote at the keyboard, reports Escape, Down, Up, Enter and a press of the mouse. Pasted text is not
 // filtered: it reaches the dictionary as typed and the reader binds it as a value, so such a
 // query can find nothing but never fails.
 //
@@ -21,6 +21,10 @@ public:
 signals:
     void escapePressed();
     void pressed();
+    // Down (+1) and Up (-1): a step through the result list.
+    void stepPressed(int delta);
+    // Enter or Return: open the marked line's article.
+    void enterPressed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,5 +1,6 @@
 #include "panel/SkinDressing.h"
 
+#include "panel/ArticleWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
 #include "settings/Settings.h"
@@ -20,6 +21,13 @@ bool applyskin(Settings& settings, SkinLoader& skins, Form1& dictionary)
 {
     const Skin skin = skins.load(settings.text(Key::skinname, kBuiltInSkin));
     dictionary.wearSkin(skin);
+    return skin.isComplete();
+}
+
+bool applyskin(Settings& settings, SkinLoader& skins, ArticleWindow& article)
+{
+    const Skin skin = skins.load(settings.text(Key::skinname, kBuiltInSkin));
+    article.wearSkin(skin);
     return skin.isComplete();
 }
 

@@ -4,6 +4,7 @@
 
 namespace zarvik {
 
+class ArticleWindow;
 class Form1;
 class Form3;
 class Settings;
@@ -16,6 +17,9 @@ class SkinLoader;
 bool applyskin(Settings& settings, SkinLoader& skins, Form3& panel, Form1* dictionary);
 // The same for the dictionary window alone (a window loaded afresh).
 bool applyskin(Settings& settings, SkinLoader& skins, Form1& dictionary);
+
+// The same for the article window.
+bool applyskin(Settings& settings, SkinLoader& skins, ArticleWindow& article);
 
 // The same operations with a loader of their own (nothing is kept between calls).
 bool applyskin(Settings& settings, const QString& programDir, Form3& panel, Form1* dictionary);

@@ -216,8 +216,10 @@ bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
             m_source.moveLast();
 
         if (count != 0) {
-            m_state.Label1 = m_state.word + kSeparator;
+            const QString headword = m_source.field(0);
             m_state.Label2 = m_source.field(1) + QStringLiteral("  ");
+            m_state.Label1 = m_state.word + transcriptionOf(headword) + kSeparator;
+            m_state.shownHeadword = headword;
             return true;
         }
         // Russian text that is no headword as it stands is a Russian word to translate, before
@@ -236,6 +238,15 @@ bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
         }
         return true;
     }
+}
+
+QString CapturedWordLookup::transcriptionOf(const QString& headword)
+{
+    // Off by default; then the strip's path reads nothing more than it always did.
+    if (!m_settings.numberIs(Key::ShowTranscription, 1))
+        return {};
+    const QString transcription = m_source.transcription(headword);
+    return transcription.isEmpty() ? QString() : QStringLiteral(" [") + transcription + QLatin1Char(']');
 }
 
 bool CapturedWordLookup::lookUpRussian()

@@ -63,6 +63,8 @@ private:
     void processClipboardText(const QString& text, bool captureCopied, bool native);
     // Returns true when something is to be shown. `nativeText` is the text of a native copy.
     bool lookUp(Origin origin, const QString& nativeText = QString());
+    // " [rʌn]" for the headword when the option asks for it and the entry has one, else "".
+    QString transcriptionOf(const QString& headword);
     // Russian text that the English passes did not find, tried in the reverse index with its
     // endings taken off; true when it is found (the labels are then filled).
     bool lookUpRussian();

@@ -34,4 +34,9 @@ QString DictionaryLookupSource::field(int position) const
     return m_reader.field(position);
 }
 
+QString DictionaryLookupSource::transcription(const QString& headword)
+{
+    return m_reader.transcription(headword);
+}
+
 } // namespace zarvik

@@ -21,6 +21,7 @@ public:
     void moveFirst() override;
     void moveLast() override;
     QString field(int position) const override;
+    QString transcription(const QString& headword) override;
 
 private:
     DictionaryReader& m_reader;

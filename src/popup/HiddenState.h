@@ -42,6 +42,9 @@ public:
     QString wd = QStringLiteral("Label3");
     QString Label1 = QStringLiteral("Label1");
     QString Label2 = QStringLiteral("Label1");
+    // The headword of the entry the strip last showed, as the dictionary spells it; "" until
+    // one is shown. The tray menu offers its article.
+    QString shownHeadword;
     // The foreground window that curapp was last looked up for.
     WindowId cachedForeground = 0;
     // oldwave holds a value read from the sound setting (not its initial placeholder), so

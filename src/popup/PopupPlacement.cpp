@@ -1,6 +1,7 @@
 #include "popup/PopupPlacement.h"
 
 #include "core/Units.h"
+#include "popup/PopupWindow.h"
 
 #include <algorithm>
 
@@ -26,6 +27,22 @@ StripLayout PopupPlacement::place(int label1WidthTwips, int label2WidthTwips, in
         layout.top = bottom - heightTwips;
     layout.top = std::max(layout.top, screenTwips.y());
     return layout;
+}
+
+StripWrap PopupPlacement::wrap(int label1WidthTwips, int label2WidthTwips, int monitorWidthTwips)
+{
+    StripWrap result;
+    const int monitor = std::max(monitorWidthTwips, 0);
+    result.label1Width = std::min(std::max(label1WidthTwips, 0), monitor * 2 / 3);
+    const int room = monitor - result.label1Width;
+    result.wraps = std::max(label2WidthTwips, 0) > room;
+    result.label2Width = result.wraps ? room : std::max(label2WidthTwips, 0);
+    return result;
+}
+
+int PopupPlacement::height(int lines, int lineTwips)
+{
+    return kStripHeightTwips + std::max(lines - 1, 0) * std::max(lineTwips, 0);
 }
 
 } // namespace zarvik

@@ -11,6 +11,7 @@ class QWidget;
 namespace zarvik {
 
 class Platform;
+class StripLabel;
 
 // The light-yellow strip of the main form: its two labels, its placement and its hide
 // countdown (Timer4). The main form itself is the window; this class only dresses and moves
@@ -20,7 +21,7 @@ public:
     PopupStrip(QWidget& window, QTimer& timer4, Platform& platform);
 
     QLabel* Label1() const { return m_label1; }
-    QLabel* Label2() const { return m_label2; }
+    QLabel* Label2() const;
 
     // Three seconds after the last lookup: the strip goes off the screen.
     void Timer4_Timer();
@@ -42,7 +43,7 @@ private:
     QTimer& m_timer4;
     Platform& m_platform;
     QLabel* m_label1;
-    QLabel* m_label2;
+    StripLabel* m_label2;
     // The edges as last set, in twips. Read back from the window they would come out
     // rounded to whole pixels and -10000 twips would never read as -10000 again.
     // The start-up parks the form at (-10000, -10000) pixels.

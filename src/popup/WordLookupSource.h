@@ -29,6 +29,9 @@ public:
     // Field of the current row: 0 Word, 1 Trans, and in the reverse index 2 how common the
     // word is (a number, larger for commoner words); "" without a current row.
     virtual QString field(int position) const = 0;
+    // The transcription of the entry with this headword ("rʌn"), "" where there is none. It
+    // may replace the current result; the lookup asks only once it has read the row.
+    virtual QString transcription(const QString& headword) = 0;
 };
 
 } // namespace zarvik

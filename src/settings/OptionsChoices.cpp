@@ -6,11 +6,18 @@
 
 namespace zarvik {
 
+namespace {
+// A check box is ticked by the number 1; anything else but a number reads as the key's
+// default (the store's rule for hand-edited values).
+bool box(const Settings& settings, Key key)
+{
+    return settings.numberIs(key, 1);
+}
+} // namespace
+
 OptionsChoices OptionsChoices::read(const Settings& settings)
 {
-    // A check box is ticked by the number 1; anything else but a number reads as the key's
-    // default (the store's rule for hand-edited values).
-    const auto box = [&](Key key) { return settings.numberIs(key, 1); };
+    const auto box = [&](Key key) { return zarvik::box(settings, key); };
     OptionsChoices c;
     c.showsplash = box(Key::ShowSplash);
     c.apps = Settings::appsEntries(settings.text(Key::Apps));
@@ -24,6 +31,7 @@ OptionsChoices OptionsChoices::read(const Settings& settings)
         clickModes(settings.boolean(Key::twoclk), settings.boolean(Key::threeclk));
     c.findword = box(Key::findword);
     c.showquestions = box(Key::questions);
+    c.showtranscription = box(Key::ShowTranscription);
     return c;
 }
 
@@ -94,6 +102,11 @@ void OptionsChoices::write(Settings& settings, const QString& skin, const std::f
     settings.writeOption(Key::threeclk, trans3clk);
     settings.writeFlag(Key::findword, findword);
     settings.writeFlag(Key::questions, showquestions);
+    // The transcription key is written only when the box says otherwise than the store reads:
+    // a user who never touched it keeps the store of the thirteen keys the dialog has always
+    // written, and the default ("0") stays in force for them.
+    if (box(settings, Key::ShowTranscription) != showtranscription)
+        settings.writeFlag(Key::ShowTranscription, showtranscription);
 }
 
 } // namespace zarvik

@@ -26,6 +26,9 @@ enum class Key {
     threeclk, // "3clk"
     findword,
     questions,
+    // Added after the original thirteen keys of the dialog: the strip names the transcription
+    // after the headword ("run [rʌn] - ...").
+    ShowTranscription,
     PanelPos,
 };
 
@@ -90,7 +93,7 @@ private:
     mutable std::optional<QMap<QString, QString>> m_handWritten;
 
     std::unique_ptr<QSettings> m_store;
-    mutable std::array<Cached, 14> m_cache;
+    mutable std::array<Cached, 15> m_cache;
 };
 
 // The values of an INI file exactly as a user wrote them, where they are written without

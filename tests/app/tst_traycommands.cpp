@@ -152,6 +152,47 @@ private slots:
         QCOMPARE(menu.mnumenu.defaultAction(), menu.mnuopen);
     }
 
+    // The article item joins the menu, after its items and before «Выход» with a separator,
+    // once the strip has shown a word; it names that word and opens its article.
+    void articleItemNamesTheLastWord_data()
+    {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("opened"); // "" when nothing opens
+        const QStringList original{"mnuopen Словарь...", "mnusep1 -", "opts Настройки...", "sepr -",
+                                   "mnuhelp Справка", "mnusep4 -", "mnuexit Выход"};
+        QStringList with = original;
+        with.insert(5, QStringLiteral("mnusep5 -"));
+        with.insert(6, QStringLiteral("mnuarticle Статья: run"));
+        QTest::newRow("no word shown yet: the original menu") << "" << original << "";
+        QTest::newRow("a word shown") << "run" << with << "article run";
+        with[6] = QStringLiteral("mnuarticle Статья: R&&B");
+        QTest::newRow("an ampersand is shown, not a shortcut") << "R&B" << with << "article R&B";
+    }
+    void articleItemNamesTheLastWord()
+    {
+        QFETCH(QString, shown);
+        QFETCH(QString, opened);
+        m_shown = shown;
+        TrayCommands commands = make(0);
+        TrayMenu menu(commands);
+        menu.updateArticleItem();
+        QTEST(entries(menu.mnumenu), "items");
+        m_calls.clear();
+        commands.mnuarticle_Click();
+        QCOMPARE(m_calls.filter(QStringLiteral("article")).join(QString()), opened);
+        if (!menu.mnuarticle)
+            return;
+        // The menu's item runs the command; a later word renames the one item.
+        m_calls.clear();
+        menu.mnuarticle->trigger();
+        QTRY_COMPARE(m_calls, QStringList{opened});
+        m_shown = QStringLiteral("walk");
+        menu.updateArticleItem();
+        QCOMPARE(menu.mnuarticle->text(), QStringLiteral("Статья: walk"));
+        QCOMPARE(entries(menu.mnumenu).size(), 9);
+    }
+
     void menuItemsRunTheirCommands_data()
     {
         QTest::addColumn<QString>("item");
@@ -188,6 +229,8 @@ private:
         t.removeTrayIcon = [this] { m_calls << QStringLiteral("removeIcon"); };
         t.quit = [this] { m_calls << QStringLiteral("quit"); };
         t.askChmViewer = [this](const std::function<void(bool)>& answer) { answer(m_viewer); };
+        t.shownHeadword = [this] { return m_shown; };
+        t.openArticle = [this](const QString& headword) { m_calls << QStringLiteral("article ") + headword; };
         return TrayCommands(*m_platform, *m_settings, m_dir->path(), std::move(t));
     }
 
@@ -215,6 +258,7 @@ private:
     std::unique_ptr<Settings> m_settings;
     QStringList m_calls;
     bool m_viewer = true;
+    QString m_shown;
 };
 
 QTEST_MAIN(TestTrayCommands)

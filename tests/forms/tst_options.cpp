@@ -86,6 +86,29 @@ private slots:
         QVERIFY(d.Picture1->isHidden() && !d.Picture7->isHidden());
     }
 
+    // The transcription box opens from the store and OK writes it back, on the pop-up page.
+    void transcriptionBoxRoundTrip_data()
+    {
+        QTest::addColumn<QString>("stored"); // "<absent>" for no key
+        QTest::addColumn<bool>("ticked");
+        QTest::newRow("absent: off") << "<absent>" << false;
+        QTest::newRow("1: on") << "1" << true;
+        QTest::newRow("0: off") << "0" << false;
+    }
+    void transcriptionBoxRoundTrip()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, ticked);
+        if (stored != QStringLiteral("<absent>"))
+            m_settings->write(Key::ShowTranscription, stored);
+        options& d = open();
+        QCOMPARE(d.showtranscription->text(), QStringLiteral("Показывать транскрипцию"));
+        QCOMPARE(d.showtranscription->parentWidget(), d.Picture5);
+        QCOMPARE(d.showtranscription->isChecked(), ticked);
+        d.showtranscription->setChecked(!ticked);
+        QCOMPARE(d.choices().showtranscription, !ticked);
+    }
+
     void enablingRules()
     {
         m_settings->write(Key::ShowPanel, QStringLiteral("0"));

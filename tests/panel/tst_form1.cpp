@@ -14,6 +14,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <memory>
 
 using namespace zarvik;
@@ -235,6 +237,66 @@ private slots:
         form.Label4_MouseDown(Qt::RightButton, grab);
         QVERIFY(!form.dragging());
     }
+
+    // A cut line shows itself whole as the tool tip of that line, as text; the rest of the
+    // list keeps the list's own tool tip.
+    void cutLinesShowWholeAsToolTips_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("tip");
+        const QString longLine = QStringLiteral("run - ") + QStringLiteral("бег, пробег; ").repeated(8);
+        QTest::newRow("short line: the list's tip") << QStringLiteral("cat - кошка") << QString();
+        QTest::newRow("cut line: the whole line")
+            << longLine << QStringLiteral("<p>") + longLine + QStringLiteral("</p>");
+        QTest::newRow("cut line with markup shows it as text")
+            << QStringLiteral("x - <b>bold</b> ").repeated(6)
+            << QStringLiteral("<p>") + QStringLiteral("x - &lt;b&gt;bold&lt;/b&gt; ").repeated(6) + QStringLiteral("</p>");
+    }
+    void cutLinesShowWholeAsToolTips()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, tip);
+        Form1& form = m_window->form();
+        m_window->show();
+        form.List1->setLines({line, QStringLiteral("cat - кошка")});
+        const QPoint first = form.List1->visualItemRect(form.List1->item(0)).center();
+        const QPoint second = form.List1->visualItemRect(form.List1->item(1)).center();
+        QCOMPARE(form.List1->lineToolTipAt(first), tip);
+        QCOMPARE(form.List1->isCut(0), !tip.isEmpty());
+        QCOMPARE(form.List1->lineToolTipAt(second), QString());
+        QCOMPARE(form.List1->toolTip(), listToolTip());
+        // What the pointer resting on each line brings up.
+        const auto tipAt = [&form](QPoint at) {
+            QToolTip::hideText();
+            QHelpEvent help(QEvent::ToolTip, at, form.List1->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(form.List1->viewport(), &help);
+            return QToolTip::text();
+        };
+        QCOMPARE(tipAt(first), tip.isEmpty() ? listToolTip() : tip);
+        QCOMPARE(tipAt(second), listToolTip());
+    }
+
+
+    // The dictionary window opens articles as the panel does.
+    void keysOpenArticles()
+    {
+        QStringList opened;
+        Form1& form = m_window->form();
+        form.setArticleHook([&opened](const QString& line) { opened.append(line); });
+        m_window->show();
+        QTest::keyClicks(form.Text1, QStringLiteral("cat"));
+        QTest::keyClick(form.Text1, Qt::Key_Return);
+        QTest::keyClick(form.Text1, Qt::Key_Down);
+        QTest::keyClick(form.Text1, Qt::Key_Down);
+        QTest::keyClick(form.Text1, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::mouseDClick(form.List1->viewport(), Qt::LeftButton, {},
+                           form.List1->visualItemRect(form.List1->item(2)).center());
+        QCOMPARE(opened, (QStringList{QStringLiteral("cat - кошка"), QStringLiteral("catch - ловить"),
+                                      QStringLiteral("cattle - скот")}));
+        QCOMPARE(form.Text1->text(), QStringLiteral("cat"));
+        QVERIFY(form.isVisible());
+    }
+
 
     void focusStaysInTheInput()
     {

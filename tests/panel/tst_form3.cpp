@@ -603,6 +603,79 @@ private slots:
         QCOMPARE(m_panel->Picture2->picture().cacheKey(), m_closed.cacheKey());
     }
 
+    // Down and Up move a mark through the list; Enter opens the marked line (the first with
+    // no mark), a double-click the line clicked; an empty input opens nothing. Auto-hide
+    // goes on counting from the last key.
+    void keysMoveAndOpen_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("keys"); // d: Down, u: Up, e: Enter, 2: double-click on the third line
+        QTest::addColumn<int>("marked");
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("Enter without a mark opens the first line")
+            << "cat" << "e" << -1 << QStringList{QStringLiteral("cat - кошка")};
+        QTest::newRow("Down marks the first line") << "ca" << "d" << 0 << QStringList{};
+        QTest::newRow("Down, Down, Enter opens the second")
+            << "ca" << "dde" << 1 << QStringList{QStringLiteral("cabbage - капуста")};
+        QTest::newRow("Up without a mark reaches the last line")
+            << "cat" << "ue" << 2 << QStringList{QStringLiteral("cattle - скот")};
+        QTest::newRow("Up stops at the first line") << "ca" << "duu" << 0 << QStringList{};
+        QTest::newRow("Down stops at the last line") << "cat" << "ddddd" << 2 << QStringList{};
+        QTest::newRow("typing drops the mark") << "ca" << "dd" << 1 << QStringList{};
+        QTest::newRow("empty input: nothing to mark or open") << "" << "de" << -1 << QStringList{};
+        QTest::newRow("double-click opens its line")
+            << "ca" << "2" << -1 << QStringList{QStringLiteral("cable - кабель")};
+    }
+    void keysMoveAndOpen()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, keys);
+        QStringList opened;
+        m_panel->setArticleHook([&opened](const QString& line) { opened.append(line); });
+        m_panel->show();
+        m_panel->openingSequence();
+        QTest::keyClicks(m_panel->Text1, typed);
+        m_panel->Timer2.stop();
+        for (const QChar key : keys) {
+            if (key == QLatin1Char('d'))
+                QTest::keyClick(m_panel->Text1, Qt::Key_Down);
+            else if (key == QLatin1Char('u'))
+                QTest::keyClick(m_panel->Text1, Qt::Key_Up);
+            else if (key == QLatin1Char('e'))
+                QTest::keyClick(m_panel->Text1, Qt::Key_Return);
+            else
+                QTest::mouseDClick(m_panel->List1->viewport(), Qt::LeftButton, {},
+                                   m_panel->List1->visualItemRect(m_panel->List1->item(2)).center());
+        }
+        QTEST(m_panel->List1->markedRow(), "marked");
+        QTEST(opened, "opened");
+        QVERIFY(m_panel->Timer2.isActive());
+        // The keys change neither the input nor the list, and the panel stays open.
+        QCOMPARE(m_panel->Text1->text(), typed);
+        QCOMPARE(m_panel->leftTwips(), W - 5750);
+        if (QString(QTest::currentDataTag()) == QLatin1String("typing drops the mark")) {
+            QTest::keyClick(m_panel->Text1, 'b');
+            QCOMPARE(m_panel->List1->markedRow(), -1);
+        }
+    }
+
+    // Opening an article leaves the keyboard to the article window: the panel's later
+    // closing no longer hands it back to the program that had it.
+    void openingAnArticleKeepsTheKeyboardThere()
+    {
+        m_panel->setArticleHook([](const QString&) {});
+        m_platform->setForegroundWindow(4242);
+        m_panel->show();
+        QTest::mousePress(m_panel->Label3, Qt::LeftButton, {}, QPoint(5, 10));
+        QTest::mouseRelease(m_panel->Label3, Qt::LeftButton, {}, QPoint(5, 10));
+        QTest::keyClicks(m_panel->Text1, QStringLiteral("cat"));
+        QTest::keyClick(m_panel->Text1, Qt::Key_Return);
+        QTest::keyClick(m_panel->Text1, Qt::Key_Escape);
+        QCOMPARE(m_panel->leftTwips(), W - 250);
+        QVERIFY(m_platform->activatedWindows().isEmpty());
+    }
+
+
     void keyboardGoesBackToTheUsersWindowOnClose_data()
     {
         QTest::addColumn<QString>("closer");

@@ -15,6 +15,7 @@ public:
         QString word;
         QString trans;
         int weight = 0; // in the reverse index: how common the word is
+        QString transcription = {};
     };
 
     QList<Row> rows;
@@ -22,6 +23,7 @@ public:
     QList<Row> reverseRows;
     QStringList queries;
     QStringList reverseQueries;
+    QStringList transcriptionQueries;
 
     void exactLookup(const QString& word) override
     {
@@ -42,6 +44,15 @@ public:
             return QString();
         const Row& row = m_result[m_current];
         return position == 0 ? row.word : position == 1 ? row.trans : QString::number(row.weight);
+    }
+
+    QString transcription(const QString& headword) override
+    {
+        transcriptionQueries.append(headword);
+        for (const Row& row : rows)
+            if (row.word.compare(headword, Qt::CaseInsensitive) == 0)
+                return row.transcription;
+        return {};
     }
 
 private:

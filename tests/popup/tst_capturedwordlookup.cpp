@@ -36,7 +36,7 @@ struct Rig {
         state.oldbuffer = QString();
         dictionary.rows = {
             {QStringLiteral("book"), QStringLiteral("книга")},
-            {QStringLiteral("run"), QStringLiteral("бежать")},
+            {QStringLiteral("run"), QStringLiteral("бежать"), 0, QStringLiteral("rʌn")},
             {QStringLiteral("stop"), QStringLiteral("останавливать")},
             {QStringLiteral("walk"), QStringLiteral("ходить")},
             {QStringLiteral("empty"), QString()},
@@ -305,6 +305,39 @@ private slots:
         QCOMPARE(r.state.oldbuffer, text);
         r.lookup.Timer3_Timer();
         QCOMPARE(r.dictionary.queries.size(), queries);
+    }
+
+    // The transcription follows the headword only with the option on, and only then is it
+    // read; the headword shown is kept for the tray menu's article item.
+    void transcriptionByOption_data()
+    {
+        QTest::addColumn<QString>("option"); // "<absent>" for no key
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("label1");
+        QTest::addColumn<int>("reads");
+        QTest::addColumn<QString>("shown");
+        const QString absent = QStringLiteral("<absent>");
+        QTest::newRow("absent: off, nothing read") << absent << "Run" << "Run - " << 0 << "run";
+        QTest::newRow("0: off, nothing read") << "0" << "run" << "run - " << 0 << "run";
+        QTest::newRow("1: after the headword") << "1" << "Run" << "Run [rʌn] - " << 1 << "run";
+        QTest::newRow("1: entry without one") << "1" << "book" << "book - " << 1 << "book";
+        QTest::newRow("1: a shortened word gets its entry's") << "1" << "runs" << "run [rʌn] - " << 1 << "run";
+        QTest::newRow("1: not found, nothing read") << "1" << "xyz" << "xyz - " << 0 << "";
+        QTest::newRow("1: a Russian word has none") << "1" << "кошки" << "кошка - " << 0 << "";
+        QTest::newRow("not a number reads as off") << "yes" << "run" << "run - " << 0 << "run";
+    }
+    void transcriptionByOption()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, text);
+        Rig& r = *m_rig;
+        if (option != QStringLiteral("<absent>"))
+            r.settings.write(Key::ShowTranscription, option);
+        r.copy(text);
+        QCOMPARE(r.popup.shown.size(), 1);
+        QTEST(r.popup.shown[0].label1, "label1");
+        QTEST(int(r.dictionary.transcriptionQueries.size()), "reads");
+        QTEST(r.state.shownHeadword, "shown");
     }
 
     void dontshowHidesAnEarlierStrip()

@@ -62,7 +62,76 @@ private slots:
         QCOMPARE(layout.left, left);
         QCOMPARE(layout.top, top);
     }
+    // A line wider than its monitor wraps within the monitor's width and the strip moves up
+    // and left until all of it shows. Monitors of 1366 x 768 pixels at scale 1 and the same
+    // screen at scale 2 (683 x 384 pixels of the program's); lines of 195 twips (13 pixels).
+    void wrapAndPlace_data()
+    {
+        QTest::addColumn<int>("label1");
+        QTest::addColumn<int>("label2");
+        QTest::addColumn<QRect>("monitor");
+        QTest::addColumn<int>("mx");
+        QTest::addColumn<int>("my");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("label1Width");
+        QTest::addColumn<int>("label2Width");
+        QTest::addColumn<bool>("wraps");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("height");
+        const QRect one(0, 0, 20490, 11520);
+        const QRect two(0, 0, 10245, 5760);
+        QTest::newRow("scale 1: a short line, 16 px right of the pointer")
+            << 1500 << 4500 << one << 100 << 100 << 1 << 1500 << 4500 << false << 6000 << 1740 << 1500 << 300;
+        QTest::newRow("scale 1: as wide as the monitor stays on one line")
+            << 1500 << 18990 << one << 100 << 100 << 1 << 1500 << 18990 << false << 20490 << 0 << 1500 << 300;
+        QTest::newRow("scale 1: a twip wider wraps")
+            << 1500 << 18991 << one << 100 << 100 << 2 << 1500 << 18990 << true << 20490 << 0 << 1500 << 495;
+        QTest::newRow("scale 1: wrapped, ending exactly at the bottom stays level")
+            << 1500 << 30000 << one << 100 << 735 << 2 << 1500 << 18990 << true << 20490 << 0 << 11025 << 495;
+        QTest::newRow("scale 1: wrapped, a pixel lower moves up")
+            << 1500 << 30000 << one << 100 << 736 << 2 << 1500 << 18990 << true << 20490 << 0 << 11025 << 495;
+        QTest::newRow("scale 1: four lines at the bottom corner")
+            << 1500 << 60000 << one << 1365 << 767 << 4 << 1500 << 18990 << true << 20490 << 0 << 10635 << 885;
+        QTest::newRow("scale 2: as wide as the monitor stays on one line")
+            << 1500 << 8745 << two << 600 << 100 << 1 << 1500 << 8745 << false << 10245 << 0 << 1500 << 300;
+        QTest::newRow("scale 2: a twip wider wraps")
+            << 1500 << 8746 << two << 600 << 100 << 2 << 1500 << 8745 << true << 10245 << 0 << 1500 << 495;
+        QTest::newRow("scale 2: short line at the right edge is flush with it")
+            << 1500 << 4500 << two << 600 << 100 << 1 << 1500 << 4500 << false << 6000 << 4245 << 1500 << 300;
+        QTest::newRow("scale 2: long line on a second monitor")
+            << 1500 << 30000 << QRect(20490, 0, 10245, 5760) << 1400 << 370 << 4 << 1500 << 8745 << true << 10245
+            << 20490 << 4875 << 885;
+        QTest::newRow("headword of two thirds of the monitor is kept")
+            << 13660 << 6830 << one << 100 << 100 << 1 << 13660 << 6830 << false << 20490 << 0 << 1500 << 300;
+        QTest::newRow("headword a twip longer is cut to two thirds")
+            << 13661 << 6830 << one << 100 << 100 << 1 << 13660 << 6830 << false << 20490 << 0 << 1500 << 300;
+        QTest::newRow("long headword, the translation wraps in the third left")
+            << 15000 << 7000 << one << 100 << 100 << 2 << 13660 << 6830 << true << 20490 << 0 << 1500 << 495;
+    }
+    void wrapAndPlace()
+    {
+        QFETCH(int, label1);
+        QFETCH(int, label2);
+        QFETCH(QRect, monitor);
+        QFETCH(int, mx);
+        QFETCH(int, my);
+        QFETCH(int, lines);
+        const StripWrap wrap = PopupPlacement::wrap(label1, label2, monitor.width());
+        QTEST(wrap.label1Width, "label1Width");
+        QTEST(wrap.label2Width, "label2Width");
+        QTEST(wrap.wraps, "wraps");
+        const int height = PopupPlacement::height(lines, 195);
+        QTEST(height, "height");
+        const StripLayout layout = PopupPlacement::place(wrap.label1Width, wrap.label2Width, mx, my, monitor, height);
+        QTEST(layout.width, "width");
+        QTEST(layout.left, "left");
+        QTEST(layout.top, "top");
+        QCOMPARE(layout.label2Left, wrap.label1Width);
+    }
 };
+
 
 QTEST_GUILESS_MAIN(TestPopupPlacement)
 #include "tst_popupplacement.moc"

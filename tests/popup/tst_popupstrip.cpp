@@ -163,6 +163,44 @@ private slots:
         QVERIFY(m_form->windowTitle().size() <= DisplayText::kTitleChars + 1);
     }
 
+    // A translation wider than the monitor wraps within it: the strip stays on the monitor,
+    // the headword on its first line, the text whole. A short one keeps its single line.
+    void longLineWrapsWithinTheMonitor_data()
+    {
+        QTest::addColumn<QString>("translation");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<bool>("wraps");
+        const QString words = QStringLiteral("бег, пробег; короткая поездка; ").repeated(20);
+        QTest::newRow("words, pointer at the left") << words << QPoint(10, 10) << true;
+        QTest::newRow("words, pointer at the bottom right") << words << QPoint(1020, 765) << true;
+        QTest::newRow("one endless word") << QString(600, QChar(0x0436)) << QPoint(500, 300) << true;
+        QTest::newRow("short line") << QStringLiteral("бег  ") << QPoint(500, 300) << false;
+    }
+    void longLineWrapsWithinTheMonitor()
+    {
+        QFETCH(QString, translation);
+        QFETCH(QPoint, pointer);
+        QFETCH(bool, wraps);
+        PopupStrip& strip = m_form->strip();
+        strip.showStep(QStringLiteral("run - "), translation, pointer);
+        QCOMPARE(strip.Label2()->text(), translation);
+        QVERIFY(m_form->x() >= 0);
+        QVERIFY(m_form->y() >= 0);
+        QVERIFY2(m_form->x() + m_form->width() <= 1024, qPrintable(QString::number(m_form->width())));
+        QVERIFY(m_form->y() + m_form->height() <= 768);
+        QCOMPARE(strip.Label1()->text(), QStringLiteral("run - "));
+        QCOMPARE(strip.Label2()->y(), strip.Label1()->y());
+        if (wraps) {
+            QCOMPARE(m_form->width(), 1024);
+            QVERIFY(m_form->height() > 20);
+            // Every line of the label lies inside the strip.
+            QVERIFY(strip.Label2()->y() + strip.Label2()->height() <= m_form->height());
+        } else {
+            QCOMPARE(m_form->height(), 20);
+            QCOMPARE(m_form->pos(), pointer + QPoint(16, 0));
+        }
+    }
+
     void countdownParksTheStrip()
     {
         PopupStrip& strip = m_form->strip();

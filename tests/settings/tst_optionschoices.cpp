@@ -20,7 +20,7 @@ QString ticked(const OptionsChoices& c)
         {"splash", c.showsplash},       {"panel", c.showpanel},        {"hide5sec", c.hide5sec},
         {"lastfocus", c.hidelastfocus}, {"big", c.bigpanel},           {"buffer", c.transbuffer},
         {"click", c.transclick},        {"2clk", c.trans2clk},         {"3clk", c.trans3clk},
-        {"findword", c.findword},       {"questions", c.showquestions}};
+        {"findword", c.findword},       {"questions", c.showquestions}, {"transcription", c.showtranscription}};
     for (const auto& [name, value] : boxes)
         if (value)
             on.append(QString::fromLatin1(name));
@@ -56,6 +56,10 @@ private slots:
         QTest::newRow("large panel, no splash")
             << QStringLiteral("bigpanel=1 ShowSplash=0")
             << QStringLiteral("panel hide5sec lastfocus big buffer click 2clk findword questions") << 0;
+        QTest::newRow("transcription on")
+            << QStringLiteral("ShowTranscription=1") << defaults + QStringLiteral(" transcription") << 0;
+        QTest::newRow("transcription not a number reads as off")
+            << QStringLiteral("ShowTranscription=yes") << defaults << 0;
         QTest::newRow("Apps without trailing ; loses its last name")
             << QStringLiteral("Apps=gimp;wish8.6") << defaults << 1;
         QTest::newRow("Apps with 55 names shows 51") << many << defaults << 51;
@@ -150,6 +154,38 @@ private slots:
         QCOMPARE(file.value(QStringLiteral("2clk")).toString() +
                      file.value(QStringLiteral("3clk")).toString(),
                  QStringLiteral("TrueFalse"));
+    }
+
+    // OK writes the transcription key only where the box differs from what the store reads,
+    // so a store that never had the key keeps the thirteen keys of the dialog.
+    void transcriptionKeyWrittenWhenChanged_data()
+    {
+        QTest::addColumn<QString>("stored"); // "<absent>" for no key
+        QTest::addColumn<bool>("box");
+        QTest::addColumn<QString>("after"); // "<absent>" for no key
+        QTest::addColumn<int>("keys");
+        QTest::newRow("absent, left off: not written") << QStringLiteral("<absent>") << false
+                                                       << QStringLiteral("<absent>") << 13;
+        QTest::newRow("absent, ticked: written") << QStringLiteral("<absent>") << true << QStringLiteral("1") << 14;
+        QTest::newRow("on, cleared: written") << QStringLiteral("1") << false << QStringLiteral("0") << 14;
+        QTest::newRow("on, left on: kept") << QStringLiteral("1") << true << QStringLiteral("1") << 14;
+    }
+    void transcriptionKeyWrittenWhenChanged()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, box);
+        {
+            Settings settings(iniPath());
+            if (stored != QStringLiteral("<absent>"))
+                settings.write(Key::ShowTranscription, stored);
+            OptionsChoices c = OptionsChoices::read(settings);
+            c.showtranscription = box;
+            c.write(settings, kBuiltInSkin, [] { return true; }, [](Change) {});
+        }
+        QSettings file(iniPath(), QSettings::IniFormat);
+        file.beginGroup(QStringLiteral("Options"));
+        QTEST(file.value(QStringLiteral("ShowTranscription"), QStringLiteral("<absent>")).toString(), "after");
+        QTEST(int(file.childKeys().size()), "keys");
     }
 
     // The folder changed after its preview: the built-in skin is stored and applied.

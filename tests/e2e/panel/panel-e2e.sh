@@ -3,7 +3,8 @@
 # xdotool clicks, drags and types, the window's geometry is read back with xwininfo.
 #
 # Usage (inside tests/with-x.sh --wm): panel-e2e.sh GROUP ZARVIK SAMPLE_BDD NULL_WAV SAMPLE_TSV
-#   GROUP      flow | placement | autohide (one ctest test each, so they run side by side)
+#   GROUP      flow | placement | autohide | article (one ctest test each, so they run side by
+#              side)
 #   ZARVIK     the built executable; it is copied into a temporary program folder
 #   SAMPLE_BDD the sample dictionary, put there as zarvik.bdd
 #   SAMPLE_TSV the text the sample was built from: the expected list lengths come from it
@@ -478,10 +479,108 @@ group_autohide() {
   run_case "$group/case_no_autohide_when_off" case_no_autohide_when_off
 }
 
+# === group article: Down and Enter open the article window, a click on a link opens another
+# entry, «Назад» comes back ===
+
+article_window=""
+# The title of a window, as the program set it (UTF-8).
+window_title() {
+  xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'
+}
+# find_article TITLE: sets `article_window` to the program's visible window of that title.
+find_article() {
+  local w
+  article_window=""
+  for w in $(xdotool search --onlyvisible --classname '^zarvik$' 2>/dev/null); do
+    if [ "$(window_title "$w")" = "$1" ]; then
+      article_window=$w
+      return 0
+    fi
+  done
+  return 1
+}
+article_hidden() {
+  local w
+  for w in $(xdotool search --onlyvisible --classname '^zarvik$' 2>/dev/null); do
+    case "$(window_title "$w")" in Статья*) return 1 ;; esac
+  done
+  return 0
+}
+# expect_article TITLE: waits for the article window to show that title.
+expect_article() {
+  if ! zx_wait_for 10 -- find_article "$1"; then
+    local titles="" w
+    for w in $(xdotool search --onlyvisible --classname '^zarvik$' 2>/dev/null); do
+      titles="$titles '$(window_title "$w")'"
+    done
+    fail "no window titled '$1' within 10 s; the program's windows:$titles"
+    return 1
+  fi
+}
+
+case_down_enter_opens_the_article() {
+  click_handle
+  expect_geometry "open" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
+  bind_letters "кошк"
+  LC_ALL=C.UTF-8 type_text "кошк"
+  expect_geometry "listing 'кошк'" "$OPEN_X" "$MID_Y" "$(height_for_lines "$(russian_lines_for "кошк")")" || return
+  xdotool key Down
+  xdotool key Return
+  expect_article "Статья — кошка" || return
+  local x y w h
+  read -r x y w h < <(zx_wininfo "$article_window" | awk '
+    /Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
+    /^  Width:/ { w = $NF } /^  Height:/ { h = $NF } END { print x, y, w, h }')
+  # Sized to the screen: a reading width, 60 % of the height, all of it on the screen.
+  [ "$w" = 560 ] && [ "$h" = 614 ] || fail "article window is ${w}x${h}, expected 560x614"
+  [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$SCREEN_W" ] && [ $((y + h)) -le "$SCREEN_H" ] ||
+    fail "article window leaves the screen: $x,$y ${w}x${h}"
+  zx_screenshot "article-koshka"
+}
+
+case_link_opens_its_entry() {
+  [ -n "$article_window" ] || { fail "no article window"; return; }
+  zx_activate "$article_window"
+  local shot="$work/article.png" at ax ay
+  timeout 10 import -window "$article_window" "$shot" || { fail "no picture of the article window"; return; }
+  # The page's one link, "cat", is drawn in the link colour (blue): a click on its first blue
+  # pixel is a click on the link.
+  at=$(convert "$shot" txt:- | grep -m1 -i '#0000FF' | cut -d: -f1)
+  [ -n "$at" ] || { fail "no link drawn on the page"; return; }
+  read -r ax ay < <(zx_wininfo "$article_window" | awk '
+    /Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF } END { print x, y }')
+  click_at "$((ax + ${at%,*} + 2))" "$((ay + ${at#*,} + 3))"
+  expect_article "Статья — cat" || return
+  zx_screenshot "article-cat"
+}
+
+case_back_returns() {
+  [ -n "$article_window" ] || { fail "no article window"; return; }
+  # «Назад» is the first button, at the window's top left.
+  click_at "$(($(zx_wininfo "$article_window" | awk '/Absolute upper-left X:/ { print $NF }') + 30))" \
+    "$(($(zx_wininfo "$article_window" | awk '/Absolute upper-left Y:/ { print $NF }') + 22))"
+  expect_article "Статья — кошка" || return
+  zx_activate "$article_window"
+  xdotool key Escape
+  zx_wait_for 5 -- article_hidden ||
+    fail "Escape did not close the article window"
+}
+
+group_article() {
+  make_program_folder
+  write_ini ShowSplash=0 hide5sec=0 lastfocus=0
+  run_case "$group/case_program_starts" start_zarvik
+  [ -n "$panel" ] || return
+  run_case "$group/case_down_enter_opens_the_article" case_down_enter_opens_the_article
+  run_case "$group/case_link_opens_its_entry" case_link_opens_its_entry
+  run_case "$group/case_back_returns" case_back_returns
+}
+
 case "$group" in
   flow) group_flow ;;
   placement) group_placement ;;
   autohide) group_autohide ;;
+  article) group_article ;;
   *) echo "panel-e2e.sh: unknown group '$group'" >&2; exit 2 ;;
 esac
 
