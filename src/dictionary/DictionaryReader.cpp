@@ -228,11 +228,26 @@ struct DictionaryReader::Impl {
     static constexpr int kProgressPeriod = 1000;
     qint64 boundAt = 0; // steady milliseconds at which the running statement is abandoned
     bool overran = false;
+    // The end of the open lookup budget, 0 when none is open.
+    qint64 budgetEnd = 0;
 
     void startBound()
     {
-        boundAt = steadyMs() + DictionaryReader::kStatementBoundMs;
+        const qint64 now = steadyMs();
+        boundAt = now + DictionaryReader::kStatementBoundMs;
+        if (budgetEnd > 0)
+            boundAt = std::min(boundAt, budgetEnd);
         overran = false;
+    }
+
+    // Whether the open budget has run out: the statement is not even started.
+    bool budgetSpent()
+    {
+        if (budgetEnd <= 0 || steadyMs() < budgetEnd)
+            return false;
+        overran = true;
+        reportOverrun();
+        return true;
     }
 
     static int overBound(void* self)
@@ -543,6 +558,10 @@ struct DictionaryReader::Impl {
     template <typename Accept, typename Take>
     bool stepRows(sqlite3_stmt* stmt, int limit, Accept accept, Take take)
     {
+        if (budgetSpent()) {
+            sqlite3_clear_bindings(stmt);
+            return false;
+        }
         startBound();
         int rc = SQLITE_DONE;
         int taken = 0;
@@ -579,6 +598,19 @@ struct DictionaryReader::Impl {
 };
 
 DictionaryReader::DictionaryReader() : d(std::make_unique<Impl>()) {}
+
+DictionaryReader::LookupBudget::LookupBudget(DictionaryReader& reader, int ms)
+    : m_reader(reader), m_outer(reader.d->budgetEnd <= 0)
+{
+    if (m_outer)
+        m_reader.d->budgetEnd = steadyMs() + qMax(1, ms);
+}
+
+DictionaryReader::LookupBudget::~LookupBudget()
+{
+    if (m_outer)
+        m_reader.d->budgetEnd = 0;
+}
 DictionaryReader::~DictionaryReader() = default;
 
 void DictionaryReader::setDatabaseName(const QString& path)

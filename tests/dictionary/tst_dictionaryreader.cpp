@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTest>
 #include <cstdio>
 #include <sqlite3.h>
@@ -604,38 +605,42 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("transLength");
         QTest::addColumn<QString>("message");
+        // What a whole lookup (fifty passes that find nothing, then the word) finds within its
+        // bound; -1 where that depends on the machine's speed: a 20 MB row inside our keyed
+        // table is read whole at every seek that passes it (a few tens of milliseconds each).
+        QTest::addColumn<int>("wholeRows");
         // Never yields a row and never ends.
         const QByteArray endless = "CREATE VIEW EngRus AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n) "
                                    "SELECT 'w' || x AS Word, 'т' AS Trans FROM n WHERE x < 0;";
         QTest::newRow("view over an endless recursive query")
-            << endless << "cat" << 0 << 0 << "a lookup ran longer than 250 ms and was abandoned";
+            << endless << "cat" << 0 << 0 << "a lookup ran longer than 250 ms and was abandoned" << 0;
         QTest::newRow("20 MB translation, our layout")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
                    "INSERT INTO EngRusKeyed VALUES ('cat', 0, NULL, printf('%.*c', 20000000, 'я'));"
-            << "cat" << 1 << schema::kMaxTransChars << "";
+            << "cat" << 1 << schema::kMaxTransChars << "" << -1;
         QTest::newRow("20 MB translation, foreign table")
             << QByteArray("CREATE TABLE EngRus (Word TEXT, Trans TEXT);"
                           "INSERT INTO EngRus VALUES ('cat', printf('%.*c', 20000000, 'я'));")
-            << "cat" << 1 << schema::kMaxTransChars << "";
+            << "cat" << 1 << schema::kMaxTransChars << "" << 1;
         // Characters, not UTF-16 units or bytes, are what is counted; no pair is cut in two.
         QTest::newRow("20 MB translation of letters outside the BMP")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
                    "INSERT INTO EngRusKeyed VALUES ('cat', 0, NULL, printf('%.*c', 5000000, '\U0001D49C'));"
-            << "cat" << 1 << 2 * schema::kMaxTransChars << "";
+            << "cat" << 1 << 2 * schema::kMaxTransChars << "" << -1;
         // A lone continuation byte and a sequence cut short: each reads as one U+FFFD.
         QTest::newRow("malformed UTF-8 in a translation")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
                    "INSERT INTO EngRusKeyed VALUES ('cat', 0, NULL, CAST(X'D0BA80D0' AS TEXT));"
-            << "cat" << 1 << 3 << "";
+            << "cat" << 1 << 3 << "" << 1;
         QTest::newRow("one headword repeated without end")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
                    "INSERT INTO EngRusKeyed WITH RECURSIVE n(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM n "
                    "WHERE x < 4999) SELECT 'cat', x, NULL, 'кошка' FROM n;"
-            << "cat" << DictionaryReader::kMaxRows << 5 << "";
+            << "cat" << DictionaryReader::kMaxRows << 5 << "" << DictionaryReader::kMaxRows;
     }
     void hostileFiles()
     {
@@ -644,6 +649,7 @@ private slots:
         QFETCH(int, rows);
         QFETCH(int, transLength);
         QFETCH(QString, message);
+        QFETCH(int, wholeRows);
         const QString path = m_dir.filePath(QStringLiteral("hostile-%1.bdd").arg(QTest::currentDataTag()).replace(' ', '-'));
         makeSqlite(path, sql.constData());
         DictionaryReader reader;
@@ -662,6 +668,27 @@ private slots:
             QVERIFY2(said.isEmpty(), qPrintable(said));
         else
             QCOMPARE(said.count(message), 1); // the second statement's overrun is not repeated
+
+        // A whole lookup, its fifty shortening passes and a listing together, holds the thread
+        // no longer than one bound (and a little): the passes that do not fit find nothing.
+        QElapsedTimer clock;
+        clock.start();
+        int found = 0;
+        {
+            const DictionaryReader::LookupBudget budget(reader);
+            for (int pass = 0; pass < 50; ++pass) {
+                reader.exactLookup(word + QString(50 - pass, QLatin1Char('x')));
+                found += reader.recordCount();
+            }
+            reader.exactLookup(word);
+            found += reader.recordCount();
+            reader.listPrefix(word);
+        }
+        QVERIFY2(clock.elapsed() < 600, qPrintable(QString::number(clock.elapsed())));
+        if (wholeRows >= 0)
+            QCOMPARE(found, wholeRows);
+        if (found < rows) // cut short, but not before the bound
+            QVERIFY2(clock.elapsed() >= 240, qPrintable(QString::number(clock.elapsed())));
 
         // The reader still answers: the good dictionary right after.
         reader.setDatabaseName(m_path);
