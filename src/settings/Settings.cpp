@@ -2,8 +2,11 @@
 
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace zarvik {
 
@@ -44,13 +47,25 @@ QString group()
     return QStringLiteral("Options/");
 }
 
+// What is at the path: nothing (the file is made at the first write), a regular file, or
+// something else, which is never opened: a pipe would block the start for ever, and a device
+// or folder is no settings file.
+enum class PathKind { Missing, Regular, Other };
+PathKind pathKind(const QString& path)
+{
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return PathKind::Missing;
+    return S_ISREG(st.st_mode) ? PathKind::Regular : PathKind::Other;
+}
+
 } // namespace
 
 QMap<QString, QString> unquotedIniValues(const QString& iniPath)
 {
     QMap<QString, QString> found;
     QFile file(iniPath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (pathKind(iniPath) != PathKind::Regular || !file.open(QIODevice::ReadOnly))
         return found;
     // Names the INI reader takes as they are; others (escaped, non-ASCII) are left to it.
     const auto plainName = [](const QString& name) {
@@ -104,12 +119,28 @@ std::optional<double> settingsNumber(const QString& text)
 }
 
 Settings::Settings()
-    : m_store(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Zarvik5"),
-                                          QStringLiteral("Zarvik5")))
 {
+    // Where the INI format keeps a user's settings of application "Zarvik5".
+    open(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Zarvik5/Zarvik5.ini"));
 }
 
-Settings::Settings(const QString& iniPath) : m_store(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+Settings::Settings(const QString& iniPath)
+{
+    open(iniPath);
+}
+
+void Settings::open(const QString& iniPath)
+{
+    m_path = iniPath;
+    if (pathKind(iniPath) == PathKind::Other) {
+        std::fprintf(stderr, "zarvik: the settings file %s is not a regular file; the defaults are used\n",
+                     QFile::encodeName(iniPath).constData());
+        std::fflush(stderr);
+        return;
+    }
+    m_store = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+}
 
 Settings::~Settings() = default;
 
@@ -132,7 +163,7 @@ QString Settings::defaultText(Key key)
 
 QString Settings::fileName() const
 {
-    return m_store->fileName();
+    return m_path;
 }
 
 QString Settings::text(Key key) const
@@ -145,7 +176,7 @@ const std::optional<QString>& Settings::stored(Key key) const
 {
     Cached& cached = m_cache[static_cast<size_t>(key)];
     if (!cached.loaded) {
-        const QVariant value = m_store->value(group() + keyName(key));
+        const QVariant value = m_store ? m_store->value(group() + keyName(key)) : QVariant();
         if (!value.isValid())
             cached.value.reset();
         // A hand-edited value with a comma comes back as a list; join it back into its text.
@@ -158,7 +189,7 @@ const std::optional<QString>& Settings::stored(Key key) const
             // list's documented form is "name;name;", and users write values by hand: such a
             // value is taken as written (write() keeps it so too).
             if (!m_handWritten)
-                m_handWritten = unquotedIniValues(m_store->fileName());
+                m_handWritten = unquotedIniValues(m_path);
             const auto raw = m_handWritten->constFind(group() + keyName(key));
             if (raw != m_handWritten->cend())
                 cached.value = *raw;
@@ -217,12 +248,16 @@ std::optional<float> Settings::panelPos() const
 
 void Settings::write(Key key, const QString& value)
 {
+    if (!m_store || pathKind(m_path) == PathKind::Other) {
+        m_cache[static_cast<size_t>(key)] = {true, value};
+        return; // no regular file at the path: nothing is written over it
+    }
     // Writing rewrites the whole file from what the INI reader understood, which would store
     // every hand-written value cut at its first ";" (an Apps list, a skin name, a key of the
     // user's own). So each value as the user wrote it goes back in with the write, quoted,
     // which any INI reader reads whole.
     const QString written = group() + keyName(key);
-    const QMap<QString, QString> handWritten = unquotedIniValues(m_store->fileName());
+    const QMap<QString, QString> handWritten = unquotedIniValues(m_path);
     for (auto it = handWritten.cbegin(); it != handWritten.cend(); ++it) {
         if (it.key() != written)
             m_store->setValue(it.key(), it.value());

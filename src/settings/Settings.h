@@ -89,6 +89,11 @@ private:
     // The values the user wrote by hand that the INI reader would take apart, read once.
     mutable std::optional<QMap<QString, QString>> m_handWritten;
 
+    void open(const QString& iniPath);
+
+    QString m_path;
+    // Null when the path holds something that is no regular file (a pipe, a folder): the
+    // defaults are used and nothing is written there.
     std::unique_ptr<QSettings> m_store;
     mutable std::array<Cached, 14> m_cache;
 };
