@@ -103,6 +103,12 @@ private:
 // the names the INI reader gives them ("Section/key", or "key" in [General]).
 QMap<QString, QString> unquotedIniValues(const QString& iniPath);
 
+// The INI file's bytes with the key of the section set to the value (added where it is
+// missing) and every other line kept byte for byte, but for the hand-written values that
+// unquotedIniValues() reads, which are put between quotes (their bytes unchanged) so that
+// any INI reader reads them whole.
+QByteArray iniWithValue(const QByteArray& ini, const QString& section, const QString& key, const QString& value);
+
 // A value that reads as a number the way the settings readers understand numbers.
 std::optional<double> settingsNumber(const QString& text);
 

@@ -295,6 +295,13 @@ private slots:
             return std::nullopt;
         };
         {
+            // A write before any read: the store that made it still reads the value whole.
+            Settings early(m_path);
+            early.writePanelPos(450.0f);
+            if (const auto k = known(key))
+                QCOMPARE(early.text(*k), value);
+        }
+        {
             Settings settings(m_path);
             if (const auto k = known(key))
                 QCOMPARE(settings.text(*k), value);
@@ -320,6 +327,17 @@ private slots:
         QTest::addColumn<QString>("said");       // on standard error
         QTest::newRow("a FIFO: the defaults, nothing written")
             << "fifo" << QByteArray() << "(по умолчанию)" << QByteArray() << "is not a regular file";
+        QTest::newRow("a full disk: the old file stays")
+            << "full" << QByteArray("[Options]\nskinname=Night\nPanelPos=300\n") << "Night"
+            << QByteArray("[Options]\nskinname=Night\nPanelPos=300\n") << "";
+        QTest::newRow("invalid UTF-8 in a value is written back byte for byte")
+            << "none" << QByteArray("[Options]\nskinname=Sk\xff\xfein\nmine=\xc3(;x\r\n[Other]\nv=\xe2\x82\n")
+            << QString::fromUtf8("Sk\xff\xfein")
+            << QByteArray("[Options]\nskinname=Sk\xff\xfein\nmine=\"\xc3(;x\"\r\nPanelPos=450\r\n[Other]\nv=\xe2\x82\n")
+            << "";
+        QTest::newRow("the key written changes, and nothing else")
+            << "none" << QByteArray("; mine\r\n[Options]\r\nPanelPos = 300 \r\nApps=a;b;\r\n") << "(по умолчанию)"
+            << QByteArray("; mine\r\n[Options]\r\nPanelPos=450\r\nApps=\"a;b;\"\r\n") << "";
     }
     void faultyFiles()
     {
