@@ -2,6 +2,7 @@
 #include "ReverseIndexBuilder.h"
 #include "dictionary/DictionaryReader.h"
 #include "dictionary/DictionarySchema.h"
+#include "dictionary/SideIndex.h"
 
 #include <QDir>
 #include <QFile>
@@ -694,6 +695,76 @@ private slots:
         reader.setDatabaseName(m_path);
         reader.exactLookup(QStringLiteral("cat"));
         QCOMPARE(reader.field(1), QStringLiteral("кошка"));
+    }
+
+    // A large file without a key index of ours: every lookup would fold every headword. Once
+    // its side index is built it answers a whole lookup of a long copy (fifty passes that
+    // find nothing, then the word) within the bound, as a file of ours does.
+    void largeFileWithoutOurIndex_data()
+    {
+        QTest::addColumn<QByteArray>("sql");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("indexed");
+        const QByteArray fill = "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) ";
+        QTest::newRow("EngRus (Word, Trans) of another program, 300,000 rows")
+            << QByteArray("CREATE TABLE EngRus (Word TEXT, Trans TEXT);"
+                          "INSERT INTO EngRus " + fill + "SELECT 'w' || x, 'слово ' || x FROM n;"
+                          "INSERT INTO EngRus VALUES ('Cat', 'кошка'), ('cot', 'койка');")
+                   .replace("%1", "300000")
+            << 300002 << true;
+        QTest::newRow("our previous layout with its key index dropped, 300,000 rows")
+            << QByteArray("CREATE TABLE EngRus (Word TEXT NOT NULL, Trans TEXT NOT NULL DEFAULT '', Key TEXT NOT NULL);"
+                          "INSERT INTO EngRus " + fill + "SELECT 'w' || x, 'слово ' || x, 'w' || x FROM n;"
+                          "INSERT INTO EngRus VALUES ('Cat', 'кошка', 'cat'), ('cot', 'койка', 'cot');"
+                          "CREATE TABLE ZarvikMeta (Name TEXT PRIMARY KEY, Value TEXT);"
+                          "INSERT INTO ZarvikMeta VALUES ('format', '1');")
+                   .replace("%1", "300000")
+            << 300002 << true;
+        // Too small to need one: read as before, and no index is built.
+        QTest::newRow("EngRus (Word, Trans), 19,999 rows")
+            << QByteArray("CREATE TABLE EngRus (Word TEXT, Trans TEXT);"
+                          "INSERT INTO EngRus " + fill + "SELECT 'w' || x, 'слово ' || x FROM n;"
+                          "INSERT INTO EngRus VALUES ('Cat', 'кошка'), ('cot', 'койка');")
+                   .replace("%1", "19997")
+            << 19999 << false;
+    }
+    void largeFileWithoutOurIndex()
+    {
+        QFETCH(QByteArray, sql);
+        QFETCH(int, rows);
+        QFETCH(bool, indexed);
+        const QString path = m_dir.filePath(QStringLiteral("large-%1.bdd").arg(QTest::currentDataTag()).replace(' ', '-'));
+        makeSqlite(path, sql.constData());
+        const auto indexFiles = [] { return QDir::temp().entryList({QStringLiteral("zarvik-index-*")}, QDir::Files).size(); };
+        const qsizetype before = indexFiles();
+        DictionaryReader reader;
+        reader.setDatabaseName(path);
+        QCOMPARE(reader.wordCount(), rows);
+        QVERIFY(SideIndex::waitForBuilds(120000));
+        QCOMPARE(indexFiles(), before + (indexed ? 1 : 0));
+        reader.exactLookup(QStringLiteral("CAT")); // the index is taken up at a statement
+        QCOMPARE(reader.recordCount(), 1);
+        QCOMPARE(reader.listPrefix(QStringLiteral("c?t")), (QStringList{"Cat - кошка", "cot - койка"}));
+        if (!indexed)
+            return;
+
+        int found = 0;
+        {
+            const DictionaryReader::LookupBudget budget(reader);
+            for (int pass = 0; pass < 50; ++pass) {
+                reader.exactLookup(QStringLiteral("cat") + QString(50 - pass, QLatin1Char('x')));
+                found += reader.recordCount();
+            }
+            reader.exactLookup(QStringLiteral("cat"));
+            found += reader.recordCount();
+            QCOMPARE(reader.field(1), QStringLiteral("кошка"));
+        }
+        QCOMPARE(found, 1);
+        QCOMPARE(reader.listPrefix(QStringLiteral("w12345")),
+                 (QStringList{"w12345 - слово 12345", "w123450 - слово 123450", "w123451 - слово 123451",
+                              "w123452 - слово 123452", "w123453 - слово 123453", "w123454 - слово 123454",
+                              "w123455 - слово 123455", "w123456 - слово 123456", "w123457 - слово 123457",
+                              "w123458 - слово 123458"}));
     }
 
     // The dictionary that the build makes from the bundled sample.
