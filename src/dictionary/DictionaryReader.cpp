@@ -4,6 +4,7 @@
 #include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 #include "dictionary/LikePattern.h"
+#include "dictionary/SideIndex.h"
 
 #include <QFile>
 #include <QSet>
@@ -198,6 +199,10 @@ struct DictionaryReader::Impl {
     bool articlesLooked = false;
     sqlite3_stmt* articleGroup = nullptr;
     QByteArray articleDictionary;
+    // A large file without a key index of ours is read through a side index once it is built
+    // (see SideIndex); until then its statements fold every headword.
+    std::shared_ptr<SideIndex> side;
+    bool sideAttached = false;
 
     std::vector<Entry> rows;
     int position = -1;
@@ -220,6 +225,8 @@ struct DictionaryReader::Impl {
         if (openedFd >= 0)
             ::close(openedFd);
         openedFd = -1;
+        side.reset();
+        sideAttached = false;
         wordCount = -1;
         cyrillicInitials.clear();
         cyrillicInitialsKnown = false;
@@ -239,11 +246,26 @@ struct DictionaryReader::Impl {
     static constexpr int kProgressPeriod = 1000;
     qint64 boundAt = 0; // steady milliseconds at which the running statement is abandoned
     bool overran = false;
+    // The end of the open lookup budget, 0 when none is open.
+    qint64 budgetEnd = 0;
 
     void startBound()
     {
-        boundAt = steadyMs() + DictionaryReader::kStatementBoundMs;
+        const qint64 now = steadyMs();
+        boundAt = now + DictionaryReader::kStatementBoundMs;
+        if (budgetEnd > 0)
+            boundAt = std::min(boundAt, budgetEnd);
         overran = false;
+    }
+
+    // Whether the open budget has run out: the statement is not even started.
+    bool budgetSpent()
+    {
+        if (budgetEnd <= 0 || steadyMs() < budgetEnd)
+            return false;
+        overran = true;
+        reportOverrun();
+        return true;
     }
 
     static int overBound(void* self)
@@ -375,8 +397,11 @@ struct DictionaryReader::Impl {
         if (path.isEmpty())
             return false;
         if (state == State::Open) {
-            if (stillCurrent())
+            if (stillCurrent()) {
+                if (side && !sideAttached && side->ready())
+                    attachSide();
                 return true;
+            }
             qCDebug(lcDictionary).noquote() << path << "changed on disk; reopening";
             close();
         }
@@ -453,7 +478,7 @@ struct DictionaryReader::Impl {
                          "ORDER BY Key, Seq",
                          &range);
             entries = metaEntries();
-        } else if (format == schema::kFormatVersionRowid && columns.contains(QLatin1String("key"))) {
+        } else if (format == schema::kFormatVersionRowid && columns.contains(QLatin1String("key")) && keyIndexed()) {
             ok = prepare("SELECT Word, Trans FROM EngRus WHERE Key = ?1 ORDER BY Key, rowid", &exact) &&
                  prepare("SELECT Word, Trans, Key FROM EngRus WHERE Key >= ?1 AND Key < ?2 "
                          "ORDER BY Key, rowid",
@@ -474,6 +499,11 @@ struct DictionaryReader::Impl {
                   prepare("SELECT Word, Trans, k FROM (SELECT Word, Trans, zarvik_fold(Word) AS k "
                           "FROM EngRus) WHERE k >= ?1 AND k < ?2 ORDER BY k",
                           &range));
+            if (ok && rowsAtLeast(SideIndex::kMinRows))
+                side = SideIndex::request(encoded, QByteArray::number(quint64(st.st_dev)) + ':' +
+                                                       QByteArray::number(quint64(st.st_ino)) + ':' +
+                                                       QByteArray::number(qint64(st.st_size)) + ':' +
+                                                       QByteArray::number(identityOf(st).mtimeNs));
         }
         if (!ok) {
             fail(sqliteReason(sqlite3_errcode(db)));
@@ -491,6 +521,60 @@ struct DictionaryReader::Impl {
         state = State::Open;
         qCDebug(lcDictionary).noquote() << path << "opened," << identity->size << "bytes";
         return true;
+    }
+
+    // Whether our older layout's key column still has its index (a file whose index was
+    // dropped is read as a foreign one).
+    bool keyIndexed()
+    {
+        Statement probe;
+        return sqlite3_prepare_v2(db,
+                                  "SELECT 1 FROM pragma_index_list('EngRus') AS l, pragma_index_info(l.name) AS i "
+                                  "WHERE i.seqno = 0 AND lower(i.name) = 'key'",
+                                  -1, &probe.stmt, nullptr) == SQLITE_OK &&
+               sqlite3_step(probe.stmt) == SQLITE_ROW;
+    }
+
+    // Whether the table has at least that many rows, told by its largest rowid (a look at
+    // one page, where counting would read them all); a table without rowids tells nothing.
+    bool rowsAtLeast(qint64 rows)
+    {
+        Statement probe;
+        return sqlite3_prepare_v2(db, "SELECT max(rowid) FROM EngRus", -1, &probe.stmt, nullptr) == SQLITE_OK &&
+               sqlite3_step(probe.stmt) == SQLITE_ROW && sqlite3_column_int64(probe.stmt, 0) >= rows;
+    }
+
+    // From here on the statements go through the side index, read-only like the file.
+    void attachSide()
+    {
+        sideAttached = true; // tried once per connection, whatever comes of it
+        Statement attach;
+        const QByteArray file = side->file();
+        sqlite3_stmt* sideExact = nullptr;
+        sqlite3_stmt* sideRange = nullptr;
+        const bool ok =
+            sqlite3_prepare_v2(db, "ATTACH ?1 AS side", -1, &attach.stmt, nullptr) == SQLITE_OK &&
+            sqlite3_bind_text(attach.stmt, 1, file.constData(), int(file.size()), SQLITE_STATIC) == SQLITE_OK &&
+            sqlite3_step(attach.stmt) == SQLITE_DONE &&
+            sqlite3_prepare_v3(db,
+                               "SELECT e.Word, e.Trans FROM side.Keys AS k CROSS JOIN main.EngRus AS e "
+                               "ON e.rowid = k.R WHERE k.K = ?1 ORDER BY k.K, k.R",
+                               -1, SQLITE_PREPARE_PERSISTENT, &sideExact, nullptr) == SQLITE_OK &&
+            sqlite3_prepare_v3(db,
+                               "SELECT e.Word, e.Trans, k.K FROM side.Keys AS k CROSS JOIN main.EngRus AS e "
+                               "ON e.rowid = k.R WHERE k.K >= ?1 AND k.K < ?2 ORDER BY k.K, k.R",
+                               -1, SQLITE_PREPARE_PERSISTENT, &sideRange, nullptr) == SQLITE_OK;
+        if (!ok) {
+            qCDebug(lcDictionary).noquote() << path << "side index not used:" << sqlite3_errmsg(db);
+            sqlite3_finalize(sideExact);
+            sqlite3_finalize(sideRange);
+            return;
+        }
+        sqlite3_finalize(exact);
+        sqlite3_finalize(range);
+        exact = sideExact;
+        range = sideRange;
+        qCDebug(lcDictionary).noquote() << path << "is read through its side index";
     }
 
     void clearResult()
@@ -554,6 +638,10 @@ struct DictionaryReader::Impl {
     template <typename Accept, typename Take>
     bool stepRows(sqlite3_stmt* stmt, int limit, Accept accept, Take take)
     {
+        if (budgetSpent()) {
+            sqlite3_clear_bindings(stmt);
+            return false;
+        }
         startBound();
         int rc = SQLITE_DONE;
         int taken = 0;
@@ -642,6 +730,19 @@ struct DictionaryReader::Impl {
 };
 
 DictionaryReader::DictionaryReader() : d(std::make_unique<Impl>()) {}
+
+DictionaryReader::LookupBudget::LookupBudget(DictionaryReader& reader, int ms)
+    : m_reader(reader), m_outer(reader.d->budgetEnd <= 0)
+{
+    if (m_outer)
+        m_reader.d->budgetEnd = steadyMs() + qMax(1, ms);
+}
+
+DictionaryReader::LookupBudget::~LookupBudget()
+{
+    if (m_outer)
+        m_reader.d->budgetEnd = 0;
+}
 DictionaryReader::~DictionaryReader() = default;
 
 void DictionaryReader::setDatabaseName(const QString& path)

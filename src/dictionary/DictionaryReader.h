@@ -56,6 +56,9 @@ public:
     // pattern that starts with a wildcard on a huge dictionary) is abandoned: it yields no
     // rows and is reported once, and the window stays responsive.
     static constexpr int kStatementBoundMs = 250;
+    // The bound on the interface thread's time for one whole lookup: every statement of a
+    // copy's, a capture's or a keystroke's passes together (see LookupBudget).
+    static constexpr int kLookupBoundMs = 250;
     // The most rows one statement gives (an exact lookup of a headword that a hostile file
     // repeats without end); real headwords have a handful.
     static constexpr int kMaxRows = 1000;
@@ -101,6 +104,23 @@ public:
     // The transcription of that entry ("rʌn"), "" where the file has none: cheap enough for
     // the strip when the user asked to see it.
     QString transcription(const QString& headword);
+
+    // A bound on the time of a group of statements, opened by the caller around all the
+    // passes of one lookup (kLookupBoundMs unless told). While it is open, a statement runs at
+    // most until the group's time is up, and one that starts later yields no rows at once (the
+    // caller then shows its miss); an overrun is named once on standard error, as a single
+    // statement's is. An inner budget inside an open one keeps the outer end.
+    class LookupBudget final {
+    public:
+        explicit LookupBudget(DictionaryReader& reader, int ms = kLookupBoundMs);
+        ~LookupBudget();
+        LookupBudget(const LookupBudget&) = delete;
+        LookupBudget& operator=(const LookupBudget&) = delete;
+
+    private:
+        DictionaryReader& m_reader;
+        bool m_outer;
+    };
 
 private:
     struct Impl;

@@ -7,6 +7,8 @@ namespace zarvik {
 
 QStringList ReaderPrefixLister::listPrefix(const QString& text)
 {
+    // One bound for the keystroke's searches together (the English table, then the Russian).
+    const DictionaryReader::LookupBudget budget(m_reader);
     return m_reader.listPrefix(text);
 }
 

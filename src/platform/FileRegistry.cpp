@@ -87,8 +87,12 @@ void FileRegistry::write(const QString& subkey, const QString& valueName, const 
     }
 
     QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // Written to a new file beside it and renamed over it only once all of it is written.
+    // Unbuffered, so that a full disk fails the write here: a buffered write would fail only
+    // in the flush that the commit makes, which the commit does not count as a failure, and
+    // the empty new file would replace the old one.
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return;
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
     if (file.write(bytes) != bytes.size()) {

@@ -185,6 +185,13 @@ QPoint CapturedWordLookup::placeForNow()
 
 bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
 {
+    // All the passes share one bound on their time: a slow or hostile dictionary costs the
+    // interface thread at most that much per copy, then the miss is shown.
+    struct Bounded {
+        WordLookupSource& source;
+        explicit Bounded(WordLookupSource& s) : source(s) { source.openLookup(); }
+        ~Bounded() { source.closeLookup(); }
+    } bounded(m_source);
     for (;;) {
         // The word travels as a bound value: a double quote in it is just a character.
         m_source.exactLookup(m_state.word);

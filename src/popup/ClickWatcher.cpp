@@ -119,6 +119,7 @@ void ClickWatcher::capture()
     // The text alone is not the user's clipboard: a picture or rich text would come back as
     // plain text or not at all. Everything it holds is read during the wait below, fresh
     // from its owner.
+    quint64 ownerChangesAtSave = m_platform.clipboardOwnerChanges();
     m_platform.saveClipboard();
     m_popup.stopCountdown();
 
@@ -145,20 +146,34 @@ void ClickWatcher::capture()
     // owner too slow to hand everything over in time, ends the capture here, before it has
     // touched anything. The user's clipboard weighs more than one translation.
     const double saveStart = m_platform.clockSeconds();
-    while (m_platform.clipboardSaveState() == ClipboardSave::Pending
+    const auto waitForSave = [&] {
+        while (m_platform.clipboardSaveState() == ClipboardSave::Pending
+               && m_platform.clockSeconds() - saveStart < kClipboardSaveLimitSeconds) {
+            // The lookup gives up on a capture whose copy is long in coming; this one has not
+            // been asked for yet.
+            m_state.captureStartedAt = m_platform.clockSeconds();
+            m_platform.processEvents();
+        }
+    };
+    waitForSave();
+    // A new owner since the save began means the user (or a program of theirs) copied during
+    // the wait, before our keystroke: the save read the clipboard that copy replaced, and
+    // putting it back would lose the newest copy. So the clipboard is saved again, as often
+    // as it changes, within the same time limit.
+    while (m_platform.clipboardSaveState() == ClipboardSave::Saved
+           && m_platform.clipboardOwnerChanges() != ownerChangesAtSave
            && m_platform.clockSeconds() - saveStart < kClipboardSaveLimitSeconds) {
-        // The lookup gives up on a capture whose copy is long in coming; this one has not
-        // been asked for yet.
-        m_state.captureStartedAt = m_platform.clockSeconds();
-        m_platform.processEvents();
+        ownerChangesAtSave = m_platform.clipboardOwnerChanges();
+        m_platform.saveClipboard();
+        waitForSave();
     }
-    if (m_platform.clipboardSaveState() != ClipboardSave::Saved) {
+    if (m_platform.clipboardSaveState() != ClipboardSave::Saved
+        || m_platform.clipboardOwnerChanges() != ownerChangesAtSave) {
         abandonCapture();
         return;
     }
 
-    // What the clipboard holds now is what the save read (a copy that was still on its way
-    // has arrived by the time the save is done).
+    // What the clipboard holds now is what the save read: no owner came since it began.
     m_state.oldbuffer = m_platform.clipboardText();
     m_state.ownerChangesAtCapture = m_platform.clipboardOwnerChanges();
     // In a terminal the copy is ours: the selection goes to the clipboard from this process.

@@ -4,6 +4,16 @@
 
 namespace zarvik {
 
+void DictionaryLookupSource::openLookup()
+{
+    m_budget.emplace(m_reader);
+}
+
+void DictionaryLookupSource::closeLookup()
+{
+    m_budget.reset();
+}
+
 void DictionaryLookupSource::exactLookup(const QString& word)
 {
     m_reader.exactLookup(word, DictionaryReader::Table::EngRus, kRowsNeeded);

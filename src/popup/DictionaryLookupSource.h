@@ -1,10 +1,11 @@
 #pragma once
 
+#include "dictionary/DictionaryReader.h"
 #include "popup/WordLookupSource.h"
 
-namespace zarvik {
+#include <optional>
 
-class DictionaryReader;
+namespace zarvik {
 
 // The lookup's view of the main form's dictionary reader (Data1).
 class DictionaryLookupSource final : public WordLookupSource {
@@ -15,6 +16,8 @@ public:
     // first): a third row is all it needs to see of a headword with many.
     static constexpr int kRowsNeeded = 3;
 
+    void openLookup() override;
+    void closeLookup() override;
     void exactLookup(const QString& word) override;
     void reverseLookup(const QString& word) override;
     int recordCount() const override;
@@ -25,6 +28,7 @@ public:
 
 private:
     DictionaryReader& m_reader;
+    std::optional<DictionaryReader::LookupBudget> m_budget;
 };
 
 } // namespace zarvik

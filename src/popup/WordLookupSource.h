@@ -20,6 +20,10 @@ public:
     // The same on the reverse index: rows whose Russian word equals the word (Word the Russian
     // word, Trans its English headwords); no rows where the dictionary has no such index.
     virtual void reverseLookup(const QString& word) = 0;
+    // Open and close the bound on the time of one whole lookup, all its passes together:
+    // while open, the passes that no longer fit find nothing, so the miss is shown.
+    virtual void openLookup() {}
+    virtual void closeLookup() {}
     // Rows of the current result.
     virtual int recordCount() const = 0;
     // Makes the first row current.

@@ -1,9 +1,15 @@
 #include "settings/Settings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace zarvik {
 
@@ -45,25 +51,149 @@ QString group()
     return QStringLiteral("Options/");
 }
 
+// Names the INI reader takes as they are; others (escaped, non-ASCII) are left to it.
+bool plainName(const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('_') && c != QLatin1Char('-') &&
+            c != QLatin1Char('.'))
+            return false;
+    }
+    return true;
+}
+
+// A hand-written value that the INI reader would take apart at a ";" (a comment) or a ","
+// (a list); a quoted one it reads whole.
+bool readerCutsValue(QByteArrayView value)
+{
+    return !value.startsWith('"') && (value.contains(';') || value.contains(','));
+}
+
+// What is at the path: nothing (the file is made at the first write), a regular file, or
+// something else, which is never opened: a pipe would block the start for ever, and a device
+// or folder is no settings file.
+enum class PathKind { Missing, Regular, Other };
+PathKind pathKind(const QString& path)
+{
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return PathKind::Missing;
+    return S_ISREG(st.st_mode) ? PathKind::Regular : PathKind::Other;
+}
+
+// A value as the INI reader reads it back: quoted where it holds what the reader would take
+// apart or trim, with backslashes, quotes and control characters escaped; text in UTF-8.
+QByteArray iniEscaped(const QString& value)
+{
+    bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    QString body;
+    if (value.startsWith(QLatin1Char('@')))
+        body += QLatin1Char('@'); // "@@" reads as "@": a leading "@" would announce a typed value
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '\\':
+            body += QLatin1String("\\\\");
+            break;
+        case '"':
+            body += QLatin1String("\\\"");
+            quote = true;
+            break;
+        case '\n':
+            body += QLatin1String("\\n");
+            break;
+        case '\r':
+            body += QLatin1String("\\r");
+            break;
+        case '\t':
+            body += QLatin1String("\\t");
+            break;
+        case ';':
+        case ',':
+        case '=':
+            body += c;
+            quote = true;
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                body += QStringLiteral("\\x%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                body += c;
+        }
+    }
+    const QByteArray bytes = body.toUtf8();
+    return quote ? '"' + bytes + '"' : bytes;
+}
+
 } // namespace
+
+QByteArray iniWithValue(const QByteArray& ini, const QString& section, const QString& key, const QString& value)
+{
+    QList<QByteArray> lines = ini.isEmpty() ? QList<QByteArray>() : ini.split('\n');
+    if (ini.endsWith('\n'))
+        lines.removeLast();
+    const QByteArray wantedSection = section.toUtf8();
+    const QByteArray wantedKey = key.toUtf8();
+    QByteArray current = "General"; // lines before any header belong to [General]
+    qsizetype target = -1, lastOfSection = -1;
+    // A line added takes the line ending of the line it follows.
+    const auto ending = [&lines](qsizetype i) { return i >= 0 && lines[i].endsWith('\r') ? "\r" : ""; };
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray body = lines[i];
+        const bool cr = body.endsWith('\r');
+        if (cr)
+            body.chop(1);
+        const QByteArray trimmed = body.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(';') || trimmed.startsWith('#'))
+            continue;
+        if (trimmed.startsWith('[')) {
+            const qsizetype close = trimmed.indexOf(']');
+            current = close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1);
+            if (current == wantedSection)
+                lastOfSection = i;
+            continue;
+        }
+        const qsizetype eq = body.indexOf('=');
+        if (eq < 0)
+            continue;
+        const QByteArray name = body.left(eq).trimmed();
+        if (current == wantedSection) {
+            lastOfSection = i;
+            if (name == wantedKey) {
+                target = i; // the last occurrence is the one that is read
+                continue;
+            }
+        }
+        // The user's own bytes stay as they are, quotes added where a reader would cut them.
+        const QByteArray raw = body.mid(eq + 1).trimmed();
+        if (plainName(QString::fromUtf8(current)) && plainName(QString::fromUtf8(name)) && readerCutsValue(raw) &&
+            !raw.contains('"')) {
+            const qsizetype start = body.indexOf(raw, eq + 1);
+            lines[i] = body.left(start) + '"' + raw + '"' + body.mid(start + raw.size()) + (cr ? "\r" : "");
+        }
+    }
+    const QByteArray line = wantedKey + '=' + iniEscaped(value);
+    if (target >= 0) {
+        lines[target] = line + ending(target);
+    } else if (lastOfSection >= 0) {
+        lines.insert(lastOfSection + 1, line + ending(lastOfSection));
+    } else {
+        const QByteArray end = ending(lines.size() - 1);
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+            lines.append(end);
+        lines.append('[' + wantedSection + ']' + end);
+        lines.append(line + end);
+    }
+    return lines.join('\n') + '\n';
+}
 
 QMap<QString, QString> unquotedIniValues(const QString& iniPath)
 {
     QMap<QString, QString> found;
     QFile file(iniPath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (pathKind(iniPath) != PathKind::Regular || !file.open(QIODevice::ReadOnly))
         return found;
-    // Names the INI reader takes as they are; others (escaped, non-ASCII) are left to it.
-    const auto plainName = [](const QString& name) {
-        if (name.isEmpty())
-            return false;
-        for (const QChar c : name) {
-            if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != QLatin1Char('_') && c != QLatin1Char('-') &&
-                c != QLatin1Char('.'))
-                return false;
-        }
-        return true;
-    };
     QString prefix; // "" before any section and in [General], as the INI reader names them
     bool plainSection = true;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
@@ -86,8 +216,7 @@ QMap<QString, QString> unquotedIniValues(const QString& iniPath)
         const QString value = line.mid(eq + 1).trimmed();
         // A quoted value is read right by the INI reader itself; so is one with nothing that
         // it would take apart. The last occurrence of a key wins, as there.
-        if (value.startsWith(QLatin1Char('"')) ||
-            (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char(','))))
+        if (!readerCutsValue(value.toUtf8()))
             found.remove(prefix + key);
         else
             found.insert(prefix + key, value);
@@ -105,12 +234,29 @@ std::optional<double> settingsNumber(const QString& text)
 }
 
 Settings::Settings()
-    : m_store(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Zarvik5"),
-                                          QStringLiteral("Zarvik5")))
 {
+    // Where the INI format keeps a user's settings of application "Zarvik5".
+    open(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Zarvik5/Zarvik5.ini"));
 }
 
-Settings::Settings(const QString& iniPath) : m_store(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+Settings::Settings(const QString& iniPath)
+{
+    open(iniPath);
+}
+
+void Settings::open(const QString& iniPath)
+{
+    m_path = iniPath;
+    if (pathKind(iniPath) == PathKind::Other) {
+        std::fprintf(stderr, "zarvik: the settings file %s is not a regular file; the defaults are used\n",
+                     QFile::encodeName(iniPath).constData());
+        std::fflush(stderr);
+        return;
+    }
+    // Read only: every write goes through write(), which changes the file's bytes itself.
+    m_store = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+}
 
 Settings::~Settings() = default;
 
@@ -133,7 +279,7 @@ QString Settings::defaultText(Key key)
 
 QString Settings::fileName() const
 {
-    return m_store->fileName();
+    return m_path;
 }
 
 QString Settings::text(Key key) const
@@ -146,7 +292,7 @@ const std::optional<QString>& Settings::stored(Key key) const
 {
     Cached& cached = m_cache[static_cast<size_t>(key)];
     if (!cached.loaded) {
-        const QVariant value = m_store->value(group() + keyName(key));
+        const QVariant value = m_store ? m_store->value(group() + keyName(key)) : QVariant();
         if (!value.isValid())
             cached.value.reset();
         // A hand-edited value with a comma comes back as a list; join it back into its text.
@@ -159,7 +305,7 @@ const std::optional<QString>& Settings::stored(Key key) const
             // list's documented form is "name;name;", and users write values by hand: such a
             // value is taken as written (write() keeps it so too).
             if (!m_handWritten)
-                m_handWritten = unquotedIniValues(m_store->fileName());
+                m_handWritten = unquotedIniValues(m_path);
             const auto raw = m_handWritten->constFind(group() + keyName(key));
             if (raw != m_handWritten->cend())
                 cached.value = *raw;
@@ -218,22 +364,45 @@ std::optional<float> Settings::panelPos() const
 
 void Settings::write(Key key, const QString& value)
 {
-    // Writing rewrites the whole file from what the INI reader understood, which would store
-    // every hand-written value cut at its first ";" (an Apps list, a skin name, a key of the
-    // user's own). So each value as the user wrote it goes back in with the write, quoted,
-    // which any INI reader reads whole.
-    const QString written = group() + keyName(key);
-    const QMap<QString, QString> handWritten = unquotedIniValues(m_store->fileName());
-    for (auto it = handWritten.cbegin(); it != handWritten.cend(); ++it) {
-        if (it.key() != written)
-            m_store->setValue(it.key(), it.value());
-    }
-    m_store->setValue(written, value);
+    // This session goes on with the value chosen, whether or not the file takes it.
     m_cache[static_cast<size_t>(key)] = {true, value};
-    // Written through at once (atomically, by QSettings' save-file) so that a crash or the
-    // immediate exit of the tray menu never loses a setting.
-    m_store->sync();
-    m_handWritten = QMap<QString, QString>();
+    if (!m_store)
+        return; // no regular file at the path: nothing is written over it
+    // The reader goes on with what it parsed at the start; the hand-written values that it
+    // cut are taken as they stand now, before the write below puts them between quotes.
+    if (!m_handWritten)
+        m_handWritten = unquotedIniValues(m_path);
+    // Only the line of this key changes: every other byte of the file, the user's own lines
+    // and values the program cannot even read as text included, is written back as it was.
+    // (The INI writer of the toolkit would write back what it understood: values cut at their
+    // first ";", invalid UTF-8 turned into replacement characters.)
+    QByteArray before;
+    switch (pathKind(m_path)) {
+    case PathKind::Other:
+        return;
+    case PathKind::Regular: {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            return; // unreadable: better no write than one that drops the user's lines
+        before = file.readAll();
+        break;
+    }
+    case PathKind::Missing:
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        break;
+    }
+    const QByteArray after = iniWithValue(before, QStringLiteral("Options"), keyName(key), value);
+    // Written whole to a new file beside it, then renamed over it: a full disk, or a crash or
+    // the tray menu's immediate exit half-way, leaves the old file as it was. Unbuffered, so
+    // that a failed write is seen here, before the rename, and not in a flush at the end.
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return;
+    if (file.write(after) != after.size()) {
+        file.cancelWriting();
+        return;
+    }
+    file.commit();
 }
 
 void Settings::writeFlag(Key key, bool on)

@@ -92,6 +92,11 @@ private:
     // The values the user wrote by hand that the INI reader would take apart, read once.
     mutable std::optional<QMap<QString, QString>> m_handWritten;
 
+    void open(const QString& iniPath);
+
+    QString m_path;
+    // Null when the path holds something that is no regular file (a pipe, a folder): the
+    // defaults are used and nothing is written there.
     std::unique_ptr<QSettings> m_store;
     mutable std::array<Cached, 15> m_cache;
 };
@@ -100,6 +105,12 @@ private:
 // quotes and hold a ";" or "," (which the INI reader takes for a comment or a list), under
 // the names the INI reader gives them ("Section/key", or "key" in [General]).
 QMap<QString, QString> unquotedIniValues(const QString& iniPath);
+
+// The INI file's bytes with the key of the section set to the value (added where it is
+// missing) and every other line kept byte for byte, but for the hand-written values that
+// unquotedIniValues() reads, which are put between quotes (their bytes unchanged) so that
+// any INI reader reads them whole.
+QByteArray iniWithValue(const QByteArray& ini, const QString& section, const QString& key, const QString& value);
 
 // A value that reads as a number the way the settings readers understand numbers.
 std::optional<double> settingsNumber(const QString& text);

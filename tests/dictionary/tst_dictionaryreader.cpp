@@ -3,6 +3,7 @@
 #include "dictionary/ArticleCodec.h"
 #include "dictionary/DictionaryReader.h"
 #include "dictionary/DictionarySchema.h"
+#include "dictionary/SideIndex.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QTemporaryFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTest>
 #include <cstdio>
 #include <sqlite3.h>
@@ -605,38 +607,42 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("transLength");
         QTest::addColumn<QString>("message");
+        // What a whole lookup (fifty passes that find nothing, then the word) finds within its
+        // bound; -1 where that depends on the machine's speed: a 20 MB row inside our keyed
+        // table is read whole at every seek that passes it (a few tens of milliseconds each).
+        QTest::addColumn<int>("wholeRows");
         // Never yields a row and never ends.
         const QByteArray endless = "CREATE VIEW EngRus AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n) "
                                    "SELECT 'w' || x AS Word, 'т' AS Trans FROM n WHERE x < 0;";
         QTest::newRow("view over an endless recursive query")
-            << endless << "cat" << 0 << 0 << "a lookup ran longer than 250 ms and was abandoned";
+            << endless << "cat" << 0 << 0 << "a lookup ran longer than 250 ms and was abandoned" << 0;
         QTest::newRow("20 MB translation, our layout")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
                    "INSERT INTO EngRusKeyed VALUES ('cat', 0, NULL, printf('%.*c', 20000000, 'я'));"
-            << "cat" << 1 << schema::kMaxTransChars << "";
+            << "cat" << 1 << schema::kMaxTransChars << "" << -1;
         QTest::newRow("20 MB translation, foreign table")
             << QByteArray("CREATE TABLE EngRus (Word TEXT, Trans TEXT);"
                           "INSERT INTO EngRus VALUES ('cat', printf('%.*c', 20000000, 'я'));")
-            << "cat" << 1 << schema::kMaxTransChars << "";
+            << "cat" << 1 << schema::kMaxTransChars << "" << 1;
         // Characters, not UTF-16 units or bytes, are what is counted; no pair is cut in two.
         QTest::newRow("20 MB translation of letters outside the BMP")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
                    "INSERT INTO EngRusKeyed VALUES ('cat', 0, NULL, printf('%.*c', 5000000, '\U0001D49C'));"
-            << "cat" << 1 << 2 * schema::kMaxTransChars << "";
+            << "cat" << 1 << 2 * schema::kMaxTransChars << "" << -1;
         // A lone continuation byte and a sequence cut short: each reads as one U+FFFD.
         QTest::newRow("malformed UTF-8 in a translation")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
                    "INSERT INTO EngRusKeyed VALUES ('cat', 0, NULL, CAST(X'D0BA80D0' AS TEXT));"
-            << "cat" << 1 << 3 << "";
+            << "cat" << 1 << 3 << "" << 1;
         QTest::newRow("one headword repeated without end")
             << QByteArray(schema::kCreateTable) + ";" + schema::kCreateView + ";" + schema::kCreateMeta +
                    ";INSERT INTO ZarvikMeta VALUES ('format', '2');"
                    "INSERT INTO EngRusKeyed WITH RECURSIVE n(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM n "
                    "WHERE x < 4999) SELECT 'cat', x, NULL, 'кошка' FROM n;"
-            << "cat" << DictionaryReader::kMaxRows << 5 << "";
+            << "cat" << DictionaryReader::kMaxRows << 5 << "" << DictionaryReader::kMaxRows;
     }
     void hostileFiles()
     {
@@ -645,6 +651,7 @@ private slots:
         QFETCH(int, rows);
         QFETCH(int, transLength);
         QFETCH(QString, message);
+        QFETCH(int, wholeRows);
         const QString path = m_dir.filePath(QStringLiteral("hostile-%1.bdd").arg(QTest::currentDataTag()).replace(' ', '-'));
         makeSqlite(path, sql.constData());
         DictionaryReader reader;
@@ -663,6 +670,27 @@ private slots:
             QVERIFY2(said.isEmpty(), qPrintable(said));
         else
             QCOMPARE(said.count(message), 1); // the second statement's overrun is not repeated
+
+        // A whole lookup, its fifty shortening passes and a listing together, holds the thread
+        // no longer than one bound (and a little): the passes that do not fit find nothing.
+        QElapsedTimer clock;
+        clock.start();
+        int found = 0;
+        {
+            const DictionaryReader::LookupBudget budget(reader);
+            for (int pass = 0; pass < 50; ++pass) {
+                reader.exactLookup(word + QString(50 - pass, QLatin1Char('x')));
+                found += reader.recordCount();
+            }
+            reader.exactLookup(word);
+            found += reader.recordCount();
+            reader.listPrefix(word);
+        }
+        QVERIFY2(clock.elapsed() < 600, qPrintable(QString::number(clock.elapsed())));
+        if (wholeRows >= 0)
+            QCOMPARE(found, wholeRows);
+        if (found < rows) // cut short, but not before the bound
+            QVERIFY2(clock.elapsed() >= 240, qPrintable(QString::number(clock.elapsed())));
 
         // The reader still answers: the good dictionary right after.
         reader.setDatabaseName(m_path);
@@ -728,6 +756,76 @@ private slots:
             text.replace('|', '\x1F').replace('#', '\x1E');
             QCOMPARE(articles::decode(text).has_value(), usable);
         }
+    }
+
+    // A large file without a key index of ours: every lookup would fold every headword. Once
+    // its side index is built it answers a whole lookup of a long copy (fifty passes that
+    // find nothing, then the word) within the bound, as a file of ours does.
+    void largeFileWithoutOurIndex_data()
+    {
+        QTest::addColumn<QByteArray>("sql");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("indexed");
+        const QByteArray fill = "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) ";
+        QTest::newRow("EngRus (Word, Trans) of another program, 300,000 rows")
+            << QByteArray("CREATE TABLE EngRus (Word TEXT, Trans TEXT);"
+                          "INSERT INTO EngRus " + fill + "SELECT 'w' || x, 'слово ' || x FROM n;"
+                          "INSERT INTO EngRus VALUES ('Cat', 'кошка'), ('cot', 'койка');")
+                   .replace("%1", "300000")
+            << 300002 << true;
+        QTest::newRow("our previous layout with its key index dropped, 300,000 rows")
+            << QByteArray("CREATE TABLE EngRus (Word TEXT NOT NULL, Trans TEXT NOT NULL DEFAULT '', Key TEXT NOT NULL);"
+                          "INSERT INTO EngRus " + fill + "SELECT 'w' || x, 'слово ' || x, 'w' || x FROM n;"
+                          "INSERT INTO EngRus VALUES ('Cat', 'кошка', 'cat'), ('cot', 'койка', 'cot');"
+                          "CREATE TABLE ZarvikMeta (Name TEXT PRIMARY KEY, Value TEXT);"
+                          "INSERT INTO ZarvikMeta VALUES ('format', '1');")
+                   .replace("%1", "300000")
+            << 300002 << true;
+        // Too small to need one: read as before, and no index is built.
+        QTest::newRow("EngRus (Word, Trans), 19,999 rows")
+            << QByteArray("CREATE TABLE EngRus (Word TEXT, Trans TEXT);"
+                          "INSERT INTO EngRus " + fill + "SELECT 'w' || x, 'слово ' || x FROM n;"
+                          "INSERT INTO EngRus VALUES ('Cat', 'кошка'), ('cot', 'койка');")
+                   .replace("%1", "19997")
+            << 19999 << false;
+    }
+    void largeFileWithoutOurIndex()
+    {
+        QFETCH(QByteArray, sql);
+        QFETCH(int, rows);
+        QFETCH(bool, indexed);
+        const QString path = m_dir.filePath(QStringLiteral("large-%1.bdd").arg(QTest::currentDataTag()).replace(' ', '-'));
+        makeSqlite(path, sql.constData());
+        const auto indexFiles = [] { return QDir::temp().entryList({QStringLiteral("zarvik-index-*")}, QDir::Files).size(); };
+        const qsizetype before = indexFiles();
+        DictionaryReader reader;
+        reader.setDatabaseName(path);
+        QCOMPARE(reader.wordCount(), rows);
+        QVERIFY(SideIndex::waitForBuilds(120000));
+        QCOMPARE(indexFiles(), before + (indexed ? 1 : 0));
+        reader.exactLookup(QStringLiteral("CAT")); // the index is taken up at a statement
+        QCOMPARE(reader.recordCount(), 1);
+        QCOMPARE(reader.listPrefix(QStringLiteral("c?t")), (QStringList{"Cat - кошка", "cot - койка"}));
+        if (!indexed)
+            return;
+
+        int found = 0;
+        {
+            const DictionaryReader::LookupBudget budget(reader);
+            for (int pass = 0; pass < 50; ++pass) {
+                reader.exactLookup(QStringLiteral("cat") + QString(50 - pass, QLatin1Char('x')));
+                found += reader.recordCount();
+            }
+            reader.exactLookup(QStringLiteral("cat"));
+            found += reader.recordCount();
+            QCOMPARE(reader.field(1), QStringLiteral("кошка"));
+        }
+        QCOMPARE(found, 1);
+        QCOMPARE(reader.listPrefix(QStringLiteral("w12345")),
+                 (QStringList{"w12345 - слово 12345", "w123450 - слово 123450", "w123451 - слово 123451",
+                              "w123452 - слово 123452", "w123453 - слово 123453", "w123454 - слово 123454",
+                              "w123455 - слово 123455", "w123456 - слово 123456", "w123457 - слово 123457",
+                              "w123458 - слово 123458"}));
     }
 
     // The dictionary that the build makes from the bundled sample.

@@ -1,3 +1,4 @@
+#include "../FullFileSystem.h"
 #include "platform/FileRegistry.h"
 #include "platform/Module1.h"
 
@@ -148,6 +149,33 @@ private slots:
         QCOMPARE(registry.read(QStringLiteral("K"), QString()), QStringLiteral("before"));
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QCOMPARE(FileRegistry(file).read(QStringLiteral("K"), QString()), QStringLiteral("before"));
+    }
+
+    // The saved default sound must survive a disk that fills up: the write fails, and the
+    // file keeps its old bytes.
+    void fullDiskKeepsTheOldFile()
+    {
+        FullFileSystem disk;
+        if (!disk.mounted())
+            QSKIP(qPrintable(QStringLiteral("no small file system can be mounted here: ") + disk.why()));
+        const QString file = disk.filePath(QStringLiteral("registry.json"));
+        FileRegistry registry(file);
+        registry.write(zarvik::kDefaultSoundKey, QString(), QStringLiteral("/usr/share/sounds/beep.oga"));
+        const auto bytes = [&file] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+        };
+        const QByteArray before = bytes();
+        QVERIFY(before.contains("beep.oga"));
+        QVERIFY(disk.fill());
+
+        registry.write(zarvik::kDefaultSoundKey, QString(), QStringLiteral("/opt/zarvik/null.wav"));
+        QCOMPARE(bytes(), before);
+        QCOMPARE(FileRegistry(file).read(zarvik::kDefaultSoundKey, QString()),
+                 QStringLiteral("/usr/share/sounds/beep.oga"));
+        QCOMPARE(registry.read(zarvik::kDefaultSoundKey, QString()), QStringLiteral("/usr/share/sounds/beep.oga"));
+        const QStringList entries = QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(entries, (QStringList{QStringLiteral(".filler"), QStringLiteral("registry.json")}));
     }
 
     void pathUnderAFileFailsSilently()

@@ -103,6 +103,16 @@ private slots:
             << "older text" << false << saved << 60 << QStringList{"w40 copy RACE-USER-TEXT-0123 500", "k copy book 700"}
             << "RACE-USER-TEXT-0123"
             << "book - " << 1;
+        // The save is done long before the pause ends; a copy after it is newer than what it
+        // read, and is what the user has at the end.
+        QTest::newRow("a copy in the pause after the save is done: the newest copy stays")
+            << "older text" << false << saved << 3 << QStringList{"w10 copy NEWEST-COPY 500", "k copy book 700"}
+            << "NEWEST-COPY"
+            << "book - " << 1;
+        QTest::newRow("a copy in the pause, another while it is saved again: the last stays")
+            << "older text" << false << saved << 4
+            << QStringList{"w10 copy NEWER-COPY 500", "w17 copy NEWEST-COPY 600", "k copy book 700"} << "NEWEST-COPY"
+            << "book - " << 1;
         QTest::newRow("another program's copy after the keystroke is not the word")
             << "user text" << false << saved << 3 << QStringList{"a copy other 600"} << "other" << "" << 1;
         QTest::newRow("another program's copy after the word stays")

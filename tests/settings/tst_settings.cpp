@@ -1,8 +1,56 @@
+#include "../FullFileSystem.h"
 #include "settings/Settings.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+#include <cstdio>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// What the code under test says on standard error meanwhile.
+class StderrCapture {
+public:
+    StderrCapture()
+    {
+        m_file.open();
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        ::dup2(m_file.handle(), STDERR_FILENO);
+    }
+    ~StderrCapture() { restore(); }
+    QString text()
+    {
+        restore();
+        m_file.seek(0);
+        return QString::fromLocal8Bit(m_file.readAll());
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
 
 using namespace zarvik;
 
@@ -248,6 +296,13 @@ private slots:
             return std::nullopt;
         };
         {
+            // A write before any read: the store that made it still reads the value whole.
+            Settings early(m_path);
+            early.writePanelPos(450.0f);
+            if (const auto k = known(key))
+                QCOMPARE(early.text(*k), value);
+        }
+        {
             Settings settings(m_path);
             if (const auto k = known(key))
                 QCOMPARE(settings.text(*k), value);
@@ -260,6 +315,79 @@ private slots:
         QCOMPARE(again.text(Key::PanelPos), QStringLiteral("450"));
         QSettings plain(m_path, QSettings::IniFormat);
         QCOMPARE(plain.value(key, QStringLiteral("<absent>")).toString(), value);
+    }
+
+    // Settings files that go wrong: the program starts with what it can read, says what it
+    // cannot use, and never leaves the file worse than it found it.
+    void faultyFiles_data()
+    {
+        QTest::addColumn<QString>("fault");      // fifo, full (disk), or none
+        QTest::addColumn<QByteArray>("content"); // the file before
+        QTest::addColumn<QString>("skin");       // skinname as read
+        QTest::addColumn<QByteArray>("after");   // the file after a write of PanelPos=450
+        QTest::addColumn<QString>("said");       // on standard error
+        QTest::newRow("a FIFO: the defaults, nothing written")
+            << "fifo" << QByteArray() << "(по умолчанию)" << QByteArray() << "is not a regular file";
+        QTest::newRow("a full disk: the old file stays")
+            << "full" << QByteArray("[Options]\nskinname=Night\nPanelPos=300\n") << "Night"
+            << QByteArray("[Options]\nskinname=Night\nPanelPos=300\n") << "";
+        QTest::newRow("invalid UTF-8 in a value is written back byte for byte")
+            << "none" << QByteArray("[Options]\nskinname=Sk\xff\xfein\nmine=\xc3(;x\r\n[Other]\nv=\xe2\x82\n")
+            << QString::fromUtf8("Sk\xff\xfein")
+            << QByteArray("[Options]\nskinname=Sk\xff\xfein\nmine=\"\xc3(;x\"\r\nPanelPos=450\r\n[Other]\nv=\xe2\x82\n")
+            << "";
+        QTest::newRow("the key written changes, and nothing else")
+            << "none" << QByteArray("; mine\r\n[Options]\r\nPanelPos = 300 \r\nApps=a;b;\r\n") << "(по умолчанию)"
+            << QByteArray("; mine\r\n[Options]\r\nPanelPos=450\r\nApps=\"a;b;\"\r\n") << "";
+    }
+    void faultyFiles()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, skin);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, said);
+        std::unique_ptr<FullFileSystem> disk;
+        QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).left(8) + QStringLiteral(".ini"));
+        if (fault == QLatin1String("full")) {
+            disk = std::make_unique<FullFileSystem>();
+            if (!disk->mounted())
+                QSKIP(qPrintable(QStringLiteral("no small file system can be mounted here: ") + disk->why()));
+            path = disk->filePath(QStringLiteral("Zarvik5.ini"));
+        }
+        QFile::remove(path);
+        if (fault == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        if (disk)
+            QVERIFY(disk->fill());
+
+        StderrCapture err;
+        {
+            Settings settings(path); // a FIFO read would block here for ever
+            QCOMPARE(settings.text(Key::skinname), skin);
+            QCOMPARE(settings.text(Key::ShowSplash), QStringLiteral("1"));
+            settings.writePanelPos(450.0f);
+            QCOMPARE(settings.text(Key::PanelPos), QStringLiteral("450")); // this session goes on with it
+        }
+        const QString text = err.text();
+        if (said.isEmpty()) {
+            QVERIFY2(text.isEmpty(), qPrintable(text));
+        } else {
+            QCOMPARE(text.count(said), 1);
+            QVERIFY(text.contains(path));
+        }
+        if (fault == QLatin1String("fifo")) {
+            struct stat st{};
+            QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+            QVERIFY(S_ISFIFO(st.st_mode));
+        } else {
+            QCOMPARE(bytesOf(path), after);
+        }
     }
 
     // What the options dialog stores reads back the same, by us and by a plain INI reader.

@@ -140,6 +140,9 @@ void FakePlatform::processEvents()
 {
     ++m_dispatches;
     m_clock += m_secondsPerDispatch;
+    // A save completes when its owner has answered, whether or not anyone asks: a copy made
+    // after that is not in it.
+    clipboardSaveState();
     if (m_onDispatch)
         m_onDispatch();
 }

@@ -23,6 +23,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XRes.h>
 #include <X11/XKBlib.h>
@@ -32,6 +33,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <mutex>
@@ -125,9 +128,6 @@ struct X11Platform::Impl {
     int lockAfterRelease = -1;
 
     KeyCode capsKey = 0, ctrlLeftKey = 0, ctrlRightKey = 0, insertKey = 0;
-    bool keysHeld = false;
-    bool ctrlPressedByUs = false;
-    QTimer keyRelease;
     // The toolkit reports one change of monitors as several signals (a screen removed, the
     // primary changed, another resized); they are told as one, from the event loop.
     QTimer monitorsSettle;
@@ -154,9 +154,6 @@ struct X11Platform::Impl {
 
     ~Impl()
     {
-        // Never leave a key held down on the user's keyboard.
-        if (keysHeld)
-            releaseCopyKeys();
         // What we hold on the clipboard is the user's (their copy put back after a capture):
         // it outlives us, kept by a clipboard manager or, without one, by a keeper of ours.
         if (clipboardOwner && clipboardOwner->owning() && !clipboardOwner->handOver(kHandOverMs))
@@ -240,6 +237,7 @@ struct X11Platform::Impl {
         XSelectInput(dpy, root, PropertyChangeMask);
         followCapsLock();
         readKeycodes();
+        releaseStrayCopyKeys();
         readPointerMap();
         selectRawButtons();
         resyncButton();
@@ -257,9 +255,6 @@ struct X11Platform::Impl {
         notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy), QSocketNotifier::Read);
         QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { pump(); });
 
-        keyRelease.setSingleShot(true);
-        keyRelease.setInterval(kKeyHoldMs);
-        QObject::connect(&keyRelease, &QTimer::timeout, &keyRelease, [this] { releaseCopyKeys(); });
         // The start-up takes the clipboard text once as "what the user had"; give the reader a
         // moment to bring it, so it does not arrive a tick later looking like a fresh copy.
         clipboard.waitForFirst(1200);
@@ -547,37 +542,73 @@ struct X11Platform::Impl {
         return name;
     }
 
-    void releaseCopyKeys()
-    {
-        keyRelease.stop();
-        if (!keysHeld)
-            return;
-        keysHeld = false;
-        XTestFakeKeyEvent(dpy, insertKey, False, CurrentTime);
-        if (ctrlPressedByUs)
-            XTestFakeKeyEvent(dpy, ctrlLeftKey, False, CurrentTime);
-        ctrlPressedByUs = false;
-        XFlush(dpy);
-    }
-
     void sendCopyKeys()
     {
-        if (keysHeld)
-            releaseCopyKeys();
         if (insertKey == 0 || ctrlLeftKey == 0)
             return;
         char keys[32] = {};
         XQueryKeymap(dpy, keys);
         // A Ctrl the user holds already does the job, and pressing and releasing it ourselves
         // would leave the program thinking the user let go of it.
-        ctrlPressedByUs = !keyDown(keys, ctrlLeftKey) && !keyDown(keys, ctrlRightKey);
-        if (ctrlPressedByUs)
+        const bool pressCtrl = !keyDown(keys, ctrlLeftKey) && !keyDown(keys, ctrlRightKey);
+        if (pressCtrl)
             XTestFakeKeyEvent(dpy, ctrlLeftKey, True, CurrentTime);
         XTestFakeKeyEvent(dpy, insertKey, True, CurrentTime);
+        // The releases go to the server with the presses, and the server itself holds them
+        // back by kKeyHoldMs: nothing here waits on our event loop, which a slow lookup of the
+        // copied word can keep busy long enough for the focused program's key repeat to copy
+        // again over the user's restored clipboard. Once flushed, the keys come up even if we
+        // are killed the next instant.
+        XTestFakeKeyEvent(dpy, insertKey, False, kKeyHoldMs);
+        if (pressCtrl)
+            XTestFakeKeyEvent(dpy, ctrlLeftKey, False, CurrentTime);
         XFlush(dpy);
-        keysHeld = true;
-        // Released from the event loop so the interface thread does not sleep meanwhile.
-        keyRelease.start();
+    }
+
+    // Keys that a program of ours killed before it let go of them (an older version released
+    // its keystroke from the event loop) stay down on the server's XTest keyboard, and the
+    // click watcher would take a stuck Ctrl for the user's. At start the XTest keyboard's own
+    // state is asked: whatever it holds of the two keys we ever press, no physical key holds,
+    // so it is released through XTest. A physical keyboard is a device of its own and is never
+    // asked nor touched, so a Ctrl the user really holds stays theirs. (Another XTest client
+    // in the middle of its own keystroke at this very instant would lose that key: a window
+    // of microseconds, against a Ctrl stuck until the user happens to press it.)
+    void releaseStrayCopyKeys()
+    {
+        int count = 0;
+        XIDeviceInfo* devices = XIQueryDevice(dpy, XIAllDevices, &count);
+        int xtestKeyboard = -1;
+        for (int i = 0; devices && i < count; ++i) {
+            if (devices[i].use == XISlaveKeyboard && devices[i].name && std::strstr(devices[i].name, "XTEST"))
+                xtestKeyboard = devices[i].deviceid;
+        }
+        if (devices)
+            XIFreeDeviceInfo(devices);
+        if (xtestKeyboard < 0)
+            return;
+        XDevice* device = XOpenDevice(dpy, XID(xtestKeyboard));
+        if (!device)
+            return;
+        bool released = false;
+        if (XDeviceState* state = XQueryDeviceState(dpy, device)) {
+            auto* cls = state->data;
+            for (int i = 0; i < state->num_classes; ++i) {
+                if (cls->c_class == KeyClass) {
+                    const auto* keyState = reinterpret_cast<const XKeyState*>(cls);
+                    for (const KeyCode key : {insertKey, ctrlLeftKey}) {
+                        if (key != 0 && keyDown(keyState->keys, key)) {
+                            XTestFakeKeyEvent(dpy, key, False, CurrentTime);
+                            released = true;
+                        }
+                    }
+                }
+                cls = reinterpret_cast<XInputClass*>(reinterpret_cast<char*>(cls) + cls->length);
+            }
+            XFreeDeviceState(state);
+        }
+        XCloseDevice(dpy, device);
+        if (released)
+            std::fprintf(stderr, "zarvik: released Ctrl or Insert left down by a program before us\n");
     }
 };
 
