@@ -85,6 +85,7 @@ public:
     QRadioButton* trans3clk = nullptr;
     QCheckBox* findword = nullptr;
     QCheckBox* showquestions = nullptr;
+    QCheckBox* keepjournal = nullptr; // "Вести журнал слов" on "Общие"
     // "Вид (Скин)"
     QListWidget* listskins = nullptr;
     QFrame* Picture9 = nullptr; // the preview area

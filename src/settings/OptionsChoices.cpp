@@ -24,6 +24,7 @@ OptionsChoices OptionsChoices::read(const Settings& settings)
         clickModes(settings.boolean(Key::twoclk), settings.boolean(Key::threeclk));
     c.findword = box(Key::findword);
     c.showquestions = box(Key::questions);
+    c.keepjournal = box(Key::KeepJournal);
     return c;
 }
 
@@ -94,6 +95,7 @@ void OptionsChoices::write(Settings& settings, const QString& skin, const std::f
     settings.writeOption(Key::threeclk, trans3clk);
     settings.writeFlag(Key::findword, findword);
     settings.writeFlag(Key::questions, showquestions);
+    settings.writeFlag(Key::KeepJournal, keepjournal);
 }
 
 } // namespace zarvik

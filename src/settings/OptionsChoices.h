@@ -25,6 +25,7 @@ struct OptionsChoices {
     bool trans3clk = false;
     bool findword = false;
     bool showquestions = false;
+    bool keepjournal = false;
 
     // The controls as the dialog opens them from the store.
     static OptionsChoices read(const Settings& settings);

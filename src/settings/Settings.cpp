@@ -17,7 +17,7 @@ struct KeyInfo {
 
 // Defaults are those the readers pass; numeric defaults are their decimal text, so an absent
 // key reads exactly like a stored one. PanelPos has no fixed default (half the screen height).
-constexpr std::array<KeyInfo, 14> kKeys{{
+constexpr std::array<KeyInfo, 15> kKeys{{
     {Key::skinname, "skinname", nullptr},
     {Key::ShowSplash, "ShowSplash", "1"},
     {Key::Apps, "Apps", ""},
@@ -31,6 +31,7 @@ constexpr std::array<KeyInfo, 14> kKeys{{
     {Key::threeclk, "3clk", "False"},
     {Key::findword, "findword", "1"},
     {Key::questions, "questions", "1"},
+    {Key::KeepJournal, "KeepJournal", "1"},
     {Key::PanelPos, "PanelPos", ""},
 }};
 

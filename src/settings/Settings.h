@@ -26,6 +26,7 @@ enum class Key {
     threeclk, // "3clk"
     findword,
     questions,
+    KeepJournal, // "1": the journal of looked-up words is kept
     PanelPos,
 };
 
@@ -90,7 +91,7 @@ private:
     mutable std::optional<QMap<QString, QString>> m_handWritten;
 
     std::unique_ptr<QSettings> m_store;
-    mutable std::array<Cached, 14> m_cache;
+    mutable std::array<Cached, 15> m_cache;
 };
 
 // The values of an INI file exactly as a user wrote them, where they are written without

@@ -32,6 +32,7 @@ private slots:
         QTest::newRow("3clk") << int(Key::threeclk) << QStringLiteral("False");
         QTest::newRow("findword") << int(Key::findword) << QStringLiteral("1");
         QTest::newRow("questions") << int(Key::questions) << QStringLiteral("1");
+        QTest::newRow("KeepJournal") << int(Key::KeepJournal) << QStringLiteral("1");
     }
     void absentKeysReadTheirDefaults()
     {
