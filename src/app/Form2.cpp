@@ -11,10 +11,14 @@
 #include "app/frmSplash.h"
 #include "core/Units.h"
 #include "forms/options.h"
+#include "journal/Journal.h"
+#include "journal/JournalRecorder.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
+#include "panel/JournalWindow.h"
 #include "panel/PanelCommands.h"
+#include "panel/SearchInput.h"
 #include "panel/SkinDressing.h"
 #include "platform/Module1.h"
 #include "platform/Platform.h"
@@ -50,6 +54,11 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QString());
+
+    // The option is read at every word, so switching it off stops the next one.
+    m_journalRecorder = std::make_unique<JournalRecorder>(
+        Journal::defaultFolder(), [this] { return m_settings.numberIs(Key::KeepJournal, 1); });
+    m_lookup.setRecorder(m_journalRecorder.get());
 
     m_state.setClk2ChangeHandler([this] { m_watcher.clk2_Change(); });
     // Every tick that can start or end the work of a poll is followed by the schedule.
@@ -111,6 +120,7 @@ void Form2::wireShell()
     targets.openDictionary = [this] { mnuopen_Click(); };
     targets.showOptions = [this] { showOptions(); };
     targets.showAbout = [this] { showAbout(); };
+    targets.showJournal = [this] { showJournal(); };
     targets.removeTrayIcon = [this] { m_trayIcon->Remove(); };
     // Every setting is on disk the moment it is written, so ending the event loop loses
     // nothing; the windows go with the process.
@@ -129,8 +139,33 @@ void Form2::showAbout()
     box.exec();
 }
 
+void Form2::showJournal()
+{
+    if (!m_journalWindow) {
+        // A short wait for another copy's write: this connection runs on the interface thread.
+        m_journal = std::make_unique<Journal>(Journal::defaultFolder(), 250);
+        JournalWindow::Hooks hooks;
+        // Until entries have a window of their own, a word's "article" is the dictionary
+        // window opened on that word.
+        hooks.openArticle = [this](const QString& word) {
+            form1().show();
+            form1().form().Text1->setText(word);
+        };
+        hooks.transcription = [this](const QString& word) { return m_data1.transcription(word); };
+        m_journalWindow = std::make_unique<JournalWindow>(*m_journal, std::move(hooks));
+        m_journalWindow->wearSkin(m_skins.load(m_settings.text(Key::skinname, kBuiltInSkin)));
+    } else {
+        m_journalWindow->reload();
+    }
+    m_journalWindow->show();
+    m_journalWindow->raise();
+    m_journalWindow->activateWindow();
+}
+
 Form2::~Form2()
 {
+    // The window goes before its journal.
+    m_journalWindow.reset();
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
     m_platform.setNativeSelectionHandler({});

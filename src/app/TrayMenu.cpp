@@ -39,6 +39,8 @@ TrayMenu::TrayMenu(TrayCommands& commands)
     mnuonline = item(*mnuhelp, "mnuonline", QStringLiteral("Zarvik 5.1 в Интернете..."));
     mnusep3 = separator(*mnuhelp, "mnusep3");
     mnuabout = item(*mnuhelp, "mnuabout", QStringLiteral("О программе..."));
+    mnusep5 = separator(mnumenu, "mnusep5");
+    mnujournal = item(mnumenu, "mnujournal", QStringLiteral("Журнал..."));
     mnusep4 = separator(mnumenu, "mnusep4");
     mnuexit = item(mnumenu, "mnuexit", QStringLiteral("Выход"));
     // The default item, drawn in bold by the menu.
@@ -55,6 +57,7 @@ TrayMenu::TrayMenu(TrayCommands& commands)
     run(mnuhelp2, &TrayCommands::mnuhelp2_Click, commands);
     run(mnuonline, &TrayCommands::mnuonline_Click, commands);
     run(mnuabout, &TrayCommands::mnuabout_Click, commands);
+    run(mnujournal, &TrayCommands::mnujournal_Click, commands);
     run(mnuexit, &TrayCommands::mnuexit_Click, commands);
 }
 

@@ -32,6 +32,8 @@ public:
     QAction* mnuonline = nullptr;
     QAction* mnusep3 = nullptr;
     QAction* mnuabout = nullptr;
+    QAction* mnusep5 = nullptr;
+    QAction* mnujournal = nullptr;
     QAction* mnusep4 = nullptr;
     QAction* mnuexit = nullptr;
 };

@@ -145,7 +145,7 @@ private slots:
         TrayMenu menu(commands);
         QCOMPARE(entries(menu.mnumenu),
                  QStringList({"mnuopen Словарь...", "mnusep1 -", "opts Настройки...", "sepr -", "mnuhelp Справка",
-                              "mnusep4 -", "mnuexit Выход"}));
+                              "mnusep5 -", "mnujournal Журнал...", "mnusep4 -", "mnuexit Выход"}));
         QCOMPARE(entries(*menu.mnuhelp),
                  QStringList({"mnuhelp2 Справка...", "mnusep2 -", "mnuonline Zarvik 5.1 в Интернете...", "mnusep3 -",
                               "mnuabout О программе..."}));
@@ -159,6 +159,7 @@ private slots:
         QTest::newRow("Словарь...") << "mnuopen" << "open";
         QTest::newRow("Настройки...") << "opts" << "options";
         QTest::newRow("О программе...") << "mnuabout" << "about";
+        QTest::newRow("Журнал...") << "mnujournal" << "journal";
         QTest::newRow("Выход") << "mnuexit" << "quit";
     }
 
@@ -185,6 +186,7 @@ private:
         t.openDictionary = [this] { m_calls << QStringLiteral("open"); };
         t.showOptions = [this] { m_calls << QStringLiteral("options"); };
         t.showAbout = [this] { m_calls << QStringLiteral("about"); };
+        t.showJournal = [this] { m_calls << QStringLiteral("journal"); };
         t.removeTrayIcon = [this] { m_calls << QStringLiteral("removeIcon"); };
         t.quit = [this] { m_calls << QStringLiteral("quit"); };
         t.askChmViewer = [this](const std::function<void(bool)>& answer) { answer(m_viewer); };
