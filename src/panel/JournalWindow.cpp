@@ -59,14 +59,20 @@ protected:
     {
         QPainter painter(this);
         if (!picture.isNull()) {
-            // The strip's height of the picture's top, stretched across the window's width.
-            const QRect source(0, 0, picture.width(), std::min(picture.height(), kTitleHeight));
+            // A slice of the picture's title strip right of its own caption, stretched across
+            // the window's width, with this window's caption over it as that one has its own.
+            const int slice = std::min(picture.width(), 40);
+            const QRect source(std::max(0, picture.width() - slice - 40), 0, slice, std::min(picture.height(), kTitleHeight));
             painter.drawPixmap(rect(), picture, source);
+            painter.setPen(Qt::white);
         } else {
             painter.fillRect(rect(), palette().window());
+            painter.setPen(palette().windowText().color());
         }
-        painter.setPen(Qt::black);
-        painter.drawText(rect().adjusted(6, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, kTitle);
+        QFont bold = font();
+        bold.setBold(true);
+        painter.setFont(bold);
+        painter.drawText(rect().adjusted(8, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, kTitle);
     }
 };
 
