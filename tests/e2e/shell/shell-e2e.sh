@@ -378,7 +378,7 @@ case_exit_keeps_the_moved_panel_and_leaves_no_icon() {
   sleep 0.3
   sed -i '/^PanelPos=/d' "$ini"
   open_menu || return
-  menu_keys Down Down Down Down Return
+  menu_keys Down Down Down Down Down Return
   zx_wait_for 5 -- zarvik_ended || { fail "Zarvik still runs 5 s after 'Выход'"; return; }
   wait "$zarvik_pid"
   local status=$?
