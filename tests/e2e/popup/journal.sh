@@ -7,7 +7,6 @@
 set -u
 source "$(dirname "$0")/common.sh"
 
-export XDG_DATA_HOME=$zp_tmp/data
 journal=$XDG_DATA_HOME/Zarvik5/journal.sqlite
 export_file=$zp_tmp/words.csv
 
