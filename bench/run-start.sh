@@ -14,7 +14,7 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-start.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 mkdir -p "$tmp/config/Zarvik5"
 printf '[Options]\nShowSplash=0\nShowPanel=1\n' >"$tmp/config/Zarvik5/Zarvik5.ini"
-export XDG_CONFIG_HOME=$tmp/config ZARVIK_OFFLINE=1
+export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data ZARVIK_OFFLINE=1
 
 "$root/tests/with-x.sh" --tray -- "$build/bench/bench_start_latency" "${1:-10}" \
   "zarvik=$build/program/zarvik" "floor=$build/bench/start_floor"

@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 tmp=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$tmp"' EXIT
-export XDG_CONFIG_HOME=$tmp/config XDG_RUNTIME_DIR=$tmp/runtime ZARVIK_OFFLINE=1
+export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data XDG_RUNTIME_DIR=$tmp/runtime ZARVIK_OFFLINE=1
 mkdir -p "$XDG_CONFIG_HOME/Zarvik5" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 printf '[Options]\nShowSplash=0\nShowPanel=1\n' >"$XDG_CONFIG_HOME/Zarvik5/Zarvik5.ini"

@@ -299,6 +299,7 @@ int main(int argc, char** argv)
     fs::create_directories(tmp / "config/Zarvik5");
     std::ofstream(tmp / "config/Zarvik5/Zarvik5.ini") << "[Options]\nShowSplash=0\nShowPanel=0\n";
     setenv("XDG_CONFIG_HOME", (tmp / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (tmp / "data").c_str(), 1);
     setenv("ZARVIK_OFFLINE", "1", 1);
 
     Display* dpy = XOpenDisplay(nullptr);

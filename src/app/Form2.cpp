@@ -10,12 +10,17 @@
 #include "app/about.h"
 #include "app/frmSplash.h"
 #include "core/Units.h"
+#include "core/WordRecorder.h"
 #include "forms/options.h"
+#include "journal/Journal.h"
+#include "journal/JournalRecorder.h"
 #include "panel/ArticleWindow.h"
 #include "panel/DictionaryWindow.h"
 #include "panel/Form1.h"
 #include "panel/Form3.h"
+#include "panel/JournalWindow.h"
 #include "panel/PanelCommands.h"
+#include "panel/SearchInput.h"
 #include "panel/SkinDressing.h"
 #include "platform/Module1.h"
 #include "platform/Platform.h"
@@ -51,6 +56,11 @@ Form2::Form2(Platform& platform, Settings& settings, const QString& programDir)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QString());
+
+    // The option is read at every word, so switching it off stops the next one.
+    m_journalRecorder = std::make_unique<JournalRecorder>(
+        Journal::defaultFolder(), [this] { return m_settings.numberIs(Key::KeepJournal, 1); });
+    m_lookup.setRecorder(m_journalRecorder.get());
 
     m_state.setClk2ChangeHandler([this] { m_watcher.clk2_Change(); });
     // Every tick that can start or end the work of a poll is followed by the schedule.
@@ -112,6 +122,7 @@ void Form2::wireShell()
     targets.openDictionary = [this] { mnuopen_Click(); };
     targets.showOptions = [this] { showOptions(); };
     targets.showAbout = [this] { showAbout(); };
+    targets.showJournal = [this] { showJournal(); };
     targets.removeTrayIcon = [this] { m_trayIcon->Remove(); };
     // Every setting is on disk the moment it is written, so ending the event loop loses
     // nothing; the windows go with the process.
@@ -132,8 +143,28 @@ void Form2::showAbout()
     box.exec();
 }
 
+void Form2::showJournal()
+{
+    if (!m_journalWindow) {
+        // A short wait for another copy's write: this connection runs on the interface thread.
+        m_journal = std::make_unique<Journal>(Journal::defaultFolder(), 250);
+        JournalWindow::Hooks hooks;
+        hooks.openArticle = [this](const QString& word) { articleWindow().openHeadword(word); };
+        hooks.transcription = [this](const QString& word) { return m_data1.transcription(word); };
+        m_journalWindow = std::make_unique<JournalWindow>(*m_journal, std::move(hooks));
+        m_journalWindow->wearSkin(m_skins.load(m_settings.text(Key::skinname, kBuiltInSkin)));
+    } else {
+        m_journalWindow->reload();
+    }
+    m_journalWindow->show();
+    m_journalWindow->raise();
+    m_journalWindow->activateWindow();
+}
+
 Form2::~Form2()
 {
+    // The window goes before its journal.
+    m_journalWindow.reset();
     m_platform.setLeftButtonPressHandler({});
     m_platform.setClipboardOwnerChangeHandler({});
     m_platform.setNativeSelectionHandler({});
@@ -197,6 +228,17 @@ ArticleWindow& Form2::articleWindow()
     if (!m_article) {
         m_article = std::make_unique<ArticleWindow>(m_platform, m_programDir);
         applyskin(m_settings, m_skins, *m_article);
+        // An article read is a word met, as a strip shown is; a headword the dictionary does
+        // not have (a link to a missing entry) is not. The window's own reader answers, so the
+        // pop-up machinery's current result is left alone.
+        connect(m_article.get(), &ArticleWindow::articleShown, this, [this](const QString& headword) {
+            DictionaryReader& reader = m_article->Data1();
+            reader.exactLookup(headword, DictionaryReader::Table::EngRus, 1);
+            if (reader.recordCount() == 0)
+                return;
+            reader.moveFirst();
+            m_journalRecorder->wordShown(reader.field(0), reader.field(1), LookupSource::Panel);
+        });
     }
     return *m_article;
 }

@@ -23,6 +23,9 @@ namespace zarvik {
 
 class ArticleWindow;
 class DictionaryWindow;
+class Journal;
+class JournalRecorder;
+class JournalWindow;
 class Form3;
 class frmSplash;
 class TrayCommands;
@@ -77,6 +80,12 @@ public:
     options* optionsDialog() const;
     // The about box, modal.
     void showAbout();
+    // The journal of looked-up words: the window, loaded when first asked for, brought
+    // forward when open.
+    void showJournal();
+    JournalWindow* journalWindow() const { return m_journalWindow.get(); }
+    // Keeps the journal from the words the strip shows (and the panel's, once it reports them).
+    JournalRecorder& journalRecorder() { return *m_journalRecorder; }
     // The notification-area icon, the tray menu and its commands.
     TrayIcon& TrayIcon1() { return *m_trayIcon; }
     TrayMenu& trayMenu() { return *m_trayMenu; }
@@ -134,6 +143,11 @@ private:
     std::unique_ptr<TrayCommands> m_trayCommands;
     std::unique_ptr<TrayMenu> m_trayMenu;
     std::unique_ptr<frmSplash> m_splash;
+    // The recorder writes on a thread of its own, begun at the first word; the window reads
+    // through a connection of its own, made when it is first opened.
+    std::unique_ptr<JournalRecorder> m_journalRecorder;
+    std::unique_ptr<Journal> m_journal;
+    std::unique_ptr<JournalWindow> m_journalWindow;
     bool m_splashShown = false;
     // Last, so that the reading is waited for before any other member goes.
     std::future<void> m_fontsRead;

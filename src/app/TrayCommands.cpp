@@ -81,6 +81,12 @@ void TrayCommands::mnuabout_Click()
         m_targets.showAbout();
 }
 
+void TrayCommands::mnujournal_Click()
+{
+    if (m_targets.showJournal)
+        m_targets.showJournal();
+}
+
 void TrayCommands::mnuexit_Click()
 {
     savePanelPosition();

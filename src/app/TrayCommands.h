@@ -19,6 +19,8 @@ struct TrayTargets {
     std::function<void()> showOptions;
     // The about box, modal: returns when it is closed.
     std::function<void()> showAbout;
+    // The journal of looked-up words, one window, brought forward when already open.
+    std::function<void()> showJournal;
     // Takes the icon out of the notification area.
     std::function<void()> removeTrayIcon;
     // Ends the program.
@@ -45,6 +47,7 @@ public:
     void mnuhelp2_Click();
     void mnuonline_Click();
     void mnuabout_Click();
+    void mnujournal_Click();
     void mnuexit_Click();
     // «Статья: run»: the article of the word the strip last showed.
     void mnuarticle_Click();

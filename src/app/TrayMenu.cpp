@@ -44,6 +44,8 @@ TrayMenu::TrayMenu(TrayCommands& commands) : m_commands(commands)
     mnuonline = item(*mnuhelp, "mnuonline", QStringLiteral("Zarvik 5.1 в Интернете..."));
     mnusep3 = separator(*mnuhelp, "mnusep3");
     mnuabout = item(*mnuhelp, "mnuabout", QStringLiteral("О программе..."));
+    mnusep5 = separator(mnumenu, "mnusep5");
+    mnujournal = item(mnumenu, "mnujournal", QStringLiteral("Журнал..."));
     mnusep4 = separator(mnumenu, "mnusep4");
     mnuexit = item(mnumenu, "mnuexit", QStringLiteral("Выход"));
     // The default item, drawn in bold by the menu.
@@ -60,6 +62,7 @@ TrayMenu::TrayMenu(TrayCommands& commands) : m_commands(commands)
     run(mnuhelp2, &TrayCommands::mnuhelp2_Click, commands);
     run(mnuonline, &TrayCommands::mnuonline_Click, commands);
     run(mnuabout, &TrayCommands::mnuabout_Click, commands);
+    run(mnujournal, &TrayCommands::mnujournal_Click, commands);
     run(mnuexit, &TrayCommands::mnuexit_Click, commands);
 }
 
@@ -71,12 +74,12 @@ void TrayMenu::updateArticleItem()
     if (headword.isEmpty())
         return;
     if (!mnuarticle) {
-        mnusep5 = new QAction(&mnumenu);
-        mnusep5->setSeparator(true);
-        mnusep5->setObjectName(QStringLiteral("mnusep5"));
+        mnusep6 = new QAction(&mnumenu);
+        mnusep6->setSeparator(true);
+        mnusep6->setObjectName(QStringLiteral("mnusep6"));
         mnuarticle = new QAction(&mnumenu);
         mnuarticle->setObjectName(QStringLiteral("mnuarticle"));
-        mnumenu.insertAction(mnusep4, mnusep5);
+        mnumenu.insertAction(mnusep4, mnusep6);
         mnumenu.insertAction(mnusep4, mnuarticle);
         QObject::connect(mnuarticle, &QAction::triggered, &mnumenu, [this] { m_commands.mnuarticle_Click(); },
                          Qt::QueuedConnection);

@@ -36,10 +36,13 @@ public:
     QAction* mnuonline = nullptr;
     QAction* mnusep3 = nullptr;
     QAction* mnuabout = nullptr;
+    QAction* mnusep5 = nullptr;
+    QAction* mnujournal = nullptr;
     QAction* mnusep4 = nullptr;
     QAction* mnuexit = nullptr;
-    // After the help submenu: a separator and «Статья: <word>»; null until a word was shown.
-    QAction* mnusep5 = nullptr;
+    // After «Журнал...»: a separator and «Статья: <word>»; null until a word was shown. The
+    // items that are always there keep their places, so a user's keyboard path to them holds.
+    QAction* mnusep6 = nullptr;
     QAction* mnuarticle = nullptr;
 
 private:

@@ -1,6 +1,7 @@
 #include "app/Artwork.h"
 #include "app/Background.h"
 #include "app/Form2.h"
+#include "app/JournalCommand.h"
 #include "app/StartupTrace.h"
 #include "platform/PlatformFactory.h"
 #include "platform/SessionKind.h"
@@ -60,6 +61,8 @@ int main(int argc, char* argv[])
 {
     if (argc == 2 && std::strcmp(argv[1], zarvik::kKeepClipboardArgument) == 0)
         return zarvik::runClipboardKeeper();
+    if (const int code = zarvik::runJournalExport(argc, argv); code >= 0)
+        return code;
     const auto session = zarvik::SessionEnvironment::current(argc, argv);
     // Chosen before the toolkit reads it: its windows and the program's X11 layer must meet
     // on one server.

@@ -109,6 +109,9 @@ void options::build()
     auto* general = static_cast<QVBoxLayout*>(Picture1->layout());
     showsplash = new QCheckBox(QStringLiteral("Показывать заставку при загрузке"), Picture1);
     general->addWidget(showsplash);
+    keepjournal = new QCheckBox(QStringLiteral("Вести журнал слов"), Picture1);
+    keepjournal->setObjectName(QStringLiteral("keepjournal"));
+    general->addWidget(keepjournal);
     appsFrame = new QGroupBox(QStringLiteral("Приложения"), Picture1);
     auto* apps = new QGridLayout(appsFrame);
     List1 = new QListWidget(appsFrame);
@@ -274,6 +277,7 @@ void options::Form_Load()
     findword->setChecked(c.findword);
     showquestions->setChecked(c.showquestions);
     showtranscription->setChecked(c.showtranscription);
+    keepjournal->setChecked(c.keepjournal);
 
     const QString current = m_settings.text(Key::skinname, kBuiltInSkin);
     listskins->addItems(skinFolders(m_skins.programDir()));
@@ -390,6 +394,7 @@ OptionsChoices options::choices() const
     c.findword = findword->isChecked();
     c.showquestions = showquestions->isChecked();
     c.showtranscription = showtranscription->isChecked();
+    c.keepjournal = keepjournal->isChecked();
     return c;
 }
 

@@ -86,6 +86,7 @@ public:
     QCheckBox* findword = nullptr;
     QCheckBox* showquestions = nullptr;
     QCheckBox* showtranscription = nullptr;
+    QCheckBox* keepjournal = nullptr; // "Вести журнал слов" on "Общие"
     // "Вид (Скин)"
     QListWidget* listskins = nullptr;
     QFrame* Picture9 = nullptr; // the preview area

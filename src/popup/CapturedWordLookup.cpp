@@ -110,6 +110,7 @@ void CapturedWordLookup::nativeWordSelected(const QString& text)
     const QPoint place = placeForNow();
     m_state.mx = QString::number(place.x());
     m_state.my = QString::number(place.y());
+    m_found = {QString(), QString(), LookupSource::DoubleClick};
     if (lookUp(Origin::NativeSelection))
         finishLookup();
 }
@@ -140,6 +141,7 @@ void CapturedWordLookup::processClipboardText(const QString& text, bool captureC
     restoreSound();
 
     const bool hadCapture = m_state.clktrans == kOn;
+    m_found = {QString(), QString(), hadCapture ? LookupSource::DoubleClick : LookupSource::Copy};
     const bool finished = lookUp(native ? Origin::NativeCopy : Origin::Clipboard, text);
     // However the passes ended, a capture seen by this tick is done with.
     if (hadCapture) {
@@ -159,8 +161,12 @@ void CapturedWordLookup::finishLookup()
         const int y = m_state.my.toInt(&yOk);
         // Both are always numbers by now; a position that is not one cannot place the strip,
         // and the step is skipped like any other failing step of the lookup.
-        if (xOk && yOk)
+        if (xOk && yOk) {
             m_popup.showStep(m_state.Label1, m_state.Label2, QPoint(x, y));
+            // Only a translation found goes into the journal, never the question marks.
+            if (m_recorder && !m_found.headword.isEmpty())
+                m_recorder->wordShown(m_found.headword, m_found.line, m_found.source);
+        }
     } else if (m_popup.leftTwips() != kParkedTwips) {
         // The marker is never displayed. An earlier strip still on screen would pass its old
         // translation off as that of the text just copied, so it goes at once.
@@ -227,6 +233,9 @@ bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
             m_state.Label2 = m_source.field(1) + QStringLiteral("  ");
             m_state.Label1 = m_state.word + transcriptionOf(headword) + kSeparator;
             m_state.shownHeadword = headword;
+            // The headword as the dictionary stores it: "runs" and "Run" are both "run".
+            m_found.headword = m_source.field(0);
+            m_found.line = m_source.field(1);
             return true;
         }
         // Russian text that is no headword as it stands is a Russian word to translate, before
@@ -288,6 +297,8 @@ bool CapturedWordLookup::lookUpRussian()
     if (best < 0)
         return false;
     m_state.word = word;
+    m_found.headword = word;
+    m_found.line = trans;
     m_state.Label1 = word + kSeparator;
     m_state.Label2 = trans + QStringLiteral("  ");
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/WordRecorder.h"
 #include "platform/Platform.h"
 
 #include <QString>
@@ -24,6 +25,10 @@ public:
                        WordLookupSource& source, const QString& ownExeName);
     CapturedWordLookup(const CapturedWordLookup&) = delete;
     CapturedWordLookup& operator=(const CapturedWordLookup&) = delete;
+
+    // Told of every word whose translation the strip showed, once the strip is up; none by
+    // default.
+    void setRecorder(WordRecorder* recorder) { m_recorder = recorder; }
 
     // The main form's own window, written into the foreground cache at every tick.
     void setOwnWindow(WindowId window) { m_ownWindow = window; }
@@ -86,6 +91,13 @@ private:
     QString m_ownName;
     bool m_ownNameKnown = false;
     WindowId m_ownWindow = 0;
+    WordRecorder* m_recorder = nullptr;
+    // The word the current lookup found (empty for a miss), reported once the strip shows it.
+    struct Found {
+        QString headword;
+        QString line;
+        LookupSource source = LookupSource::Copy;
+    } m_found;
 };
 
 } // namespace zarvik

@@ -32,6 +32,7 @@ OptionsChoices OptionsChoices::read(const Settings& settings)
     c.findword = box(Key::findword);
     c.showquestions = box(Key::questions);
     c.showtranscription = box(Key::ShowTranscription);
+    c.keepjournal = box(Key::KeepJournal);
     return c;
 }
 
@@ -107,6 +108,7 @@ void OptionsChoices::write(Settings& settings, const QString& skin, const std::f
     // written, and the default ("0") stays in force for them.
     if (box(settings, Key::ShowTranscription) != showtranscription)
         settings.writeFlag(Key::ShowTranscription, showtranscription);
+    settings.writeFlag(Key::KeepJournal, keepjournal);
 }
 
 } // namespace zarvik

@@ -26,6 +26,7 @@ struct OptionsChoices {
     bool findword = false;
     bool showquestions = false;
     bool showtranscription = false;
+    bool keepjournal = false;
 
     // The controls as the dialog opens them from the store.
     static OptionsChoices read(const Settings& settings);

@@ -38,6 +38,7 @@ constexpr std::array<KeyInfo, 15> kKeys{{
     {Key::findword, "findword", "1"},
     {Key::questions, "questions", "1"},
     {Key::ShowTranscription, "ShowTranscription", "0"},
+    {Key::KeepJournal, "KeepJournal", "1"},
     {Key::PanelPos, "PanelPos", ""},
 }};
 

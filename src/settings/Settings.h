@@ -29,6 +29,7 @@ enum class Key {
     // Added after the original thirteen keys of the dialog: the strip names the transcription
     // after the headword ("run [rʌn] - ...").
     ShowTranscription,
+    KeepJournal, // "1": the journal of looked-up words is kept
     PanelPos,
 };
 

@@ -145,7 +145,7 @@ private slots:
         TrayMenu menu(commands);
         QCOMPARE(entries(menu.mnumenu),
                  QStringList({"mnuopen Словарь...", "mnusep1 -", "opts Настройки...", "sepr -", "mnuhelp Справка",
-                              "mnusep4 -", "mnuexit Выход"}));
+                              "mnusep5 -", "mnujournal Журнал...", "mnusep4 -", "mnuexit Выход"}));
         QCOMPARE(entries(*menu.mnuhelp),
                  QStringList({"mnuhelp2 Справка...", "mnusep2 -", "mnuonline Zarvik 5.1 в Интернете...", "mnusep3 -",
                               "mnuabout О программе..."}));
@@ -160,13 +160,13 @@ private slots:
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QString>("opened"); // "" when nothing opens
         const QStringList original{"mnuopen Словарь...", "mnusep1 -", "opts Настройки...", "sepr -",
-                                   "mnuhelp Справка", "mnusep4 -", "mnuexit Выход"};
+                                   "mnuhelp Справка", "mnusep5 -", "mnujournal Журнал...", "mnusep4 -", "mnuexit Выход"};
         QStringList with = original;
-        with.insert(5, QStringLiteral("mnusep5 -"));
-        with.insert(6, QStringLiteral("mnuarticle Статья: run"));
+        with.insert(7, QStringLiteral("mnusep6 -"));
+        with.insert(8, QStringLiteral("mnuarticle Статья: run"));
         QTest::newRow("no word shown yet: the original menu") << "" << original << "";
         QTest::newRow("a word shown") << "run" << with << "article run";
-        with[6] = QStringLiteral("mnuarticle Статья: R&&B");
+        with[8] = QStringLiteral("mnuarticle Статья: R&&B");
         QTest::newRow("an ampersand is shown, not a shortcut") << "R&B" << with << "article R&B";
     }
     void articleItemNamesTheLastWord()
@@ -200,6 +200,7 @@ private slots:
         QTest::newRow("Словарь...") << "mnuopen" << "open";
         QTest::newRow("Настройки...") << "opts" << "options";
         QTest::newRow("О программе...") << "mnuabout" << "about";
+        QTest::newRow("Журнал...") << "mnujournal" << "journal";
         QTest::newRow("Выход") << "mnuexit" << "quit";
     }
 
@@ -226,6 +227,7 @@ private:
         t.openDictionary = [this] { m_calls << QStringLiteral("open"); };
         t.showOptions = [this] { m_calls << QStringLiteral("options"); };
         t.showAbout = [this] { m_calls << QStringLiteral("about"); };
+        t.showJournal = [this] { m_calls << QStringLiteral("journal"); };
         t.removeTrayIcon = [this] { m_calls << QStringLiteral("removeIcon"); };
         t.quit = [this] { m_calls << QStringLiteral("quit"); };
         t.askChmViewer = [this](const std::function<void(bool)>& answer) { answer(m_viewer); };

@@ -86,6 +86,21 @@ struct Rig {
     CapturedWordLookup lookup;
 };
 
+// What the journal would be told, and how many strips were up when it was.
+struct RecordingRecorder final : WordRecorder {
+    explicit RecordingRecorder(const FakePopupWindow& popup) : popup(popup) {}
+    void wordShown(const QString& headword, const QString& line, LookupSource source) override
+    {
+        heard << QStringLiteral("%1|%2|%3|%4")
+                     .arg(headword, line)
+                     .arg(source == LookupSource::DoubleClick ? "double-click"
+                                                              : source == LookupSource::Copy ? "copy" : "panel")
+                     .arg(popup.shown.size());
+    }
+    const FakePopupWindow& popup;
+    QStringList heard;
+};
+
 } // namespace
 
 class TestCapturedWordLookup : public QObject {
@@ -152,6 +167,36 @@ private slots:
         QCOMPARE(r.dictionary.queries.size(), queries.size());
         QCOMPARE(r.popup.shown.size(), 1);
         QCOMPARE(r.popup.restarts, 1);
+    }
+
+    void journalHearsFoundWordsAfterTheStrip_data()
+    {
+        QTest::addColumn<bool>("capture");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("questions");
+        QTest::addColumn<QStringList>("heard");
+        QTest::newRow("copy found") << false << "book" << "1" << QStringList{"book|книга|copy|1"};
+        QTest::newRow("copy shortened to its headword") << false << "Books" << "1" << QStringList{"book|книга|copy|1"};
+        QTest::newRow("copy of a Russian form") << false << "кошки" << "1" << QStringList{"кошка|cat; pussycat|copy|1"};
+        QTest::newRow("double-click found") << true << "running" << "1" << QStringList{"run|бежать|double-click|1"};
+        QTest::newRow("miss with question marks") << false << "xyz" << "1" << QStringList{};
+        QTest::newRow("miss shown as nothing") << false << "xyz" << "0" << QStringList{};
+        QTest::newRow("double-click miss") << true << "xyz" << "1" << QStringList{};
+    }
+    void journalHearsFoundWordsAfterTheStrip()
+    {
+        QFETCH(bool, capture);
+        QFETCH(QString, text);
+        QFETCH(QString, questions);
+        QFETCH(QStringList, heard);
+        Rig& r = *m_rig;
+        RecordingRecorder recorder(r.popup);
+        r.lookup.setRecorder(&recorder);
+        r.settings.write(Key::questions, questions);
+        if (capture)
+            r.captureLeftByWatcher();
+        r.copy(text);
+        QCOMPARE(recorder.heard, heard);
     }
 
     void lengthLimit_data()

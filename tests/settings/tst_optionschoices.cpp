@@ -20,7 +20,8 @@ QString ticked(const OptionsChoices& c)
         {"splash", c.showsplash},       {"panel", c.showpanel},        {"hide5sec", c.hide5sec},
         {"lastfocus", c.hidelastfocus}, {"big", c.bigpanel},           {"buffer", c.transbuffer},
         {"click", c.transclick},        {"2clk", c.trans2clk},         {"3clk", c.trans3clk},
-        {"findword", c.findword},       {"questions", c.showquestions}, {"transcription", c.showtranscription}};
+        {"findword", c.findword},       {"questions", c.showquestions}, {"journal", c.keepjournal},
+        {"transcription", c.showtranscription}};
     for (const auto& [name, value] : boxes)
         if (value)
             on.append(QString::fromLatin1(name));
@@ -39,23 +40,26 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("apps"); // entries shown
         const QString defaults =
-            QStringLiteral("splash panel hide5sec lastfocus buffer click 2clk findword questions");
+            QStringLiteral("splash panel hide5sec lastfocus buffer click 2clk findword questions journal");
         QString many = QStringLiteral("Apps=");
         for (int i = 1; i <= 55; ++i)
             many += QStringLiteral("p%1;").arg(i);
         QTest::newRow("empty store: every default") << QString() << defaults << 0;
         QTest::newRow("ShowPanel 0, OnClick 0")
             << QStringLiteral("ShowPanel=0 OnClick=0")
-            << QStringLiteral("splash hide5sec lastfocus buffer 2clk findword questions") << 0;
+            << QStringLiteral("splash hide5sec lastfocus buffer 2clk findword questions journal") << 0;
         QTest::newRow("both modes True: Caps Lock wins")
             << QStringLiteral("2clk=True 3clk=True")
-            << QStringLiteral("splash panel hide5sec lastfocus buffer click 3clk findword questions") << 0;
+            << QStringLiteral("splash panel hide5sec lastfocus buffer click 3clk findword questions journal") << 0;
         QTest::newRow("both modes False: neither")
             << QStringLiteral("2clk=False 3clk=false")
-            << QStringLiteral("splash panel hide5sec lastfocus buffer click findword questions") << 0;
+            << QStringLiteral("splash panel hide5sec lastfocus buffer click findword questions journal") << 0;
         QTest::newRow("large panel, no splash")
             << QStringLiteral("bigpanel=1 ShowSplash=0")
-            << QStringLiteral("panel hide5sec lastfocus big buffer click 2clk findword questions") << 0;
+            << QStringLiteral("panel hide5sec lastfocus big buffer click 2clk findword questions journal") << 0;
+        QTest::newRow("journal off")
+            << QStringLiteral("KeepJournal=0")
+            << QStringLiteral("splash panel hide5sec lastfocus buffer click 2clk findword questions") << 0;
         QTest::newRow("transcription on")
             << QStringLiteral("ShowTranscription=1") << defaults + QStringLiteral(" transcription") << 0;
         QTest::newRow("transcription not a number reads as off")
@@ -149,7 +153,8 @@ private slots:
                                     QStringLiteral("%1 wish8.6;gimp; 1 -").arg(int(Change::Hide))}));
         QSettings file(iniPath(), QSettings::IniFormat);
         file.beginGroup(QStringLiteral("Options"));
-        QCOMPARE(file.childKeys().size(), 13);
+        QCOMPARE(file.childKeys().size(), 14);
+        QCOMPARE(file.value(QStringLiteral("KeepJournal")).toString(), QStringLiteral("0"));
         QVERIFY(!file.contains(QStringLiteral("PanelPos")));
         QCOMPARE(file.value(QStringLiteral("2clk")).toString() +
                      file.value(QStringLiteral("3clk")).toString(),

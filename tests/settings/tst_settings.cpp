@@ -81,6 +81,7 @@ private slots:
         QTest::newRow("findword") << int(Key::findword) << QStringLiteral("1");
         QTest::newRow("questions") << int(Key::questions) << QStringLiteral("1");
         QTest::newRow("ShowTranscription") << int(Key::ShowTranscription) << QStringLiteral("0");
+        QTest::newRow("KeepJournal") << int(Key::KeepJournal) << QStringLiteral("1");
     }
     void absentKeysReadTheirDefaults()
     {

@@ -47,7 +47,7 @@ else
 fi
 
 # --- start through the command on the PATH, as the menu does
-export XDG_CONFIG_HOME=$tmp/config ZARVIK_OFFLINE=1
+export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data ZARVIK_OFFLINE=1
 mkdir -p "$XDG_CONFIG_HOME/Zarvik5"
 printf '[Options]\nShowSplash=0\n' >"$XDG_CONFIG_HOME/Zarvik5/Zarvik5.ini"
 # Started from elsewhere, so that nothing is found in the working folder by accident.

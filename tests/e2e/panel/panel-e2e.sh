@@ -114,7 +114,7 @@ panel_or_gone() { find_panel || zarvik_gone; }
 
 start_zarvik() {
   mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
-  XDG_CONFIG_HOME="$config_dir" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
+  XDG_CONFIG_HOME="$config_dir" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
   zarvik_pid=$!
   zx_track "$zarvik_pid"
   panel=""

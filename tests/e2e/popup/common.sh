@@ -32,7 +32,7 @@ zp_case_ok=1
 zp_zarvik_pid=""
 zp_wish_pid=""
 zp_tmp=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-popup.XXXXXX")
-export XDG_CONFIG_HOME=$zp_tmp/config ZARVIK_OFFLINE=1
+export XDG_CONFIG_HOME=$zp_tmp/config XDG_DATA_HOME=$zp_tmp/data ZARVIK_OFFLINE=1
 ZP_INI=$XDG_CONFIG_HOME/Zarvik5/Zarvik5.ini
 ZP_REGISTRY=$XDG_CONFIG_HOME/Zarvik5/registry.json
 

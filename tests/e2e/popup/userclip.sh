@@ -209,7 +209,7 @@ choose_exit() {
   read -r x y w h < <(tray_icon)
   xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 3
   sleep 0.8
-  xdotool key --delay 150 Down Down Down Down Return
+  xdotool key --delay 150 Up Return
 }
 zarvik_ended() { ! kill -0 "$zp_zarvik_pid" 2>/dev/null; }
 

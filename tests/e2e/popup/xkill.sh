@@ -21,7 +21,7 @@ cp "$exe" "$work/program/zarvik"
 cp "$sample" "$work/program/zarvik.bdd"
 cp "$here/../../../data/null.wav" "$work/program/null.wav"
 printf '[Options]\nShowSplash=0\nShowPanel=0\n' >"$work/config/Zarvik5/Zarvik5.ini"
-export XDG_CONFIG_HOME=$work/config ZARVIK_OFFLINE=1
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data ZARVIK_OFFLINE=1
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 
 clean=0 unclean=0

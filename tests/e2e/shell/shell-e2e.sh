@@ -159,7 +159,7 @@ start_zarvik_held() {
     start_zarvik_plain
     return
   fi
-  XDG_CONFIG_HOME="$config_dir" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 PATH="$work/bin:$PATH" \
+  XDG_CONFIG_HOME="$config_dir" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 PATH="$work/bin:$PATH" \
     strace -f -qq -o /dev/null -P "$held_file" -e trace=openat -e inject=openat:delay_enter=3000000:when=1 \
     "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
   zarvik_pid=$!
@@ -172,7 +172,7 @@ start_zarvik_held() {
 }
 traced_or_gone() { pgrep -P "$zarvik_pid" >/dev/null || ! kill -0 "$zarvik_pid" 2>/dev/null; }
 start_zarvik_plain() {
-  XDG_CONFIG_HOME="$config_dir" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 PATH="$work/bin:$PATH" \
+  XDG_CONFIG_HOME="$config_dir" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime" ZARVIK_OFFLINE=1 PATH="$work/bin:$PATH" \
     "$@" "$program_dir/zarvik" >"$work/zarvik.log" 2>&1 &
   zarvik_pid=$!
   zx_track "$zarvik_pid"
@@ -378,7 +378,7 @@ case_exit_keeps_the_moved_panel_and_leaves_no_icon() {
   sleep 0.3
   sed -i '/^PanelPos=/d' "$ini"
   open_menu || return
-  menu_keys Down Down Down Down Return
+  menu_keys Up Return
   zx_wait_for 5 -- zarvik_ended || { fail "Zarvik still runs 5 s after 'Выход'"; return; }
   wait "$zarvik_pid"
   local status=$?

@@ -87,7 +87,7 @@ chmod 700 "$work/run"
 
 # as_user CMD...: runs CMD in the session, as its user, with the session's environment.
 session_env=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/run" LANG=C.UTF-8
-  XDG_CONFIG_HOME="$work/config")
+  XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data")
 as_user() {
   "${run_as[@]}" "${session_env[@]}" WAYLAND_DISPLAY="${WAYLAND_DISPLAY_NAME:-}" DISPLAY="${X_DISPLAY:-}" \
     XDG_SESSION_TYPE=wayland "$@"
