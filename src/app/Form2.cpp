@@ -119,7 +119,12 @@ void Form2::wireShell()
     targets.askChmViewer = [chmViewer](std::function<void(bool)> answer) { chmViewer->ask(std::move(answer)); };
     m_trayCommands = std::make_unique<TrayCommands>(m_platform, m_settings, m_programDir, std::move(targets));
     m_trayMenu = std::make_unique<TrayMenu>(*m_trayCommands);
-    connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] { m_trayCommands->mnuopen_Click(); });
+    connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] {
+        // The icon opens the panel on the press; the release that follows is no click outside
+        // the panel, or a press held past the slide would shut the panel it just opened.
+        m_state.panelPressed();
+        m_trayCommands->mnuopen_Click();
+    });
     connect(m_trayIcon.get(), &TrayIcon::RightClick, this, [this] { m_trayMenu->popup(m_platform.cursorPos()); });
 }
 

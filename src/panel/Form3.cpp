@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 #include "skins/Skin.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QMouseEvent>
 
@@ -197,6 +198,7 @@ void Form3::Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixel
         Timer2.stop();
     if (button == Qt::LeftButton) {
         m_drag = true;
+        m_moved = false;
         m_grab = y;
         // Restarted, so that the 100 ms are measured from this press.
         Timer1.start();
@@ -208,21 +210,29 @@ void Form3::Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixel
 
 void Form3::Label_MouseMove(double y)
 {
-    if (m_drag)
-    {
-        const QRect monitor = monitorTwips();
-        setTop(dragTop(m_top + y - m_grab, monitor.y(), monitor.height()));
-    }
+    if (!m_drag)
+        return;
+    // Until it has moved, the panel stands where the press found it, so y - grab is how far
+    // the pointer has gone; a hand that shakes a little while clicking moves nothing.
+    if (!m_moved && !dragStarts(y - m_grab, QApplication::startDragDistance()))
+        return;
+    m_moved = true;
+    const QRect monitor = monitorTwips();
+    setTop(dragTop(m_top + y - m_grab, monitor.y(), monitor.height()));
 }
 
 void Form3::Label_MouseUp()
 {
     m_settings.writePanelPos(static_cast<float>(m_top));
+    // Only a press of the left button opens or closes; the others brought up the menu.
+    const bool leftPress = m_drag;
     m_drag = false;
     if (autoHideOn())
         Timer2.start();
-    if (!Timer1.isActive())
-        return; // a drag or a long press
+    // A press that has not moved the panel is a click, however long it was held: an
+    // unhurried click easily lasts longer than Timer1's 100 ms, which no longer decides.
+    if (!leftPress || m_moved)
+        return; // a drag, or the release of another button
     if (isClosedPosition()) {
         openingSequence();
         if (autoHideOn())

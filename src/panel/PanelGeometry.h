@@ -53,6 +53,12 @@ struct TopPlacement {
     bool store;
 };
 TopPlacement activationTop(const QString& storedPanelPos, int monitorTop, int monitorHeight);
+// A press on the handle or strip becomes a drag once the pointer has gone `dragDistancePixels`
+// (the toolkit's drag distance) up or down from where the button went down; until then the
+// panel stays where it is, and the release is a click however long the button was held.
+// Only the vertical movement counts: the panel follows the pointer up and down alone, so a
+// press that wandered sideways has not moved it.
+bool dragStarts(double movedTwips, int dragDistancePixels);
 // Where a drag may put the panel's top: its strip stays whole on its monitor, so the handle
 // can always be reached again.
 double dragTop(double top, int monitorTop, int monitorHeight);

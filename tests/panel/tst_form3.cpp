@@ -474,6 +474,57 @@ private slots:
         QVERIFY(!m_panel->Timer2.isActive());
     }
 
+    // A press that has not moved the panel is a click however long it lasts; one that moved
+    // it (the pointer went the toolkit's drag distance, 10 pixels here) is a drag however
+    // short. The button is really held for the time of each row.
+    void pressLengthAndMovement_data()
+    {
+        QTest::addColumn<int>("heldMs");
+        QTest::addColumn<int>("movedPixels");
+        QTest::addColumn<bool>("click");
+        QTest::newRow("20 ms, still: click") << 20 << 0 << true;
+        QTest::newRow("90 ms, still: click") << 90 << 0 << true;
+        QTest::newRow("150 ms, still: click") << 150 << 0 << true;
+        QTest::newRow("300 ms, still: click") << 300 << 0 << true;
+        QTest::newRow("150 ms, 9 px down: click") << 150 << 9 << true;
+        QTest::newRow("150 ms, 10 px down: drag") << 150 << 10 << false;
+        QTest::newRow("20 ms, 10 px down: drag") << 20 << 10 << false;
+        QTest::newRow("300 ms, 9 px up: click") << 300 << -9 << true;
+        QTest::newRow("300 ms, 10 px up: drag") << 300 << -10 << false;
+    }
+    void pressLengthAndMovement()
+    {
+        QFETCH(int, heldMs);
+        QFETCH(int, movedPixels);
+        QFETCH(bool, click);
+        m_panel->show();
+        // The activation that showing brings places the panel afresh: it comes first.
+        QTest::qWait(20);
+        const double top = m_panel->topTwips();
+        MouseArea* strip = m_panel->Label4;
+        const QPoint at(50, 10);
+        const QPoint atGlobal = strip->mapToGlobal(at);
+        QTest::mousePress(strip, Qt::LeftButton, {}, at);
+        if (movedPixels != 0) {
+            // Halfway first: below the distance the panel does not follow yet.
+            for (const int step : {movedPixels / 2, movedPixels}) {
+                const QPoint to = atGlobal + QPoint(0, step);
+                QMouseEvent move(QEvent::MouseMove, strip->mapFromGlobal(QPointF(to)), QPointF(to), Qt::NoButton,
+                                 Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(strip, &move);
+            }
+        }
+        QTest::qWait(heldMs);
+        const QPoint releasedAt = atGlobal + QPoint(0, movedPixels);
+        QMouseEvent release(QEvent::MouseButtonRelease, strip->mapFromGlobal(QPointF(releasedAt)), QPointF(releasedAt),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(strip, &release);
+
+        QCOMPARE(m_panel->leftTwips(), click ? W - 5750 : W - 250);
+        QCOMPARE(m_panel->topTwips(), click ? top : top + movedPixels * 15);
+        QCOMPARE(m_settings->panelPos(), std::optional<float>(static_cast<float>(click ? top : top + movedPixels * 15)));
+    }
+
     void longPressDragsWithoutOpening()
     {
         m_panel->show();
@@ -573,10 +624,12 @@ private slots:
         if (on)
             QVERIFY(m_panel->Timer2.remainingTime() > 6000);
 
-        // Handling the panel stops the countdown until the button goes up again.
+        // Handling the panel stops the countdown until the button goes up again; a drag
+        // leaves it open.
         m_panel->Label_MouseDown(Qt::LeftButton, 10, {});
         QVERIFY(!m_panel->Timer2.isActive());
         m_panel->Timer1_Timer();
+        m_panel->Label_MouseMove(610);
         m_panel->Label_MouseUp();
         QCOMPARE(m_panel->Timer2.isActive(), on);
         QCOMPARE(m_panel->leftTwips(), W - 5750);

@@ -314,6 +314,32 @@ case_outside_click_closes() {
     fail "after the outside click, typing did not reach the text window (got: '$(keys_since "$mark")')"
 }
 
+# held_click_at X Y SECONDS: a press held that long, the pointer still, then the release.
+held_click_at() {
+  pointer_to "$1" "$2"
+  apart_from_last_click
+  xdotool mousedown 1
+  sleep "$3"
+  xdotool mouseup 1
+  last_click=$EPOCHREALTIME
+}
+
+# An unhurried click lasts longer than 0.1 s; held still, it is a click however long it lasts.
+case_held_click_opens_and_closes() {
+  local held x y w h
+  for held in 0.15 0.3 0.6; do
+    read -r x y w h < <(panel_geometry)
+    held_click_at "$((x + 8))" "$((y + 12))" "$held"
+    expect_geometry "open after a click on the handle held ${held} s" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
+    # Time for a slide to show, should the release have closed it again.
+    sleep 0.5
+    geometry_is "$OPEN_X" "$MID_Y" "$STRIP_H" || { fail "the panel did not stay open after the ${held} s click"; return; }
+    read -r x y w h < <(panel_geometry)
+    held_click_at "$((x + 50))" "$((y + 12))" "$held"
+    expect_geometry "closed after a click on the strip held ${held} s" "$CLOSED_X" "$MID_Y" "$STRIP_H" || return
+  done
+}
+
 case_strip_click_closes() {
   click_handle
   expect_geometry "open again" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
@@ -345,6 +371,7 @@ group_flow() {
   run_case "$group/case_escape_closes_and_returns_keyboard" case_escape_closes_and_returns_keyboard
   run_case "$group/case_outside_click_closes" case_outside_click_closes
   run_case "$group/case_strip_click_closes" case_strip_click_closes
+  run_case "$group/case_held_click_opens_and_closes" case_held_click_opens_and_closes
   run_case "$group/case_russian_lists_in_panel" case_russian_lists_in_panel
 }
 

@@ -237,6 +237,33 @@ case_double_click_opens_once() {
   zx_wait_for 5 -- panel_x_is "$CLOSED_X" || fail "could not close the panel again"
 }
 
+# held_click_icon SECONDS: a left press on the icon held that long, then the release.
+held_click_icon() {
+  local x y w h
+  read -r x y w h < <(tray_icon) || return 1
+  pointer_to "$((x + w / 2))" "$((y + h / 2))"
+  apart
+  xdotool mousedown 1
+  sleep "$1"
+  xdotool mouseup 1
+  last_click=$EPOCHREALTIME
+}
+
+# A press opens or closes the panel once however long it is held; its release, outside the
+# panel, does not close the panel it has just opened.
+case_held_click_on_the_icon() {
+  local held
+  for held in 0.15 0.3; do
+    held_click_icon "$held" || { fail "no tray icon to click"; return; }
+    zx_wait_for 5 -- panel_x_is "$OPEN_X" || { fail "a ${held} s click on the icon did not open the panel: $(geometry_of "$panel")"; return; }
+    # Time for a closing slide to show, should the release have counted as a click outside.
+    sleep 1
+    panel_x_is "$OPEN_X" || { fail "the panel did not stay open after a ${held} s click on the icon: $(geometry_of "$panel")"; return; }
+    held_click_icon "$held"
+    zx_wait_for 5 -- panel_x_is "$CLOSED_X" || { fail "a ${held} s click on the icon did not close the panel: $(geometry_of "$panel")"; return; }
+  done
+}
+
 case_menu_opens_at_the_pointer() {
   open_menu || return
   local x y w h px py
@@ -439,7 +466,7 @@ if [ "$no_tray" = 1 ]; then
 fi
 
 for c in case_splash_paints_during_startup case_click_opens_and_closes_the_panel case_double_click_opens_once \
-  case_menu_opens_at_the_pointer case_menu_on_the_panel_handle case_about_shows_the_word_count \
+  case_held_click_on_the_icon case_menu_opens_at_the_pointer case_menu_on_the_panel_handle case_about_shows_the_word_count \
   case_help_and_web_page_are_opened case_options_from_the_menu case_exit_keeps_the_moved_panel_and_leaves_no_icon; do
   if [ "$c" = case_splash_paints_during_startup ]; then run_case "$c"; else run_live_case "$c"; fi
 done
