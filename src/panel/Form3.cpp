@@ -20,6 +20,11 @@ namespace zarvik {
 
 using namespace PanelGeometry;
 
+namespace {
+// Where the panel waits, off every screen, until its activation places it.
+constexpr int kParkedPixels = -10000;
+} // namespace
+
 Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, const QString& programDir,
              TextControls textControls, QWidget* parent)
     // Outside the window manager's care: a manager keeps new windows on the screen and would
@@ -116,10 +121,10 @@ void Form3::Form_Load()
     // The outline; the window is narrower and shorter than the mask, which does not matter.
     setMask(PanelMask::region());
     // Parked, topmost by its window flags, until the activation places it.
-    m_left = pixelsToTwips(-10000);
-    m_top = pixelsToTwips(-10000);
+    m_left = pixelsToTwips(kParkedPixels);
+    m_top = pixelsToTwips(kParkedPixels);
     m_height = 0;
-    move(-10000, -10000);
+    move(kParkedPixels, kParkedPixels);
     resize(kWidthPixels, 0);
     // The panel's own connection to the dictionary.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
@@ -383,19 +388,30 @@ void Form3::setLeft(int twips)
 {
     m_left = twips;
     m_placedOn = monitorTwips();
-    move(twipsToPixels(m_left), twipsToPixels(m_top));
+    placeWindow();
 }
 
 void Form3::setTop(double twips)
 {
     m_top = twips;
-    move(twipsToPixels(m_left), twipsToPixels(m_top));
+    placeWindow();
 }
 
 void Form3::setHeightTwips(int twips)
 {
     m_height = twips;
-    resize(kWidthPixels, twipsToPixels(m_height));
+    placeWindow();
+}
+
+void Form3::placeWindow()
+{
+    // A list that would reach below the monitor lifts the window for as long as it is that
+    // tall; the panel's own top (the stored place) stays, and the window comes back down to
+    // it when the list shrinks or the panel closes. The parked panel is not on any monitor.
+    const double top = m_left == pixelsToTwips(kParkedPixels) ? m_top : shownTop(m_platform.monitors(), m_top, m_height);
+    // Moved and sized at once: a window that grew first would show its list below the screen
+    // for a moment.
+    setGeometry(twipsToPixels(m_left), twipsToPixels(top), kWidthPixels, twipsToPixels(m_height));
 }
 
 void Form3::pause(double seconds)

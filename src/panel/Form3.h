@@ -105,6 +105,8 @@ private:
     void setLeft(int twips);
     void setTop(double twips);
     void setHeightTwips(int twips);
+    // Puts the window where m_left, m_top and m_height say, kept whole on its monitor.
+    void placeWindow();
     void pause(double seconds);
     void wireLabel(MouseArea* label);
 

@@ -89,6 +89,16 @@ TopPlacement activationTop(const QString& storedPanelPos, int monitorTop, int mo
     return {static_cast<double>(static_cast<float>(*value)), false};
 }
 
+double shownTop(const QList<Monitor>& monitors, double top, int height)
+{
+    const QRect monitor = panelMonitor(monitors, top / kTwipsPerPixel);
+    if (monitor.isNull())
+        return top;
+    const double monitorTop = pixelsToTwips(monitor.y());
+    const double bottom = pixelsToTwips(monitor.y() + monitor.height());
+    return std::max(monitorTop, std::min(top, bottom - height));
+}
+
 bool dragStarts(double movedTwips, int dragDistancePixels)
 {
     return std::abs(movedTwips) >= double(dragDistancePixels) * kTwipsPerPixel;

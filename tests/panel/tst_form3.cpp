@@ -384,6 +384,26 @@ private slots:
         QCOMPARE(m_settings->text(Key::PanelPos), QString::number(top, 'g', 7));
     }
 
+    void openListStaysOnItsMonitor()
+    {
+        // Two monitors one above the other; the handle sits at the bottom of the upper one.
+        m_platform->setMonitors({QRect(0, 0, 1024, 768), QRect(0, 768, 1024, 768)});
+        m_settings->write(Key::PanelPos, QStringLiteral("11140"));
+        m_panel->show();
+        QCOMPARE(m_panel->y(), 743);
+        m_panel->openingSequence();
+        typeText(m_panel->Text1, QStringLiteral("c"));
+        // Ten lines, 2642 twips: the window rises to end on the upper monitor's last row.
+        QCOMPARE(m_panel->heightTwips(), 2642);
+        QCOMPARE(m_panel->geometry(), QRect(1024 - 383, 592, 383, 176));
+        QCOMPARE(m_panel->topTwips(), 11140.0);
+        typeText(m_panel->Text1, QStringLiteral("atc")); // one line, 770 twips
+        QCOMPARE(m_panel->y(), 717);
+        QTest::keyClick(m_panel->Text1, Qt::Key_Escape);
+        QCOMPARE(m_panel->y(), 743);
+        QCOMPARE(m_settings->text(Key::PanelPos), QStringLiteral("11140"));
+    }
+
     void slidesStepThroughFourPositions_data()
     {
         QTest::addColumn<bool>("bigpanel");
