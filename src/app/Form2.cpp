@@ -235,9 +235,15 @@ void Form2::Form_Load()
     // The splash screen, painted before anything else happens.
     if (splashWanted(m_settings)) {
         m_splash = std::make_unique<frmSplash>(m_platform, m_settings, m_skins);
+        // Gone from the screen, it goes from memory too (later: it is the one that tells).
+        connect(m_splash.get(), &frmSplash::finished, this, [this] {
+            if (m_splash)
+                m_splash.release()->deleteLater();
+        });
         m_splash->Show();
         m_splashShown = true;
-        emit splashShown(*m_splash);
+        if (m_splash) // not clicked away already
+            emit splashShown(*m_splash);
         startupStep("splash shown");
     }
     // A default sound that an interrupted run left silenced is the user's again.
@@ -264,8 +270,10 @@ void Form2::Form_Load()
     // The icon in the notification area, with its tip.
     m_trayIcon->Add(QIcon(QPixmap::fromImage(m_trayPicture ? m_trayPicture() : Artwork::icon(Artwork::kTraySize))));
     startupStep("tray icon added");
-    // The splash goes (nothing when it was not shown).
-    m_splash.reset();
+    // The splash goes once it has been seen (nothing when it was not shown, or was clicked
+    // away); the start-up does not wait for it.
+    if (m_splash)
+        m_splash->startupDone();
     // The panel comes up closed at the right screen edge.
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();
