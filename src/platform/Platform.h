@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <optional>
 
 namespace zarvik {
 
@@ -124,6 +125,10 @@ public:
     // on the clipboard, as a copy keystroke would; no keystroke is sent. In the background:
     // the clipboard changes a moment later, or not at all when nothing is selected.
     virtual void copyPrimarySelection() = 0;
+    // How many times the PRIMARY selection has been taken (a new owner, or the same one
+    // selecting anew, which is a new selection time); none when the platform cannot tell.
+    // Answered from state.
+    virtual std::optional<quint64> primarySelectionChanges() { return std::nullopt; }
     // Wake-ups, so that a program can let its polls sleep while nothing happens. Each
     // handler runs on the interface thread. The press handler may run inside any query that
     // reads pending events, so it should do no more than start a timer; the owner-change

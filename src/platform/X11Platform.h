@@ -56,6 +56,7 @@ public:
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
+    std::optional<quint64> primarySelectionChanges() override;
     bool reportsLeftButtonPresses() override;
     bool reportsClipboardOwnerChanges() override;
     bool leftButtonHeld() override;

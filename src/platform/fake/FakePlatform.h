@@ -40,7 +40,14 @@ public:
     // The process behind a window (windowProcess()).
     void setWindowProcess(WindowId window, qint64 process) { m_processes[window] = process; }
     // What the user has selected (the PRIMARY selection).
-    void setPrimaryText(const QString& text) { m_primary = text; }
+    // Each call is a new selection (primarySelectionChanges() counts it).
+    void setPrimaryText(const QString& text)
+    {
+        m_primary = text;
+        ++m_primaryChanges;
+    }
+    // Whether primarySelectionChanges() answers (off by default: it cannot tell).
+    void setReportsPrimaryChanges(bool on) { m_reportsPrimaryChanges = on; }
     // What saveClipboard() comes to, after that many event dispatches of Pending.
     void setClipboardSaveResult(ClipboardSave result, int pendingDispatches = 0)
     {
@@ -147,6 +154,10 @@ public:
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
+    std::optional<quint64> primarySelectionChanges() override
+    {
+        return m_reportsPrimaryChanges ? std::optional<quint64>(m_primaryChanges) : std::nullopt;
+    }
     bool reportsLeftButtonPresses() override { return m_reportsWakeups; }
     bool reportsClipboardOwnerChanges() override { return m_reportsWakeups; }
     bool leftButtonHeld() override { return m_button.physical(); }
@@ -187,6 +198,8 @@ private:
     bool m_logClipboardReads = false;
     quint64 m_ownerChanges = 0;
     QString m_primary;
+    quint64 m_primaryChanges = 0;
+    bool m_reportsPrimaryChanges = false;
     QList<QRect> m_monitors;
     int m_primaryMonitor = 0;
     ClipboardSave m_saveResult = ClipboardSave::Saved;

@@ -942,6 +942,11 @@ void X11Platform::copyPrimarySelection()
     });
 }
 
+std::optional<quint64> X11Platform::primarySelectionChanges()
+{
+    return d->clipboardWatcher.primaryChanges();
+}
+
 bool X11Platform::reportsLeftButtonPresses()
 {
     // Without raw events the button is asked on every poll and nothing reports a press.
