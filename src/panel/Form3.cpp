@@ -35,6 +35,10 @@ Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, cons
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QString());
+    // Decided before the window is made: a see-through window needs a visual with alpha.
+    m_seeThrough = m_platform.compositingManager();
+    if (m_seeThrough)
+        setAttribute(Qt::WA_TranslucentBackground);
 
     // Children are stacked in creation order: the strip's mouse areas lie under the handle,
     // the input line and the list, as the transparent labels of the design do.
@@ -119,7 +123,13 @@ void Form3::wireLabel(MouseArea* label)
 void Form3::Form_Load()
 {
     // The outline; the window is narrower and shorter than the mask, which does not matter.
-    setMask(PanelMask::region());
+    // Where a compositing manager blends windows (XWayland's among them, which draws a shaped
+    // window's cut-off corners black), the window is see-through and only its contents are
+    // cut to the outline; elsewhere the window itself is shaped.
+    if (m_seeThrough)
+        Picture1->setMask(PanelMask::region());
+    else
+        setMask(PanelMask::region());
     // Parked, topmost by its window flags, until the activation places it.
     m_left = pixelsToTwips(kParkedPixels);
     m_top = pixelsToTwips(kParkedPixels);

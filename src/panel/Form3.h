@@ -124,6 +124,8 @@ private:
     int m_height = 0;
     int m_listHeight = 0;
     bool m_drag = false;
+    // A compositing manager blends the window: its corners are see-through, not shaped.
+    bool m_seeThrough = false;
     // The press under way has moved the panel: its release is no click.
     bool m_moved = false;
     double m_grab = 0;

@@ -158,6 +158,11 @@ public:
     // press of Caps Lock, without a key event. Pressing it again does nothing more.
     virtual void undoCapsLockPress() {}
 
+    // A compositing manager runs on the display (the X server's _NET_WM_CM_S0 has an owner):
+    // a window's see-through pixels show what lies under it. Without one they are black, and
+    // only a window's shape cuts it to its outline.
+    virtual bool compositingManager() { return false; }
+
     // See NativeSelections; AllSeen on a desktop where the platform sees every program.
     virtual NativeSelections nativeSelections() { return NativeSelections::AllSeen; }
     // Runs on the interface thread with the text of every new clipboard or primary selection

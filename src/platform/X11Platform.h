@@ -57,6 +57,7 @@ public:
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
     std::optional<quint64> primarySelectionChanges() override;
+    bool compositingManager() override;
     bool reportsLeftButtonPresses() override;
     bool reportsClipboardOwnerChanges() override;
     bool leftButtonHeld() override;

@@ -102,6 +102,34 @@ private slots:
     // The start-up makes the panel without its input line and list, which wait for the fonts;
     // whatever makes them first, they are the whole panel's: in place, above the strip's mouse
     // areas, listing as the user types.
+    // The outline: the window shaped on a bare X server; see-through corners where a
+    // compositing manager blends windows (a shape there shows black corners).
+    void outline_data()
+    {
+        QTest::addColumn<bool>("compositing");
+        QTest::newRow("no compositing manager: the window is shaped") << false;
+        QTest::newRow("compositing manager: see-through corners") << true;
+    }
+    void outline()
+    {
+        QFETCH(bool, compositing);
+        m_platform->setCompositingManager(compositing);
+        Form3 panel(*m_platform, *m_settings, *m_state, m_dir.path());
+        QCOMPARE(panel.testAttribute(Qt::WA_TranslucentBackground), compositing);
+        QCOMPARE(panel.mask(), compositing ? QRegion() : PanelMask::region());
+        QCOMPARE(panel.Picture1->mask(), compositing ? PanelMask::region() : QRegion());
+        if (compositing) {
+            // Drawn, the corner outside the outline stays clear and the handle is painted.
+            panel.Picture1->setPicture(solid(Qt::red));
+            panel.resize(383, 25);
+            QImage drawn(panel.size(), QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::transparent);
+            panel.render(&drawn, QPoint(), QRegion(), QWidget::DrawChildren);
+            QCOMPARE(qAlpha(drawn.pixel(0, 0)), 0);
+            QCOMPARE(qAlpha(drawn.pixel(8, 12)), 255);
+        }
+    }
+
     void textControlsMadeWhenNeeded_data()
     {
         QTest::addColumn<QString>("maker");

@@ -46,6 +46,8 @@ public:
         m_primary = text;
         ++m_primaryChanges;
     }
+    // Whether a compositing manager runs (none by default, as on a bare X server).
+    void setCompositingManager(bool running) { m_compositing = running; }
     // Whether primarySelectionChanges() answers (off by default: it cannot tell).
     void setReportsPrimaryChanges(bool on) { m_reportsPrimaryChanges = on; }
     // What saveClipboard() comes to, after that many event dispatches of Pending.
@@ -154,6 +156,7 @@ public:
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
+    bool compositingManager() override { return m_compositing; }
     std::optional<quint64> primarySelectionChanges() override
     {
         return m_reportsPrimaryChanges ? std::optional<quint64>(m_primaryChanges) : std::nullopt;
@@ -200,6 +203,7 @@ private:
     QString m_primary;
     quint64 m_primaryChanges = 0;
     bool m_reportsPrimaryChanges = false;
+    bool m_compositing = false;
     QList<QRect> m_monitors;
     int m_primaryMonitor = 0;
     ClipboardSave m_saveResult = ClipboardSave::Saved;

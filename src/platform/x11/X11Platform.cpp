@@ -942,6 +942,16 @@ void X11Platform::copyPrimarySelection()
     });
 }
 
+bool X11Platform::compositingManager()
+{
+    // Asked when a window is made; a manager started later is not followed.
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(d->dpy));
+    const Atom selection = XInternAtom(d->dpy, name.constData(), False);
+    const bool owned = XGetSelectionOwner(d->dpy, selection) != None;
+    d->afterRoundTrip();
+    return owned;
+}
+
 std::optional<quint64> X11Platform::primarySelectionChanges()
 {
     return d->clipboardWatcher.primaryChanges();
