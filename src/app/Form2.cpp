@@ -250,8 +250,13 @@ void Form2::Form_Load()
     m_watcher.repairSilencedSound();
     // The dictionary beside the program.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
-    // The clipboard text to compare with and to put back.
+    // The clipboard text to compare with and to put back. In a Wayland session XWayland
+    // hands the native clipboard to X11 programs only later (once one of them is in front):
+    // until then the X11 clipboard is empty, and what the user had copied would arrive as a
+    // fresh copy.
     m_state.oldbuffer = m_platform.clipboardText();
+    if (m_state.oldbuffer.isEmpty())
+        m_state.oldbuffer = m_platform.nativeClipboardAtStart();
     // Where native Wayland programs cannot be watched, the user hears it once, here.
     m_native.start();
     startupStep("clipboard read");

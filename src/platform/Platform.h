@@ -171,6 +171,9 @@ public:
     {
         m_nativeSelection = std::move(handler);
     }
+    // The text the native programs' clipboard held when the platform began to watch it; ""
+    // when it held none or is not watched.
+    virtual QString nativeClipboardAtStart() { return {}; }
     // cursorPos() is where the pointer is now. False while the pointer is over a window of a
     // program the platform cannot see, where it is not told where the pointer is.
     virtual bool cursorPosKnown() { return true; }

@@ -58,6 +58,7 @@ public:
     void copyPrimarySelection() override;
     std::optional<quint64> primarySelectionChanges() override;
     bool compositingManager() override;
+    QString nativeClipboardAtStart() override;
     bool reportsLeftButtonPresses() override;
     bool reportsClipboardOwnerChanges() override;
     bool leftButtonHeld() override;

@@ -107,6 +107,38 @@ private slots:
         QCOMPARE(socket->readLine().trimmed(), "Host: 127.0.0.1:" + QByteArray::number(server.serverPort()));
     }
 
+    // What the user had on the clipboard at the start is not a copy to translate, also when
+    // XWayland hands the native clipboard to X11 only some time after the start.
+    void startClipboardIsTheUsers_data()
+    {
+        QTest::addColumn<QString>("x11");
+        QTest::addColumn<QString>("native");
+        QTest::addColumn<QString>("oldbuffer");
+        QTest::newRow("X11 desktop") << "user's own text" << "" << "user's own text";
+        QTest::newRow("Wayland, not handed to X11 yet") << "" << "user's own text" << "user's own text";
+        QTest::newRow("Wayland, handed over already") << "user's own text" << "user's own text" << "user's own text";
+        QTest::newRow("both empty") << "" << "" << "";
+    }
+    void startClipboardIsTheUsers()
+    {
+        QFETCH(QString, x11);
+        QFETCH(QString, native);
+        QFETCH(QString, oldbuffer);
+        m_platform.setClipboardText(x11);
+        m_platform.setNativeClipboardAtStart(native);
+        Form2 form(m_platform, *m_settings, m_dir->path());
+        Main(form);
+        QCOMPARE(form.state().oldbuffer, oldbuffer);
+        if (!oldbuffer.isEmpty()) {
+            // XWayland hands it over: the X11 clipboard gets a new owner with the same text.
+            m_platform.copyByAnotherProgram(oldbuffer);
+            QTest::qWait(100);
+            QCOMPARE(form.state().wd, QStringLiteral("Label3")); // nothing looked up
+        }
+        m_platform.setNativeClipboardAtStart(QString());
+        m_platform.setClipboardText(QStringLiteral("текст пользователя"));
+    }
+
     void splashAndTrayIconFollowTheSettings_data()
     {
         QTest::addColumn<QString>("showSplash"); // "-" for absent

@@ -46,6 +46,8 @@ public:
         m_primary = text;
         ++m_primaryChanges;
     }
+    // What the native programs' clipboard held when the watch began.
+    void setNativeClipboardAtStart(const QString& text) { m_nativeAtStart = text; }
     // Whether a compositing manager runs (none by default, as on a bare X server).
     void setCompositingManager(bool running) { m_compositing = running; }
     // Whether primarySelectionChanges() answers (off by default: it cannot tell).
@@ -157,6 +159,7 @@ public:
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
     bool compositingManager() override { return m_compositing; }
+    QString nativeClipboardAtStart() override { return m_nativeAtStart; }
     std::optional<quint64> primarySelectionChanges() override
     {
         return m_reportsPrimaryChanges ? std::optional<quint64>(m_primaryChanges) : std::nullopt;
@@ -204,6 +207,7 @@ private:
     quint64 m_primaryChanges = 0;
     bool m_reportsPrimaryChanges = false;
     bool m_compositing = false;
+    QString m_nativeAtStart;
     QList<QRect> m_monitors;
     int m_primaryMonitor = 0;
     ClipboardSave m_saveResult = ClipboardSave::Saved;

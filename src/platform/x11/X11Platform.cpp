@@ -737,6 +737,11 @@ bool X11Platform::watchWaylandSelections(QString* error)
     return m_wayland != nullptr;
 }
 
+QString X11Platform::nativeClipboardAtStart()
+{
+    return m_wayland ? m_wayland->clipboardAtStart() : QString();
+}
+
 NativeSelections X11Platform::nativeSelections()
 {
     return m_native;
