@@ -249,19 +249,38 @@ held_click_icon() {
   last_click=$EPOCHREALTIME
 }
 
+# restart_with_lastfocus VALUE: Zarvik again, with a click outside the panel closing it
+# (1) or not (0, as the rest of this run has it).
+restart_with_lastfocus() {
+  # Started under strace, the program is strace's child: both go.
+  [ -n "${traced_pid:-}" ] && kill "$traced_pid" 2>/dev/null
+  traced_pid=""
+  kill "$zarvik_pid" 2>/dev/null
+  zx_wait_for 10 -- zarvik_gone
+  # Its icon gone first, so that the icon clicked is the new one's; no splash in the way.
+  zx_wait_for 10 -- icon_absent
+  sed -i "s/^lastfocus=.*/lastfocus=$1/" "$ini"
+  grep -q '^ShowSplash=' "$ini" || sed -i 's/^\[Options\]$/[Options]\nShowSplash=0/' "$ini"
+  start_zarvik_plain
+  panel=""
+  zx_wait_for 10 -- panel_or_gone && zx_wait_for 10 -- icon_present
+}
+
 # A press opens or closes the panel once however long it is held; its release, outside the
-# panel, does not close the panel it has just opened.
+# panel, does not close the panel it has just opened (clicks outside close it here).
 case_held_click_on_the_icon() {
   local held
+  restart_with_lastfocus 1 || { fail "Zarvik did not come back: ${gone_note:-no panel or icon}"; return; }
   for held in 0.15 0.3; do
     held_click_icon "$held" || { fail "no tray icon to click"; return; }
-    zx_wait_for 5 -- panel_x_is "$OPEN_X" || { fail "a ${held} s click on the icon did not open the panel: $(geometry_of "$panel")"; return; }
+    zx_wait_for 5 -- panel_x_is "$OPEN_X" || { fail "a ${held} s click on the icon did not open the panel: $(geometry_of "$panel")"; break; }
     # Time for a closing slide to show, should the release have counted as a click outside.
     sleep 1
-    panel_x_is "$OPEN_X" || { fail "the panel did not stay open after a ${held} s click on the icon: $(geometry_of "$panel")"; return; }
+    panel_x_is "$OPEN_X" || { fail "the panel did not stay open after a ${held} s click on the icon: $(geometry_of "$panel")"; break; }
     held_click_icon "$held"
-    zx_wait_for 5 -- panel_x_is "$CLOSED_X" || { fail "a ${held} s click on the icon did not close the panel: $(geometry_of "$panel")"; return; }
+    zx_wait_for 5 -- panel_x_is "$CLOSED_X" || { fail "a ${held} s click on the icon did not close the panel: $(geometry_of "$panel")"; break; }
   done
+  restart_with_lastfocus 0 || fail "Zarvik did not come back: ${gone_note:-no panel or icon}"
 }
 
 case_menu_opens_at_the_pointer() {
