@@ -133,7 +133,12 @@ void Form2::wireShell()
     targets.openArticle = [this](const QString& headword) { articleWindow().openHeadword(headword); };
     m_trayCommands = std::make_unique<TrayCommands>(m_platform, m_settings, m_programDir, std::move(targets));
     m_trayMenu = std::make_unique<TrayMenu>(*m_trayCommands);
-    connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] { m_trayCommands->mnuopen_Click(); });
+    connect(m_trayIcon.get(), &TrayIcon::Click, this, [this] {
+        // The icon opens the panel on the press; the release that follows is no click outside
+        // the panel, or a press held past the slide would shut the panel it just opened.
+        m_state.panelPressed();
+        m_trayCommands->mnuopen_Click();
+    });
     connect(m_trayIcon.get(), &TrayIcon::RightClick, this, [this] { m_trayMenu->popup(m_platform.cursorPos()); });
 }
 
@@ -293,17 +298,28 @@ void Form2::Form_Load()
     // The splash screen, painted before anything else happens.
     if (splashWanted(m_settings)) {
         m_splash = std::make_unique<frmSplash>(m_platform, m_settings, m_skins);
+        // Gone from the screen, it goes from memory too (later: it is the one that tells).
+        connect(m_splash.get(), &frmSplash::finished, this, [this] {
+            if (m_splash)
+                m_splash.release()->deleteLater();
+        });
         m_splash->Show();
         m_splashShown = true;
-        emit splashShown(*m_splash);
+        if (m_splash) // not clicked away already
+            emit splashShown(*m_splash);
         startupStep("splash shown");
     }
     // A default sound that an interrupted run left silenced is the user's again.
     m_watcher.repairSilencedSound();
     // The dictionary beside the program.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
-    // The clipboard text to compare with and to put back.
+    // The clipboard text to compare with and to put back. In a Wayland session XWayland
+    // hands the native clipboard to X11 programs only later (once one of them is in front):
+    // until then the X11 clipboard is empty, and what the user had copied would arrive as a
+    // fresh copy.
     m_state.oldbuffer = m_platform.clipboardText();
+    if (m_state.oldbuffer.isEmpty())
+        m_state.oldbuffer = m_platform.nativeClipboardAtStart();
     // Where native Wayland programs cannot be watched, the user hears it once, here.
     m_native.start();
     startupStep("clipboard read");
@@ -322,8 +338,10 @@ void Form2::Form_Load()
     // The icon in the notification area, with its tip.
     m_trayIcon->Add(QIcon(QPixmap::fromImage(m_trayPicture ? m_trayPicture() : Artwork::icon(Artwork::kTraySize))));
     startupStep("tray icon added");
-    // The splash goes (nothing when it was not shown).
-    m_splash.reset();
+    // The splash goes once it has been seen (nothing when it was not shown, or was clicked
+    // away); the start-up does not wait for it.
+    if (m_splash)
+        m_splash->startupDone();
     // The panel comes up closed at the right screen edge.
     if (m_settings.numberIs(Key::ShowPanel, 1))
         form3().show();

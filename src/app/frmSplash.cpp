@@ -13,9 +13,11 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QThread>
 #include <QWindow>
+#include <cmath>
 
 namespace zarvik {
 
@@ -108,6 +110,44 @@ void frmSplash::Show()
     show();
     raise();
     Form_Activate();
+    // Counted from the moment it is painted.
+    m_shownAt = m_platform.clockSeconds();
+}
+
+int frmSplash::remainingMs(double shownSeconds)
+{
+    const double left = kShortestShowSeconds - shownSeconds;
+    return left > 0 ? static_cast<int>(std::ceil(left * 1000)) : 0;
+}
+
+void frmSplash::startupDone()
+{
+    const int remaining = isVisible() ? remainingMs(m_platform.clockSeconds() - m_shownAt) : 0;
+    if (remaining == 0) {
+        finish();
+        return;
+    }
+    m_closeTimer.setSingleShot(true);
+    connect(&m_closeTimer, &QTimer::timeout, this, &frmSplash::finish, Qt::UniqueConnection);
+    m_closeTimer.start(remaining);
+}
+
+void frmSplash::mousePressEvent(QMouseEvent* event)
+{
+    // The links take their own presses; anywhere else a click sends the splash away, also
+    // while the start-up still runs.
+    event->accept();
+    finish();
+}
+
+void frmSplash::finish()
+{
+    m_closeTimer.stop();
+    hide();
+    if (m_finished)
+        return;
+    m_finished = true;
+    emit finished();
 }
 
 void frmSplash::paintEvent(QPaintEvent*)

@@ -12,12 +12,18 @@
 #include "settings/Settings.h"
 #include "skins/Skin.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QMouseEvent>
 
 namespace zarvik {
 
 using namespace PanelGeometry;
+
+namespace {
+// Where the panel waits, off every screen, until its activation places it.
+constexpr int kParkedPixels = -10000;
+} // namespace
 
 Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, const QString& programDir,
              TextControls textControls, QWidget* parent)
@@ -29,6 +35,10 @@ Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, cons
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QString());
+    // Decided before the window is made: a see-through window needs a visual with alpha.
+    m_seeThrough = m_platform.compositingManager();
+    if (m_seeThrough)
+        setAttribute(Qt::WA_TranslucentBackground);
 
     // Children are stacked in creation order: the strip's mouse areas lie under the handle,
     // the input line and the list, as the transparent labels of the design do.
@@ -116,12 +126,18 @@ void Form3::wireLabel(MouseArea* label)
 void Form3::Form_Load()
 {
     // The outline; the window is narrower and shorter than the mask, which does not matter.
-    setMask(PanelMask::region());
+    // Where a compositing manager blends windows (XWayland's among them, which draws a shaped
+    // window's cut-off corners black), the window is see-through and only its contents are
+    // cut to the outline; elsewhere the window itself is shaped.
+    if (m_seeThrough)
+        Picture1->setMask(PanelMask::region());
+    else
+        setMask(PanelMask::region());
     // Parked, topmost by its window flags, until the activation places it.
-    m_left = pixelsToTwips(-10000);
-    m_top = pixelsToTwips(-10000);
+    m_left = pixelsToTwips(kParkedPixels);
+    m_top = pixelsToTwips(kParkedPixels);
     m_height = 0;
-    move(-10000, -10000);
+    move(kParkedPixels, kParkedPixels);
     resize(kWidthPixels, 0);
     // The panel's own connection to the dictionary.
     m_data1.setDatabaseName(m_programDir + QStringLiteral("/zarvik.bdd"));
@@ -221,6 +237,7 @@ void Form3::Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixel
         Timer2.stop();
     if (button == Qt::LeftButton) {
         m_drag = true;
+        m_moved = false;
         m_grab = y;
         // Restarted, so that the 100 ms are measured from this press.
         Timer1.start();
@@ -232,21 +249,29 @@ void Form3::Label_MouseDown(Qt::MouseButton button, double y, QPoint globalPixel
 
 void Form3::Label_MouseMove(double y)
 {
-    if (m_drag)
-    {
-        const QRect monitor = monitorTwips();
-        setTop(dragTop(m_top + y - m_grab, monitor.y(), monitor.height()));
-    }
+    if (!m_drag)
+        return;
+    // Until it has moved, the panel stands where the press found it, so y - grab is how far
+    // the pointer has gone; a hand that shakes a little while clicking moves nothing.
+    if (!m_moved && !dragStarts(y - m_grab, QApplication::startDragDistance()))
+        return;
+    m_moved = true;
+    const QRect monitor = monitorTwips();
+    setTop(dragTop(m_top + y - m_grab, monitor.y(), monitor.height()));
 }
 
 void Form3::Label_MouseUp()
 {
     m_settings.writePanelPos(static_cast<float>(m_top));
+    // Only a press of the left button opens or closes; the others brought up the menu.
+    const bool leftPress = m_drag;
     m_drag = false;
     if (autoHideOn())
         Timer2.start();
-    if (!Timer1.isActive())
-        return; // a drag or a long press
+    // A press that has not moved the panel is a click, however long it was held: an
+    // unhurried click easily lasts longer than Timer1's 100 ms, which no longer decides.
+    if (!leftPress || m_moved)
+        return; // a drag, or the release of another button
     if (isClosedPosition()) {
         openingSequence();
         if (autoHideOn())
@@ -397,19 +422,30 @@ void Form3::setLeft(int twips)
 {
     m_left = twips;
     m_placedOn = monitorTwips();
-    move(twipsToPixels(m_left), twipsToPixels(m_top));
+    placeWindow();
 }
 
 void Form3::setTop(double twips)
 {
     m_top = twips;
-    move(twipsToPixels(m_left), twipsToPixels(m_top));
+    placeWindow();
 }
 
 void Form3::setHeightTwips(int twips)
 {
     m_height = twips;
-    resize(kWidthPixels, twipsToPixels(m_height));
+    placeWindow();
+}
+
+void Form3::placeWindow()
+{
+    // A list that would reach below the monitor lifts the window for as long as it is that
+    // tall; the panel's own top (the stored place) stays, and the window comes back down to
+    // it when the list shrinks or the panel closes. The parked panel is not on any monitor.
+    const double top = m_left == pixelsToTwips(kParkedPixels) ? m_top : shownTop(m_platform.monitors(), m_top, m_height);
+    // Moved and sized at once: a window that grew first would show its list below the screen
+    // for a moment.
+    setGeometry(twipsToPixels(m_left), twipsToPixels(top), kWidthPixels, twipsToPixels(m_height));
 }
 
 void Form3::pause(double seconds)

@@ -44,7 +44,7 @@ public:
     ResultList* List1 = nullptr;  // null until made (see TextControls)
     PictureBox* Picture3 = nullptr; // holder: handle of the closed panel
     PictureBox* Picture4 = nullptr; // holder: handle of the open panel
-    QTimer Timer1;                  // 100 ms: a press shorter than this is a click
+    QTimer Timer1;                  // 100 ms from a press (it no longer tells a click from a drag)
     QTimer Timer2;                  // 7000 ms: auto-hide
 
     DictionaryReader& Data1() { return m_data1; }
@@ -112,6 +112,8 @@ private:
     void setLeft(int twips);
     void setTop(double twips);
     void setHeightTwips(int twips);
+    // Puts the window where m_left, m_top and m_height say, kept whole on its monitor.
+    void placeWindow();
     void pause(double seconds);
     void wireLabel(MouseArea* label);
 
@@ -130,6 +132,10 @@ private:
     int m_height = 0;
     int m_listHeight = 0;
     bool m_drag = false;
+    // A compositing manager blends the window: its corners are see-through, not shaped.
+    bool m_seeThrough = false;
+    // The press under way has moved the panel: its release is no click.
+    bool m_moved = false;
     double m_grab = 0;
     // The monitor (twips) the panel was last placed against, to tell where it stood when
     // the monitors change under it.

@@ -1,5 +1,6 @@
 #include "panel/PanelGeometry.h"
 
+#include "core/Units.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
@@ -86,6 +87,21 @@ TopPlacement activationTop(const QString& storedPanelPos, int monitorTop, int mo
         return {middle, true};
     // The store holds a single-precision number; use what a later read would give.
     return {static_cast<double>(static_cast<float>(*value)), false};
+}
+
+double shownTop(const QList<Monitor>& monitors, double top, int height)
+{
+    const QRect monitor = panelMonitor(monitors, top / kTwipsPerPixel);
+    if (monitor.isNull())
+        return top;
+    const double monitorTop = pixelsToTwips(monitor.y());
+    const double bottom = pixelsToTwips(monitor.y() + monitor.height());
+    return std::max(monitorTop, std::min(top, bottom - height));
+}
+
+bool dragStarts(double movedTwips, int dragDistancePixels)
+{
+    return std::abs(movedTwips) >= double(dragDistancePixels) * kTwipsPerPixel;
 }
 
 double dragTop(double top, int monitorTop, int monitorHeight)

@@ -53,6 +53,18 @@ struct TopPlacement {
     bool store;
 };
 TopPlacement activationTop(const QString& storedPanelPos, int monitorTop, int monitorHeight);
+// Where the window's top is shown: the panel stays whole on its monitor (the one
+// panelMonitor picks for `top`), moving up from `top` as far as its height needs, and never
+// above the monitor's top. `top` is the panel's own place (what PanelPos stores), which this
+// leaves alone; a panel that fits is shown at it. `top` and `height` are twips, the monitors
+// logical pixels.
+double shownTop(const QList<Monitor>& monitors, double top, int height);
+// A press on the handle or strip becomes a drag once the pointer has gone `dragDistancePixels`
+// (the toolkit's drag distance) up or down from where the button went down; until then the
+// panel stays where it is, and the release is a click however long the button was held.
+// Only the vertical movement counts: the panel follows the pointer up and down alone, so a
+// press that wandered sideways has not moved it.
+bool dragStarts(double movedTwips, int dragDistancePixels);
 // Where a drag may put the panel's top: its strip stays whole on its monitor, so the handle
 // can always be reached again.
 double dragTop(double top, int monitorTop, int monitorHeight);

@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <optional>
 
 namespace zarvik {
 
@@ -124,6 +125,10 @@ public:
     // on the clipboard, as a copy keystroke would; no keystroke is sent. In the background:
     // the clipboard changes a moment later, or not at all when nothing is selected.
     virtual void copyPrimarySelection() = 0;
+    // How many times the PRIMARY selection has been taken (a new owner, or the same one
+    // selecting anew, which is a new selection time); none when the platform cannot tell.
+    // Answered from state.
+    virtual std::optional<quint64> primarySelectionChanges() { return std::nullopt; }
     // Wake-ups, so that a program can let its polls sleep while nothing happens. Each
     // handler runs on the interface thread. The press handler may run inside any query that
     // reads pending events, so it should do no more than start a timer; the owner-change
@@ -153,6 +158,11 @@ public:
     // press of Caps Lock, without a key event. Pressing it again does nothing more.
     virtual void undoCapsLockPress() {}
 
+    // A compositing manager runs on the display (the X server's _NET_WM_CM_S0 has an owner):
+    // a window's see-through pixels show what lies under it. Without one they are black, and
+    // only a window's shape cuts it to its outline.
+    virtual bool compositingManager() { return false; }
+
     // See NativeSelections; AllSeen on a desktop where the platform sees every program.
     virtual NativeSelections nativeSelections() { return NativeSelections::AllSeen; }
     // Runs on the interface thread with the text of every new clipboard or primary selection
@@ -161,6 +171,9 @@ public:
     {
         m_nativeSelection = std::move(handler);
     }
+    // The text the native programs' clipboard held when the platform began to watch it; ""
+    // when it held none or is not watched.
+    virtual QString nativeClipboardAtStart() { return {}; }
     // cursorPos() is where the pointer is now. False while the pointer is over a window of a
     // program the platform cannot see, where it is not told where the pointer is.
     virtual bool cursorPosKnown() { return true; }

@@ -29,6 +29,8 @@ public:
 
     // The protocol in use, by its name.
     QString protocol() const;
+    // The clipboard's text when the watch began ("" for none, or one not read in time).
+    QString clipboardAtStart() const;
 
     // Longest text fetched from a selection; a longer one is reported cut to this length
     // (well past anything the program looks up).

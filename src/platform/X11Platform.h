@@ -56,6 +56,9 @@ public:
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
+    std::optional<quint64> primarySelectionChanges() override;
+    bool compositingManager() override;
+    QString nativeClipboardAtStart() override;
     bool reportsLeftButtonPresses() override;
     bool reportsClipboardOwnerChanges() override;
     bool leftButtonHeld() override;

@@ -242,9 +242,11 @@ bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
         // the English endings cut it down to some stray Cyrillic headword ("и" for "идёт").
         if (m_state.word == m_state.wd && lookUpRussian())
             return true;
-        if (m_settings.numberIs(Key::findword, 1) && !m_state.word.isEmpty()) {
-            m_state.word = Shortening::shorten(m_state.word);
-            continue;
+        if (m_settings.numberIs(Key::findword, 1)) {
+            if (const std::optional<QString> next = Shortening::next(m_state.word)) {
+                m_state.word = *next;
+                continue;
+            }
         }
         if (m_settings.numberIs(Key::questions, 1)) {
             m_state.Label1 = m_state.wd + kSeparator;

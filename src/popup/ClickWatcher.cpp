@@ -56,6 +56,10 @@ void ClickWatcher::Timer1_Timer()
         }
         if (m_settings.capsLockMode() && !m_platform.capsLockDown())
             return;
+        // The first press of what may become a double-click: a selection made from here on
+        // is the gesture's own.
+        if (m_state.clk != kOn && m_state.clk2() != kOn)
+            m_state.primaryChangesAtFirstPress = m_platform.primarySelectionChanges();
         m_state.clk = kOn;
         if (m_state.clk2() == kOn)
             capture();
@@ -169,6 +173,15 @@ void ClickWatcher::capture()
     }
     if (m_platform.clipboardSaveState() != ClipboardSave::Saved
         || m_platform.clipboardOwnerChanges() != ownerChangesAtSave) {
+        abandonCapture();
+        return;
+    }
+
+    // A terminal selects on the double-click itself; one on blank space selects nothing and
+    // leaves the selection of some earlier gesture, which is no word the user pointed at now.
+    // The wait above let the terminal take the selection for a word.
+    if (toTerminal && m_state.primaryChangesAtFirstPress
+        && m_platform.primarySelectionChanges() == m_state.primaryChangesAtFirstPress) {
         abandonCapture();
         return;
     }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace zarvik {
 
@@ -59,6 +60,9 @@ public:
     // way to the clipboard), and the process it expects the copy from (0: cannot be told).
     bool captureCopyAsked = false;
     qint64 captureProgram = 0;
+    // The platform's count of PRIMARY selections at the first press of the latest click pair
+    // (none when it cannot tell): a terminal's double-click that selected nothing leaves it.
+    std::optional<quint64> primaryChangesAtFirstPress;
 
 private:
     QString m_clk2;

@@ -44,4 +44,12 @@ QString Shortening::shorten(const QString& word)
     return word.left(word.size() - cut);
 }
 
+std::optional<QString> Shortening::next(const QString& word)
+{
+    QString shorter = shorten(word);
+    if (shorter.size() < kShortestForm)
+        return std::nullopt;
+    return shorter;
+}
+
 } // namespace zarvik

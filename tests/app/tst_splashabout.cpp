@@ -98,6 +98,64 @@ private slots:
                                                             QStringLiteral("mailto:support@zarvik.example")}));
     }
 
+    // Once on the screen the splash stays 1.5 s, counted from its painting, however quick
+    // the start-up; the start-up itself goes on without it.
+    void staysLongEnoughToBeSeen_data()
+    {
+        QTest::addColumn<double>("startupTook");
+        QTest::addColumn<int>("remainingMs");
+        QTest::newRow("start-up at once") << 0.0 << 1500;
+        QTest::newRow("quick start-up") << 0.003 << 1497;
+        QTest::newRow("1.25 s") << 1.25 << 250;
+        QTest::newRow("exactly 1.5 s: goes at once") << 1.5 << 0;
+        QTest::newRow("slow start-up") << 2.0 << 0;
+    }
+    void staysLongEnoughToBeSeen()
+    {
+        QFETCH(double, startupTook);
+        QFETCH(int, remainingMs);
+        QCOMPARE(frmSplash::remainingMs(startupTook), remainingMs);
+
+        SkinLoader skins(m_dir->path());
+        frmSplash splash(*m_platform, *m_settings, skins);
+        int finished = 0;
+        connect(&splash, &frmSplash::finished, this, [&] { ++finished; });
+        splash.Show();
+        m_platform->advanceClock(startupTook);
+        splash.startupDone();
+        QCOMPARE(splash.isVisible(), remainingMs > 0);
+        QCOMPARE(finished, remainingMs > 0 ? 0 : 1);
+        if (remainingMs > 0) {
+            QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 5000);
+            QCOMPARE(finished, 1);
+        }
+    }
+
+    void clickSendsTheSplashAway_data()
+    {
+        QTest::addColumn<bool>("beforeTheStartupIsDone");
+        QTest::newRow("while starting") << true;
+        QTest::newRow("after the start") << false;
+    }
+    void clickSendsTheSplashAway()
+    {
+        QFETCH(bool, beforeTheStartupIsDone);
+        SkinLoader skins(m_dir->path());
+        frmSplash splash(*m_platform, *m_settings, skins);
+        int finished = 0;
+        connect(&splash, &frmSplash::finished, this, [&] { ++finished; });
+        splash.Show();
+        if (!beforeTheStartupIsDone)
+            splash.startupDone();
+        QVERIFY(splash.isVisible());
+        QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(185, 60));
+        QVERIFY(!splash.isVisible());
+        if (beforeTheStartupIsDone)
+            splash.startupDone();
+        QVERIFY(!splash.isVisible());
+        QCOMPARE(finished, 1);
+    }
+
     void aboutCountsTheWholeTable_data()
     {
         QTest::addColumn<int>("rows");

@@ -102,6 +102,34 @@ private slots:
     // The start-up makes the panel without its input line and list, which wait for the fonts;
     // whatever makes them first, they are the whole panel's: in place, above the strip's mouse
     // areas, listing as the user types.
+    // The outline: the window shaped on a bare X server; see-through corners where a
+    // compositing manager blends windows (a shape there shows black corners).
+    void outline_data()
+    {
+        QTest::addColumn<bool>("compositing");
+        QTest::newRow("no compositing manager: the window is shaped") << false;
+        QTest::newRow("compositing manager: see-through corners") << true;
+    }
+    void outline()
+    {
+        QFETCH(bool, compositing);
+        m_platform->setCompositingManager(compositing);
+        Form3 panel(*m_platform, *m_settings, *m_state, m_dir.path());
+        QCOMPARE(panel.testAttribute(Qt::WA_TranslucentBackground), compositing);
+        QCOMPARE(panel.mask(), compositing ? QRegion() : PanelMask::region());
+        QCOMPARE(panel.Picture1->mask(), compositing ? PanelMask::region() : QRegion());
+        if (compositing) {
+            // Drawn, the corner outside the outline stays clear and the handle is painted.
+            panel.Picture1->setPicture(solid(Qt::red));
+            panel.resize(383, 25);
+            QImage drawn(panel.size(), QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::transparent);
+            panel.render(&drawn, QPoint(), QRegion(), QWidget::DrawChildren);
+            QCOMPARE(qAlpha(drawn.pixel(0, 0)), 0);
+            QCOMPARE(qAlpha(drawn.pixel(8, 12)), 255);
+        }
+    }
+
     void textControlsMadeWhenNeeded_data()
     {
         QTest::addColumn<QString>("maker");
@@ -384,6 +412,26 @@ private slots:
         QCOMPARE(m_settings->text(Key::PanelPos), QString::number(top, 'g', 7));
     }
 
+    void openListStaysOnItsMonitor()
+    {
+        // Two monitors one above the other; the handle sits at the bottom of the upper one.
+        m_platform->setMonitors({QRect(0, 0, 1024, 768), QRect(0, 768, 1024, 768)});
+        m_settings->write(Key::PanelPos, QStringLiteral("11140"));
+        m_panel->show();
+        QCOMPARE(m_panel->y(), 743);
+        m_panel->openingSequence();
+        typeText(m_panel->Text1, QStringLiteral("c"));
+        // Ten lines, 2642 twips: the window rises to end on the upper monitor's last row.
+        QCOMPARE(m_panel->heightTwips(), 2642);
+        QCOMPARE(m_panel->geometry(), QRect(1024 - 383, 592, 383, 176));
+        QCOMPARE(m_panel->topTwips(), 11140.0);
+        typeText(m_panel->Text1, QStringLiteral("atc")); // one line, 770 twips
+        QCOMPARE(m_panel->y(), 717);
+        QTest::keyClick(m_panel->Text1, Qt::Key_Escape);
+        QCOMPARE(m_panel->y(), 743);
+        QCOMPARE(m_settings->text(Key::PanelPos), QStringLiteral("11140"));
+    }
+
     void slidesStepThroughFourPositions_data()
     {
         QTest::addColumn<bool>("bigpanel");
@@ -472,6 +520,57 @@ private slots:
         QCOMPARE(m_panel->leftTwips(), W - 250);
         QCOMPARE(m_panel->Text1->text(), QString());
         QVERIFY(!m_panel->Timer2.isActive());
+    }
+
+    // A press that has not moved the panel is a click however long it lasts; one that moved
+    // it (the pointer went the toolkit's drag distance, 10 pixels here) is a drag however
+    // short. The button is really held for the time of each row.
+    void pressLengthAndMovement_data()
+    {
+        QTest::addColumn<int>("heldMs");
+        QTest::addColumn<int>("movedPixels");
+        QTest::addColumn<bool>("click");
+        QTest::newRow("20 ms, still: click") << 20 << 0 << true;
+        QTest::newRow("90 ms, still: click") << 90 << 0 << true;
+        QTest::newRow("150 ms, still: click") << 150 << 0 << true;
+        QTest::newRow("300 ms, still: click") << 300 << 0 << true;
+        QTest::newRow("150 ms, 9 px down: click") << 150 << 9 << true;
+        QTest::newRow("150 ms, 10 px down: drag") << 150 << 10 << false;
+        QTest::newRow("20 ms, 10 px down: drag") << 20 << 10 << false;
+        QTest::newRow("300 ms, 9 px up: click") << 300 << -9 << true;
+        QTest::newRow("300 ms, 10 px up: drag") << 300 << -10 << false;
+    }
+    void pressLengthAndMovement()
+    {
+        QFETCH(int, heldMs);
+        QFETCH(int, movedPixels);
+        QFETCH(bool, click);
+        m_panel->show();
+        // The activation that showing brings places the panel afresh: it comes first.
+        QTest::qWait(20);
+        const double top = m_panel->topTwips();
+        MouseArea* strip = m_panel->Label4;
+        const QPoint at(50, 10);
+        const QPoint atGlobal = strip->mapToGlobal(at);
+        QTest::mousePress(strip, Qt::LeftButton, {}, at);
+        if (movedPixels != 0) {
+            // Halfway first: below the distance the panel does not follow yet.
+            for (const int step : {movedPixels / 2, movedPixels}) {
+                const QPoint to = atGlobal + QPoint(0, step);
+                QMouseEvent move(QEvent::MouseMove, strip->mapFromGlobal(QPointF(to)), QPointF(to), Qt::NoButton,
+                                 Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(strip, &move);
+            }
+        }
+        QTest::qWait(heldMs);
+        const QPoint releasedAt = atGlobal + QPoint(0, movedPixels);
+        QMouseEvent release(QEvent::MouseButtonRelease, strip->mapFromGlobal(QPointF(releasedAt)), QPointF(releasedAt),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(strip, &release);
+
+        QCOMPARE(m_panel->leftTwips(), click ? W - 5750 : W - 250);
+        QCOMPARE(m_panel->topTwips(), click ? top : top + movedPixels * 15);
+        QCOMPARE(m_settings->panelPos(), std::optional<float>(static_cast<float>(click ? top : top + movedPixels * 15)));
     }
 
     void longPressDragsWithoutOpening()
@@ -573,10 +672,12 @@ private slots:
         if (on)
             QVERIFY(m_panel->Timer2.remainingTime() > 6000);
 
-        // Handling the panel stops the countdown until the button goes up again.
+        // Handling the panel stops the countdown until the button goes up again; a drag
+        // leaves it open.
         m_panel->Label_MouseDown(Qt::LeftButton, 10, {});
         QVERIFY(!m_panel->Timer2.isActive());
         m_panel->Timer1_Timer();
+        m_panel->Label_MouseMove(610);
         m_panel->Label_MouseUp();
         QCOMPARE(m_panel->Timer2.isActive(), on);
         QCOMPARE(m_panel->leftTwips(), W - 5750);

@@ -136,6 +136,45 @@ private slots:
         QCOMPARE(PanelGeometry::dragTop(wanted, monitorTop, 15360), top);
     }
 
+    // Where the open panel's window stands: whole on its monitor, lifted no more than its
+    // list needs, at its own top when it fits. Heights: 380 the strip, 770 one line, 1186
+    // three lines, 2642 ten lines.
+    void shownTop_data()
+    {
+        QTest::addColumn<QList<Monitor>>("monitors");
+        QTest::addColumn<double>("top");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<double>("shown");
+        const QList<Monitor> one{{QRect(0, 0, 1280, 1024), true}}; // 15360 twips high
+        const QList<Monitor> stacked{{QRect(0, 0, 1280, 1024), true}, {QRect(0, 1024, 1280, 1024), false}};
+        const QList<Monitor> sideBySide{{QRect(0, 0, 1280, 1024), true}, {QRect(1280, 0, 1024, 768), false}};
+        QTest::newRow("one: middle, ten lines fit") << one << 7680.0 << 2642 << 7680.0;
+        QTest::newRow("one: strip at the bottom, closed") << one << 14980.0 << 380 << 14980.0;
+        QTest::newRow("one: handle at y 999, three lines") << one << 14985.0 << 1186 << 14174.0;
+        QTest::newRow("one: strip at the bottom, one line") << one << 14980.0 << 770 << 14590.0;
+        QTest::newRow("one: strip at the bottom, ten lines") << one << 14980.0 << 2642 << 12718.0;
+        QTest::newRow("one: ten lines end on the bottom row") << one << 12718.0 << 2642 << 12718.0;
+        QTest::newRow("one: ten lines one twip too low") << one << 12719.0 << 2642 << 12718.0;
+        QTest::newRow("one: fraction kept where it fits") << one << 1234.5 << 770 << 1234.5;
+        QTest::newRow("one: list taller than the monitor") << QList<Monitor>{{QRect(0, 0, 640, 100), true}} << 1120.0
+                                                        << 2642 << 0.0;
+        QTest::newRow("stacked, upper: stays off the lower one") << stacked << 14980.0 << 2642 << 12718.0;
+        QTest::newRow("stacked, upper: fits above its bottom") << stacked << 12718.0 << 2642 << 12718.0;
+        QTest::newRow("stacked, lower: its top row") << stacked << 15360.0 << 2642 << 15360.0;
+        QTest::newRow("stacked, lower: strip at its bottom") << stacked << 30340.0 << 2642 << 28078.0;
+        QTest::newRow("stacked, lower: strip at its bottom, closed") << stacked << 30340.0 << 380 << 30340.0;
+        QTest::newRow("side by side: the shorter right one") << sideBySide << 11140.0 << 1186 << 10334.0;
+        QTest::newRow("side by side: fits on the right one") << sideBySide << 10334.0 << 1186 << 10334.0;
+    }
+    void shownTop()
+    {
+        QFETCH(QList<Monitor>, monitors);
+        QFETCH(double, top);
+        QFETCH(int, height);
+        QFETCH(double, shown);
+        QCOMPARE(PanelGeometry::shownTop(monitors, top, height), shown);
+    }
+
     // Which monitor the panel lives on, for the layouts a user meets.
     void panelMonitor_data()
     {

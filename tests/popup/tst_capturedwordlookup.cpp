@@ -42,6 +42,9 @@ struct Rig {
             {QStringLiteral("empty"), QString()},
             {QStringLiteral("сок"), QStringLiteral("juice")},
             {QStringLiteral("и"), QStringLiteral("пр.")},
+            {QStringLiteral("go"), QStringLiteral("идти")},
+            {QStringLiteral("h"), QStringLiteral("8-я буква англ. алфавита")},
+            {QStringLiteral("x"), QStringLiteral("24-я буква англ. алфавита")},
         };
         dictionary.reverseRows = {
             {QStringLiteral("кошка"), QStringLiteral("cat; pussycat"), 2},
@@ -130,13 +133,38 @@ private slots:
         QTest::newRow("stopped") << "stopped" << QStringList{"stopped", "stopp", "stop"} << "stop - "
                                  << "останавливать  ";
         QTest::newRow("run and a space") << "run " << QStringList{"run ", "run"} << "run - " << "бежать  ";
-        QTest::newRow("xyz") << "xyz" << QStringList{"xyz", "xy", "x", ""} << "xyz - " << "??? ";
+        QTest::newRow("xyz stops at two characters") << "xyz" << QStringList{"xyz", "xy"} << "xyz - " << "??? ";
+        QTest::newRow("goes") << "goes" << QStringList{"goes", "goe", "go"} << "go - " << "идти  ";
+        QTest::newRow("xyzzy does not come down to x")
+            << "xyzzy" << QStringList{"xyzzy", "xyzz", "xyz", "xy"} << "xyzzy - " << "??? ";
+        QTest::newRow("qwertyzx") << "qwertyzx" << QStringList{"qwertyzx", "qwertyz", "qwerty", "qwert", "qwer", "qw"}
+                                  << "qwertyzx - " << "??? ";
+        QTest::newRow("an address does not come down to h")
+            << "https://example.com/some/page.html"
+            << QStringList{"https://example.com/some/page.html", "https://example.com/some/page.htm",
+                           "https://example.com/some/page.ht", "https://example.com/some/page.h",
+                           "https://example.com/some/page.", "https://example.com/some/page",
+                           "https://example.com/some/pag", "https://example.com/some/pa", "https://example.com/some/p",
+                           "https://example.com/some/", "https://example.com/some", "https://example.com/som",
+                           "https://example.com/so", "https://example.com/s", "https://example.com/",
+                           "https://example.com", "https://example.co", "https://example.c", "https://example.",
+                           "https://example", "https://exampl", "https://examp", "https://exam", "https://exa",
+                           "https://ex", "https://e", "https://", "https:/", "https:", "https", "http", "htt", "ht"}
+            << "https://example.com/some/page.html - " << "??? ";
+        QTest::newRow("one character is looked up as it is") << "x" << QStringList{"x"} << "x - "
+                                                              << "24-я буква англ. алфавита  ";
+        QTest::newRow("two characters: found as they are") << "go" << QStringList{"go"} << "go - " << "идти  ";
+        QTest::newRow("two characters: not cut to one") << "xq" << QStringList{"xq"} << "xq - " << "??? ";
+        QTest::newRow("an ending that would leave one character ends the passes")
+            << "xed" << QStringList{"xed"} << "xed - " << "??? ";
+        QTest::newRow("an ending that leaves two characters")
+            << "gos" << QStringList{"gos", "go"} << "go - " << "идти  ";
         QTest::newRow("found at once") << "book" << QStringList{"book"} << "book - " << "книга  ";
         QTest::newRow("headword as captured") << "Books" << QStringList{"Books", "Book"} << "Book - " << "книга  ";
         QTest::newRow("WalkIng one character a pass")
             << "WalkIng" << QStringList{"WalkIng", "WalkIn", "WalkI", "Walk"} << "Walk - " << "ходить  ";
         QTest::newRow("leading space kept in every pass")
-            << " books" << QStringList{" books", " book", " boo", " bo", " b", " ", ""} << " books - " << "??? ";
+            << " books" << QStringList{" books", " book", " boo", " bo", " b"} << " books - " << "??? ";
         QTest::newRow("double quote is a character") << "book\"" << QStringList{"book\"", "book"} << "book - "
                                                       << "книга  ";
         QTest::newRow("empty translation") << "empty" << QStringList{"empty"} << "empty - " << "  ";
@@ -203,20 +231,22 @@ private slots:
     {
         QTest::addColumn<int>("length");
         QTest::addColumn<bool>("processed");
-        QTest::newRow("50 characters are looked up") << 50 << true;
-        QTest::newRow("51 characters are ignored") << 51 << false;
+        QTest::addColumn<int>("queries"); // 50 down to 2 characters
+        QTest::newRow("50 characters are looked up") << 50 << true << 49;
+        QTest::newRow("51 characters are ignored") << 51 << false << 0;
     }
     void lengthLimit()
     {
         QFETCH(int, length);
         QFETCH(bool, processed);
+        QFETCH(int, queries);
         Rig& r = *m_rig;
         r.state.oldbuffer = QStringLiteral("before");
         const QString text(length, QLatin1Char('q'));
 
         r.copy(text);
 
-        QCOMPARE(r.dictionary.queries.size(), processed ? length + 1 : 0);
+        QCOMPARE(r.dictionary.queries.size(), queries);
         QCOMPARE(r.popup.shown.size(), processed ? 1 : 0);
         QCOMPARE(r.popup.restarts, processed ? 1 : 0);
         QCOMPARE(r.state.oldbuffer, processed ? text : QStringLiteral("before"));
@@ -313,7 +343,7 @@ private slots:
         QTest::newRow("findword 0, one query then the miss")
             << int(Key::findword) << "0" << "books" << 1 << "books - " << "??? " << 1;
         QTest::newRow("questions 0, miss shows nothing but restarts the countdown")
-            << int(Key::questions) << "0" << "xyz" << 4 << "" << "" << 1;
+            << int(Key::questions) << "0" << "xyz" << 2 << "" << "" << 1;
         QTest::newRow("questions 0, hit still shown")
             << int(Key::questions) << "0" << "books" << 2 << "book - " << "книга  " << 1;
         QTest::newRow("Buffer 0, a copy is not translated") << int(Key::Buffer) << "0" << "book" << 1 << "" << ""

@@ -443,6 +443,50 @@ private slots:
         QCOMPARE(r.state.clktrans, QStringLiteral("1"));
     }
 
+    // In a terminal only a selection made since the first press of the double-click is
+    // taken: one on blank space selects nothing and leaves an older selection behind.
+    void terminalTakesOnlyTheGesturesSelection_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("reported");   // the platform can tell a new selection
+        QTest::addColumn<QString>("selected"); // "before", "between" the clicks, "during" the wait
+        QTest::addColumn<bool>("captured");
+        QTest::newRow("selected by the double-click") << "xterm" << true << "during" << true;
+        QTest::newRow("selected between the clicks") << "xterm" << true << "between" << true;
+        QTest::newRow("blank space: the old selection is left") << "xterm" << true << "before" << false;
+        QTest::newRow("cannot be told: taken as before") << "xterm" << false << "before" << true;
+        QTest::newRow("no terminal: the copy keystroke decides") << "kwrite" << true << "before" << true;
+    }
+    void terminalTakesOnlyTheGesturesSelection()
+    {
+        QFETCH(QString, program);
+        QFETCH(bool, reported);
+        QFETCH(QString, selected);
+        QFETCH(bool, captured);
+        Rig& r = *m_rig;
+        r.platform.setWindowExeName(7, program);
+        r.platform.setReportsPrimaryChanges(reported);
+        r.platform.setPrimaryText(QStringLiteral("reads"));
+        if (selected == QLatin1String("during")) {
+            bool done = false;
+            r.platform.onProcessEvents([&] {
+                if (!done)
+                    r.platform.setPrimaryText(QStringLiteral("word"));
+                done = true;
+            });
+        }
+        r.play(QStringLiteral("DU"));
+        if (selected == QLatin1String("between"))
+            r.platform.setPrimaryText(QStringLiteral("word"));
+        r.play(QStringLiteral("DU"));
+        const bool terminal = program == QLatin1String("xterm");
+        QCOMPARE(r.platform.log().contains(QStringLiteral("primary-copy")), terminal && captured);
+        QCOMPARE(r.platform.sentKeys(), terminal ? 0 : 1);
+        QCOMPARE(r.state.clktrans, captured ? QStringLiteral("1") : QString());
+        QCOMPARE(r.platform.clipboardText(),
+                 !terminal || !captured ? QStringLiteral("user text") : selected == QLatin1String("before") ? QStringLiteral("reads") : QStringLiteral("word"));
+    }
+
     // The copy waits for the user's clipboard to be saved; one too large to keep is never
     // replaced by a capture.
     void copyWaitsForTheClipboardSave_data()

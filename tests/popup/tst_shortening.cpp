@@ -48,6 +48,37 @@ private slots:
         QCOMPARE(Shortening::shorten(word), shortened);
     }
 
+    // Where the passes stop: never at a form of fewer than two characters.
+    void floor_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("three characters, last one cut") << "xyz" << true << "xy";
+        QTest::newRow("two characters") << "xy" << false << "";
+        QTest::newRow("one character") << "x" << false << "";
+        QTest::newRow("empty") << "" << false << "";
+        QTest::newRow("goe to go") << "goe" << true << "go";
+        QTest::newRow("s leaving two") << "gos" << true << "go";
+        QTest::newRow("s leaving one") << "as" << false << "";
+        QTest::newRow("ed leaving one: no fall back to a shorter cut") << "bed" << false << "";
+        QTest::newRow("ed leaving two") << "used" << true << "us";
+        QTest::newRow("ing leaving one") << "sing" << false << "";
+        QTest::newRow("ing leaving two") << "going" << true << "go";
+        QTest::newRow("leading space and a letter") << " b" << false << "";
+        QTest::newRow("leading space and two letters") << " bo" << true << " b";
+    }
+    void floor()
+    {
+        QFETCH(QString, word);
+        QFETCH(bool, goesOn);
+        QFETCH(QString, next);
+        const std::optional<QString> got = Shortening::next(word);
+        QCOMPARE(got.has_value(), goesOn);
+        if (goesOn)
+            QCOMPARE(*got, next);
+    }
+
     void everyPassShortens_data()
     {
         QTest::addColumn<QString>("word");

@@ -40,7 +40,18 @@ public:
     // The process behind a window (windowProcess()).
     void setWindowProcess(WindowId window, qint64 process) { m_processes[window] = process; }
     // What the user has selected (the PRIMARY selection).
-    void setPrimaryText(const QString& text) { m_primary = text; }
+    // Each call is a new selection (primarySelectionChanges() counts it).
+    void setPrimaryText(const QString& text)
+    {
+        m_primary = text;
+        ++m_primaryChanges;
+    }
+    // What the native programs' clipboard held when the watch began.
+    void setNativeClipboardAtStart(const QString& text) { m_nativeAtStart = text; }
+    // Whether a compositing manager runs (none by default, as on a bare X server).
+    void setCompositingManager(bool running) { m_compositing = running; }
+    // Whether primarySelectionChanges() answers (off by default: it cannot tell).
+    void setReportsPrimaryChanges(bool on) { m_reportsPrimaryChanges = on; }
     // What saveClipboard() comes to, after that many event dispatches of Pending.
     void setClipboardSaveResult(ClipboardSave result, int pendingDispatches = 0)
     {
@@ -147,6 +158,12 @@ public:
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
+    bool compositingManager() override { return m_compositing; }
+    QString nativeClipboardAtStart() override { return m_nativeAtStart; }
+    std::optional<quint64> primarySelectionChanges() override
+    {
+        return m_reportsPrimaryChanges ? std::optional<quint64>(m_primaryChanges) : std::nullopt;
+    }
     bool reportsLeftButtonPresses() override { return m_reportsWakeups; }
     bool reportsClipboardOwnerChanges() override { return m_reportsWakeups; }
     bool leftButtonHeld() override { return m_button.physical(); }
@@ -187,6 +204,10 @@ private:
     bool m_logClipboardReads = false;
     quint64 m_ownerChanges = 0;
     QString m_primary;
+    quint64 m_primaryChanges = 0;
+    bool m_reportsPrimaryChanges = false;
+    bool m_compositing = false;
+    QString m_nativeAtStart;
     QList<QRect> m_monitors;
     int m_primaryMonitor = 0;
     ClipboardSave m_saveResult = ClipboardSave::Saved;

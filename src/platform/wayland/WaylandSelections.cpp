@@ -110,6 +110,8 @@ public:
     virtual const char* protocol() const = 0;
     // The state the watch began with has arrived: from now on every change is reported.
     virtual void start() = 0;
+    // The clipboard's text when the watch began ("" for none, or none that could be read).
+    virtual QString clipboardAtStart() const = 0;
 };
 
 template <class P>
@@ -130,7 +132,15 @@ public:
         P::destroy(m_manager);
     }
     const char* protocol() const override { return P::kName; }
-    void start() override { m_started = true; }
+    void start() override
+    {
+        // What the user had copied before: read once, so that the program can tell it from
+        // a copy made later (XWayland hands it to X11 programs some time after).
+        if (m_clipboard)
+            m_clipboardAtStart = fetch(m_clipboard);
+        m_started = true;
+    }
+    QString clipboardAtStart() const override { return m_clipboardAtStart; }
 
 private:
     struct OfferState {
@@ -216,6 +226,7 @@ private:
     typename P::Offer* m_primary = nullptr;
     const WaylandSelections::Report& m_report;
     bool m_started = false;
+    QString m_clipboardAtStart;
 };
 
 } // namespace
@@ -354,6 +365,11 @@ WaylandSelections::~WaylandSelections() = default;
 QString WaylandSelections::protocol() const
 {
     return QString::fromLatin1(d->session->protocol());
+}
+
+QString WaylandSelections::clipboardAtStart() const
+{
+    return d->session->clipboardAtStart();
 }
 
 } // namespace zarvik

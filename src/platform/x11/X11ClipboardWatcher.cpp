@@ -57,6 +57,8 @@ struct X11ClipboardWatcher::Worker {
 
     Atom clipboard = 0;
     Atom primary = XA_PRIMARY;
+    // Every taking of PRIMARY seen (read from the interface thread).
+    std::atomic<quint64> primaryChanges{0};
     Atom incr = 0;
     Atom targetsAtom = 0;
     // Text forms in order of preference: UTF8_STRING (every current toolkit), Latin-1
@@ -175,6 +177,9 @@ struct X11ClipboardWatcher::Worker {
         XFixesSelectSelectionInput(dpy, window, clipboard,
                                    XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask
                                        | XFixesSelectionClientCloseNotifyMask);
+        // Only its takings are counted: a terminal that selects a word takes it anew each
+        // time, with the new selection's time, even when it owned it already.
+        XFixesSelectSelectionInput(dpy, window, primary, XFixesSetSelectionOwnerNotifyMask);
         XFlush(dpy);
         fetchWanted = true; // whatever is on the clipboard already
         thread = std::thread([this] { run(); });
@@ -305,6 +310,10 @@ struct X11ClipboardWatcher::Worker {
     {
         if (ev.type == fixesEventBase + XFixesSelectionNotify) {
             const auto* e = reinterpret_cast<XFixesSelectionNotifyEvent*>(&ev);
+            if (e->selection == primary) {
+                primaryChanges.fetch_add(1, std::memory_order_relaxed);
+                return;
+            }
             if (e->selection != clipboard)
                 return;
             // A new owner, or the owner quit or lost its window (the clipboard is then
@@ -753,6 +762,11 @@ void X11ClipboardWatcher::requestSnapshot(SnapshotDone done)
 void X11ClipboardWatcher::requestPrimaryText(TextDone done)
 {
     m_worker->request(nullptr, &done);
+}
+
+quint64 X11ClipboardWatcher::primaryChanges() const
+{
+    return m_worker->primaryChanges.load(std::memory_order_relaxed);
 }
 
 } // namespace zarvik

@@ -35,6 +35,8 @@ public:
     void requestSnapshot(SnapshotDone done);
     // Reads the text of the PRIMARY selection ("" when there is none or it is not text).
     void requestPrimaryText(TextDone done);
+    // How many times PRIMARY has been taken since the start (any thread).
+    quint64 primaryChanges() const;
 
     // How long a whole snapshot may take; one that has not read everything by then keeps
     // nothing (Incomplete), since a part put back would be a damaged clipboard.

@@ -768,6 +768,11 @@ bool X11Platform::watchWaylandSelections(QString* error)
     return m_wayland != nullptr;
 }
 
+QString X11Platform::nativeClipboardAtStart()
+{
+    return m_wayland ? m_wayland->clipboardAtStart() : QString();
+}
+
 NativeSelections X11Platform::nativeSelections()
 {
     return m_native;
@@ -971,6 +976,21 @@ void X11Platform::copyPrimarySelection()
             return; // nothing selected: nothing copied, as with an empty selection's copy
         QMetaObject::invokeMethod(context, [this, text] { writeClipboardText(text); }, Qt::QueuedConnection);
     });
+}
+
+bool X11Platform::compositingManager()
+{
+    // Asked when a window is made; a manager started later is not followed.
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(d->dpy));
+    const Atom selection = XInternAtom(d->dpy, name.constData(), False);
+    const bool owned = XGetSelectionOwner(d->dpy, selection) != None;
+    d->afterRoundTrip();
+    return owned;
+}
+
+std::optional<quint64> X11Platform::primarySelectionChanges()
+{
+    return d->clipboardWatcher.primaryChanges();
 }
 
 bool X11Platform::reportsLeftButtonPresses()

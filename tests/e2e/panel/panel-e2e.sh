@@ -315,6 +315,32 @@ case_outside_click_closes() {
     fail "after the outside click, typing did not reach the text window (got: '$(keys_since "$mark")')"
 }
 
+# held_click_at X Y SECONDS: a press held that long, the pointer still, then the release.
+held_click_at() {
+  pointer_to "$1" "$2"
+  apart_from_last_click
+  xdotool mousedown 1
+  sleep "$3"
+  xdotool mouseup 1
+  last_click=$EPOCHREALTIME
+}
+
+# An unhurried click lasts longer than 0.1 s; held still, it is a click however long it lasts.
+case_held_click_opens_and_closes() {
+  local held x y w h
+  for held in 0.15 0.3 0.6; do
+    read -r x y w h < <(panel_geometry)
+    held_click_at "$((x + 8))" "$((y + 12))" "$held"
+    expect_geometry "open after a click on the handle held ${held} s" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
+    # Time for a slide to show, should the release have closed it again.
+    sleep 0.5
+    geometry_is "$OPEN_X" "$MID_Y" "$STRIP_H" || { fail "the panel did not stay open after the ${held} s click"; return; }
+    read -r x y w h < <(panel_geometry)
+    held_click_at "$((x + 50))" "$((y + 12))" "$held"
+    expect_geometry "closed after a click on the strip held ${held} s" "$CLOSED_X" "$MID_Y" "$STRIP_H" || return
+  done
+}
+
 case_strip_click_closes() {
   click_handle
   expect_geometry "open again" "$OPEN_X" "$MID_Y" "$STRIP_H" || return
@@ -346,6 +372,7 @@ group_flow() {
   run_case "$group/case_escape_closes_and_returns_keyboard" case_escape_closes_and_returns_keyboard
   run_case "$group/case_outside_click_closes" case_outside_click_closes
   run_case "$group/case_strip_click_closes" case_strip_click_closes
+  run_case "$group/case_held_click_opens_and_closes" case_held_click_opens_and_closes
   run_case "$group/case_russian_lists_in_panel" case_russian_lists_in_panel
 }
 
@@ -410,12 +437,38 @@ case_bigpanel_shows_more() {
   expect_geometry "large panel closed by Escape" "$BIG_CLOSED_X" "$MID_Y" "$STRIP_H"
 }
 
+# The handle dragged to the bottom: the open panel rises as far as its list needs, and comes
+# back down when it closes; the stored place stays where the drag left it.
+case_open_list_stays_on_the_screen() {
+  stop_zarvik
+  # The lowest place a drag leaves it: the strip (380 twips) ends on the bottom row.
+  local stored_top=$((SCREEN_H * 15 - 380)) bottom tall top
+  bottom=$(awk -v t="$stored_top" 'BEGIN { print int(t / 15 + 0.5) }')
+  write_ini ShowSplash=0 hide5sec=0 "PanelPos=$stored_top"
+  start_zarvik || return
+  expect_geometry "closed panel at the bottom edge" "$CLOSED_X" "$bottom" "$STRIP_H" || return
+  click_handle
+  expect_geometry "open at the bottom edge" "$OPEN_X" "$bottom" "$STRIP_H" || return
+  type_text "ca"
+  tall=$(height_for ca)
+  # The list's own height in twips, ending on the bottom row.
+  top=$(awk -v n="$(lines_for ca)" -v h="$SCREEN_H" 'BEGIN { print int((h * 15 - (770 + 208 * (n - 1))) / 15 + 0.5) }')
+  expect_geometry "listing 'ca' ($(lines_for ca) lines) wholly on the screen" "$OPEN_X" "$top" "$tall" &&
+    zx_screenshot "panel-open-at-the-bottom"
+  xdotool key Escape
+  expect_geometry "closed, back at its place" "$CLOSED_X" "$bottom" "$STRIP_H"
+  local stored
+  stored=$(ini_value PanelPos)
+  [ "$stored" = "$stored_top" ] || fail "PanelPos changed to '$stored' (was $stored_top)"
+}
+
 group_placement() {
   make_program_folder
   run_case "$group/case_drag_moves_and_stores" case_drag_moves_and_stores
   run_case "$group/case_restart_keeps_dragged_position" case_restart_keeps_dragged_position
   run_case "$group/case_unusable_panelpos_replaced" case_unusable_panelpos_replaced
   run_case "$group/case_bigpanel_shows_more" case_bigpanel_shows_more
+  run_case "$group/case_open_list_stays_on_the_screen" case_open_list_stays_on_the_screen
 }
 
 # === group autohide: the seven idle seconds ===

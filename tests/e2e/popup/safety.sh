@@ -100,6 +100,17 @@ expect_nothing_typed
 expect_user_text
 zp_end_case
 
+zp_case "a double-click on blank space in xterm shows nothing, not the last word again"
+settle
+read -r TX TY < <(term_word_at 10)
+# The third line of the terminal is empty: xterm selects nothing there, and PRIMARY still
+# holds "table" from the case before.
+zx_double_click "$TX" "$((TY + 2 * 13))"
+zp_stays_parked 1.5 || zp_fail "a strip after a double-click on blank space: [$(xdotool getwindowname "$ZP_STRIP")]"
+expect_nothing_typed
+expect_user_text
+zp_end_case
+
 # ---------------------------------------------------------------- the strip lets clicks through
 zp_case "a double-click on the next word while the strip is up is translated"
 settle

@@ -237,6 +237,52 @@ case_double_click_opens_once() {
   zx_wait_for 5 -- panel_x_is "$CLOSED_X" || fail "could not close the panel again"
 }
 
+# held_click_icon SECONDS: a left press on the icon held that long, then the release.
+held_click_icon() {
+  local x y w h
+  read -r x y w h < <(tray_icon) || return 1
+  pointer_to "$((x + w / 2))" "$((y + h / 2))"
+  apart
+  xdotool mousedown 1
+  sleep "$1"
+  xdotool mouseup 1
+  last_click=$EPOCHREALTIME
+}
+
+# restart_with_lastfocus VALUE: Zarvik again, with a click outside the panel closing it
+# (1) or not (0, as the rest of this run has it).
+restart_with_lastfocus() {
+  # Started under strace, the program is strace's child: both go.
+  [ -n "${traced_pid:-}" ] && kill "$traced_pid" 2>/dev/null
+  traced_pid=""
+  kill "$zarvik_pid" 2>/dev/null
+  zx_wait_for 10 -- zarvik_gone
+  # Its icon gone first, so that the icon clicked is the new one's; no splash in the way.
+  zx_wait_for 10 -- icon_absent
+  sed -i "s/^lastfocus=.*/lastfocus=$1/" "$ini"
+  grep -q '^ShowSplash=' "$ini" || sed -i 's/^\[Options\]$/[Options]\nShowSplash=0/' "$ini"
+  start_zarvik_plain
+  panel=""
+  zx_wait_for 10 -- panel_or_gone && zx_wait_for 10 -- icon_present
+}
+
+# A press opens or closes the panel once however long it is held; its release, outside the
+# panel, does not close the panel it has just opened (clicks outside close it here).
+case_held_click_on_the_icon() {
+  local held
+  restart_with_lastfocus 1 || { fail "Zarvik did not come back: ${gone_note:-no panel or icon}"; return; }
+  for held in 0.15 0.3; do
+    held_click_icon "$held" || { fail "no tray icon to click"; return; }
+    zx_wait_for 5 -- panel_x_is "$OPEN_X" || { fail "a ${held} s click on the icon did not open the panel: $(geometry_of "$panel")"; break; }
+    # Time for a closing slide to show, should the release have counted as a click outside.
+    sleep 1
+    panel_x_is "$OPEN_X" || { fail "the panel did not stay open after a ${held} s click on the icon: $(geometry_of "$panel")"; break; }
+    held_click_icon "$held"
+    zx_wait_for 5 -- panel_x_is "$CLOSED_X" || { fail "a ${held} s click on the icon did not close the panel: $(geometry_of "$panel")"; break; }
+  done
+  restart_with_lastfocus 0 || fail "Zarvik did not come back: ${gone_note:-no panel or icon}"
+}
+
 case_menu_opens_at_the_pointer() {
   open_menu || return
   local x y w h px py
@@ -439,7 +485,7 @@ if [ "$no_tray" = 1 ]; then
 fi
 
 for c in case_splash_paints_during_startup case_click_opens_and_closes_the_panel case_double_click_opens_once \
-  case_menu_opens_at_the_pointer case_menu_on_the_panel_handle case_about_shows_the_word_count \
+  case_held_click_on_the_icon case_menu_opens_at_the_pointer case_menu_on_the_panel_handle case_about_shows_the_word_count \
   case_help_and_web_page_are_opened case_options_from_the_menu case_exit_keeps_the_moved_panel_and_leaves_no_icon; do
   if [ "$c" = case_splash_paints_during_startup ]; then run_case "$c"; else run_live_case "$c"; fi
 done

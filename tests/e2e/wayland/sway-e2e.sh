@@ -27,7 +27,7 @@ SKIP=77
 SCREEN_W=1280 SCREEN_H=800
 USER_TEXT="user's own text"
 
-for tool in sway Xwayland wl-copy wl-paste grim swaymsg xterm xdotool xwininfo dbus-daemon gdbus; do
+for tool in sway Xwayland wl-copy wl-paste grim swaymsg xterm xdotool xwininfo dbus-daemon gdbus convert; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "sway-e2e.sh: $tool is missing (scripts/deps.sh installs it)" >&2
     exit 1
@@ -80,7 +80,7 @@ printf '[Options]\nShowSplash=0\n' >"$work/config/Zarvik5/Zarvik5.ini"
 cat >"$work/sway.config" <<CONF
 xwayland force
 default_border none
-output HEADLESS-1 resolution ${SCREEN_W}x${SCREEN_H} position 0 0
+output HEADLESS-1 resolution ${SCREEN_W}x${SCREEN_H} position 0 0 bg #808080 solid_color
 CONF
 chown -R "$owner" "$work"
 chmod 700 "$work/run"
@@ -212,6 +212,41 @@ case_start() {
   shot sway-start
 }
 run_case start case_start
+
+# The text the user copied before the start is what they had, not a copy to translate: not
+# at the start, nor when XWayland passes it on to X11 programs once one of them is in front.
+case_start_clipboard_not_translated() {
+  local i term
+  spawn xterm -T zarvik-start-xterm -e sleep 600
+  term=$!
+  pids+=($term)
+  zx_wait_for 10 -- x xdotool search --name '^zarvik-start-xterm$' || fail "xterm did not come up"
+  for i in $(seq 20); do
+    strip_parked || { fail "a strip after the start: [$(strip_text)] (the clipboard held [$USER_TEXT] before the start)"; break; }
+    sleep 0.1
+  done
+  kill "$term" 2>/dev/null
+  zx_wait_for 5 -- sh -c "! kill -0 $term 2>/dev/null"
+}
+run_case start-clipboard-not-translated case_start_clipboard_not_translated
+
+# pixel_at X Y: the screen's colour there, as "R,G,B", from a screenshot.
+pixel_at() {
+  as_user grim "$work/pixel.png" &&
+    convert "$work/pixel.png" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
+}
+# The closed panel's handle has rounded corners: its window's top-left pixel is outside the
+# outline, so the grey desktop shows there, not a black square.
+case_handle_is_shaped() {
+  local gx gy corner inside
+  read -r gx gy < <(geometry "$panel") || { fail "no panel geometry"; return; }
+  corner=$(pixel_at "$gx" "$gy")
+  inside=$(pixel_at "$((gx + 8))" "$((gy + 12))")
+  echo "     corner $corner, handle $inside"
+  [ "$corner" = "128,128,128" ] || fail "the handle's corner shows $corner, not the desktop's 128,128,128"
+  [ "$inside" != "128,128,128" ] || fail "the handle itself shows the desktop colour"
+}
+run_case handle-is-shaped case_handle_is_shaped
 
 case_native_copy() {
   wl_copy house
