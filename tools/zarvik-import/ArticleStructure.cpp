@@ -341,7 +341,9 @@ KeptArticle keepArticle(const Article& article)
         }
     }
     kept.text = articles::encode(stored);
-    if (kept.text.size() > articles::kMaxTextBytes)
+    // Room for its key, Seq and transcription in its group, within what a reader inflates.
+    constexpr qsizetype kGroupHead = 4096;
+    if (kept.text.size() > articles::kMaxTextBytes - kGroupHead)
         return KeptArticle{};
     return kept;
 }

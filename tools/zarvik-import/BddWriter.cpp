@@ -273,8 +273,11 @@ void BddWriter::finish()
                 db.bindNull(3);
             db.bind(4, payload);
             db.step();
-            // A key with a control character could not be told apart in a group's text.
-            if (article && std::none_of(key.begin(), key.end(), [](char c) { return uchar(c) < 0x20; })) {
+            // A key with a control character could not be told apart in a group's text; a key
+            // and transcription of kilobytes are a hostile source's (keepArticle leaves them
+            // room up to this).
+            if (article && key.size() + (transcription ? transcription->size() : 0) < 2048 &&
+                std::none_of(key.begin(), key.end(), [](char c) { return uchar(c) < 0x20; })) {
                 if (groupEntries > 0 && group.size() + article->size() > articles::kMaxTextBytes)
                     flushGroup();
                 if (groupEntries == 0) {
