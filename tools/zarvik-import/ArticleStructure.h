@@ -25,7 +25,7 @@ struct KeptArticle {
     QString transcription;
     QByteArray text;
 };
-KeptArticle keepArticle(const Article& article);
+KeptArticle keepArticle(Article article);
 
 // The shared dictionary of a file's articles: the openings of a sample of its articles,
 // encoded, spread over the whole dictionary (deflate finds in it the labels, words and
