@@ -851,8 +851,29 @@ static int chosenRow(DictionaryReader& reader, const QString& headword)
     return 0;
 }
 
+namespace {
+
+// Keeps a reader's current result across a call that runs its own lookup: the strip asks for
+// a transcription between a lookup and the reading of its rows.
+struct KeptResult {
+    KeptResult(std::vector<Entry>& rows, int& position) : rows(rows), position(position), savedRows(rows),
+                                                          savedPosition(position) {}
+    ~KeptResult()
+    {
+        rows = std::move(savedRows);
+        position = savedPosition;
+    }
+    std::vector<Entry>& rows;
+    int& position;
+    std::vector<Entry> savedRows;
+    int savedPosition;
+};
+
+} // namespace
+
 std::optional<Article> DictionaryReader::article(const QString& headword)
 {
+    const KeptResult kept(d->rows, d->position);
     // The entry's own spelling wins over another of the same key ("Polish" and "polish").
     exactLookup(headword, Table::EngRus, 3);
     if (recordCount() == 0)
@@ -888,6 +909,7 @@ std::optional<Article> DictionaryReader::article(const QString& headword)
 
 QString DictionaryReader::transcription(const QString& headword)
 {
+    const KeptResult kept(d->rows, d->position);
     exactLookup(headword, Table::EngRus, 3);
     if (recordCount() == 0)
         return {};

@@ -95,6 +95,7 @@ public:
     // index where the file has one. It leaves no current result.
     QStringList listPrefix(const QString& text);
 
+    // Neither of the next two changes the current result.
     // The whole article of the entry whose headword equals the word (letter case ignored;
     // where several entries share the key, the one written exactly so, else the first). A file
     // without articles, or an entry without one, gives an article made of its line alone; no
