@@ -104,6 +104,9 @@ public:
 
     // The senses of the article, references recognised but not followed.
     ParsedArticle parse(const QString& headword, const QString& article) const;
+    // The same of joinLines() of an article of sourceLength characters (the importer joins
+    // an article once for its line and its whole article).
+    ParsedArticle parseJoined(QString joined, qsizetype sourceLength) const;
     // Joins senses with "; " while they fit the bound; the first is always there, cut at an
     // item or, failing that, at a word.
     QString joinSenses(const QStringList& senses) const;

@@ -320,10 +320,15 @@ private:
 
 Article articleStructure(const QString& headword, const QString& article)
 {
+    return structureOfJoined(headword, ArticleCleaner::joinLines(headword, article));
+}
+
+Article structureOfJoined(const QString& headword, const QString& joined)
+{
     Article out;
     out.headword = headword;
     Builder builder(headword);
-    for (const MarkedChunk& c : markedChunks(ArticleCleaner::joinLines(headword, article)))
+    for (const MarkedChunk& c : markedChunks(joined))
         builder.chunk(c);
     out.blocks = std::move(builder.blocks);
     return out;
