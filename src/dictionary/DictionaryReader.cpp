@@ -185,6 +185,7 @@ struct DictionaryReader::Impl {
     int openedFd = -1;           // that file, held open to ask after it (see stillCurrent)
     nlink_t openedLinks = 0;
     qint64 pathCheckAt = 0;      // steady milliseconds of the next look at the path itself
+    qint64 identityCheckAt = 0;  // ... and of the next look at the open file
     sqlite3* db = nullptr;
     sqlite3_stmt* exact = nullptr;
     sqlite3_stmt* range = nullptr;
@@ -362,19 +363,31 @@ struct DictionaryReader::Impl {
         return QString::fromUtf8(text ? text : sqlite3_errstr(rc));
     }
 
-    // Whether the open file is still the one at the path, as it was opened. Asked before every
-    // statement, so it asks the kernel about the open file, not the path: a stat of the path
-    // walks every folder of it and costs a third of a whole lookup. An in-place rewrite
+    // Whether the open file is still as it was opened, asked of the kernel about the open file
+    // rather than the path (a stat of the path walks every folder of it): an in-place rewrite
     // changes the file's size or time, and a rename or removal over the path takes a link
-    // from it. What only the path can show (a symbolic link pointed elsewhere, a folder
-    // renamed under us) is looked at every kPathCheckMs.
-    bool stillCurrent()
+    // from it.
+    bool openFileUnchanged() const
     {
         struct stat st{};
-        if (::fstat(openedFd, &st) != 0 || st.st_nlink == 0 || st.st_nlink != openedLinks ||
-            !(identityOf(st) == opened))
-            return false;
+        return ::fstat(openedFd, &st) == 0 && st.st_nlink != 0 && st.st_nlink == openedLinks &&
+               identityOf(st) == opened;
+    }
+
+    // Whether the open file is still the one at the path. Asked before every statement, so it
+    // looks at the open file at most every kIdentityCheckMs (the fstat was a quarter to a third
+    // of an exact lookup), and at the path itself, for what only the path can show (a symbolic
+    // link pointed elsewhere, a folder renamed under us), every kPathCheckMs. In between, a
+    // statement that fails on a file changed under it closes the connection at once (see
+    // stepRows), so the next statement reads the new file.
+    bool stillCurrent()
+    {
         const qint64 now = clock();
+        if (now < identityCheckAt && now < pathCheckAt)
+            return true;
+        identityCheckAt = now + DictionaryReader::kIdentityCheckMs;
+        if (!openFileUnchanged())
+            return false;
         if (now < pathCheckAt)
             return true;
         pathCheckAt = now + DictionaryReader::kPathCheckMs;
@@ -383,7 +396,8 @@ struct DictionaryReader::Impl {
     }
 
     // Makes sure there is a usable connection to the file as it is now. Called before every
-    // statement, so it must stay cheap when all is well: one fstat (see stillCurrent).
+    // statement, so it must stay cheap when all is well: a look at the clock (see
+    // stillCurrent).
     //
     // Another process may replace the file by a rename or rewrite it in place while we run
     // (a copy over it, an install into the program folder). The connection reads pages with
@@ -518,6 +532,7 @@ struct DictionaryReader::Impl {
         opened = identityOf(st);
         openedLinks = st.st_nlink;
         pathCheckAt = clock() + DictionaryReader::kPathCheckMs;
+        identityCheckAt = clock() + DictionaryReader::kIdentityCheckMs;
         state = State::Open;
         qCDebug(lcDictionary).noquote() << path << "opened," << identity->size << "bytes";
         return true;
@@ -655,10 +670,16 @@ struct DictionaryReader::Impl {
         sqlite3_reset(stmt); // ends the read transaction at once
         sqlite3_clear_bindings(stmt);
         if (failed) {
-            if (rc == SQLITE_INTERRUPT && overran)
+            if (rc == SQLITE_INTERRUPT && overran) {
                 reportOverrun();
-            else
+            } else if (state == State::Open && !openFileUnchanged()) {
+                // Rewritten or cut short under us since the last look: no failure of the
+                // file's own, so the next statement opens it anew rather than a second later.
+                qCDebug(lcDictionary).noquote() << path << "changed on disk during a statement; reopening";
+                close();
+            } else {
                 fail(sqliteReason(rc));
+            }
         }
         return !failed;
     }
@@ -931,8 +952,29 @@ static int chosenRow(DictionaryReader& reader, const QString& headword)
     return 0;
 }
 
+namespace {
+
+// Keeps a reader's current result across a call that runs its own lookup: the strip asks for
+// a transcription between a lookup and the reading of its rows.
+struct KeptResult {
+    KeptResult(std::vector<Entry>& rows, int& position) : rows(rows), position(position), savedRows(rows),
+                                                          savedPosition(position) {}
+    ~KeptResult()
+    {
+        rows = std::move(savedRows);
+        position = savedPosition;
+    }
+    std::vector<Entry>& rows;
+    int& position;
+    std::vector<Entry> savedRows;
+    int savedPosition;
+};
+
+} // namespace
+
 std::optional<Article> DictionaryReader::article(const QString& headword)
 {
+    const KeptResult kept(d->rows, d->position);
     // The entry's own spelling wins over another of the same key ("Polish" and "polish").
     exactLookup(headword, Table::EngRus, 3);
     if (recordCount() == 0)
@@ -968,6 +1010,7 @@ std::optional<Article> DictionaryReader::article(const QString& headword)
 
 QString DictionaryReader::transcription(const QString& headword)
 {
+    const KeptResult kept(d->rows, d->position);
     exactLookup(headword, Table::EngRus, 3);
     if (recordCount() == 0)
         return {};

@@ -49,8 +49,10 @@ public:
     void setClock(std::function<qint64()> msNow);
     // How long a failed reader waits before it tries the file again.
     static constexpr qint64 kRetryMs = 1000;
-    // A file replaced or rewritten is noticed at the next statement; one that only its path
-    // tells apart (a symbolic link pointed elsewhere) within this time.
+    // A file replaced or rewritten is noticed within kIdentityCheckMs (at once by a statement
+    // that fails on it); one that only its path tells apart (a symbolic link pointed
+    // elsewhere) within kPathCheckMs.
+    static constexpr qint64 kIdentityCheckMs = 100;
     static constexpr qint64 kPathCheckMs = 1000;
     // The bound on one statement's time. A statement that runs longer (a hostile file, or a
     // pattern that starts with a wildcard on a huge dictionary) is abandoned: it yields no
@@ -96,6 +98,7 @@ public:
     // index where the file has one. It leaves no current result.
     QStringList listPrefix(const QString& text);
 
+    // Neither of the next two changes the current result.
     // The whole article of the entry whose headword equals the word (letter case ignored;
     // where several entries share the key, the one written exactly so, else the first). A file
     // without articles, or an entry without one, gives an article made of its line alone; no

@@ -40,10 +40,10 @@ inline constexpr const char* kInsertReverseRow = "INSERT INTO RusEng (Key, Word,
 // table's index (the last row at or before the entry's (Key, Seq)). Articles is the group's
 // text deflated with the shared dictionary that ZarvikMeta keeps under
 // kArticleDictionaryName. Unlike EngRusKeyed it keeps its rowid and has an index on (Key,
-// Seq): a group is about a kilobyte deflated, and a table without rowid puts what passes a
+// Seq): a group is a few kilobytes deflated, and a table without rowid puts what passes a
 // quarter of a page on an overflow page of its own, which nearly tripled the table; in a
-// rowid table such rows fill their pages (the index over three thousand rows is tiny). The group also gives each entry's first transcription, so the
-// strip's transcription costs that look and the inflation of a few kilobytes. Entries without
+// rowid table such rows fill their pages (the index over its rows is tiny). The group also gives each entry's first transcription, so the
+// strip's transcription costs that look and the inflation of at most about 16 KiB. Entries without
 // an article are in no group; a file without the table still serves its lines.
 inline constexpr const char* kArticleTable = "EngRusArticle";
 inline constexpr const char* kCreateArticleTable =

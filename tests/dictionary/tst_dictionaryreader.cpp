@@ -464,12 +464,16 @@ private slots:
         QVERIFY(large.size() > 16 * small.size());
         rewriteInPlace(path, large);
 
+        qint64 now = 0;
         DictionaryReader reader;
+        reader.setClock([&now] { return now; });
         reader.setDatabaseName(path);
         reader.exactLookup(QStringLiteral("w00001"));
         QCOMPARE(reader.field(1), QStringLiteral("слово 1"));
 
+        // The file is looked at every 100 ms (or at once by a statement that fails on it).
         rewriteInPlace(path, small);
+        now += 100;
         reader.exactLookup(QStringLiteral("w19999"));
         QCOMPARE(reader.recordCount(), 0);
         QCOMPARE(reader.listPrefix(QStringLiteral("w1999")), QStringList{"w1999 - ???"});
@@ -478,6 +482,7 @@ private slots:
         QCOMPARE(reader.wordCount(), 1);
 
         rewriteInPlace(path, large);
+        now += 100;
         reader.exactLookup(QStringLiteral("w19999"));
         QCOMPARE(reader.field(1), QStringLiteral("слово 19999"));
         QCOMPARE(reader.wordCount(), 20000);
@@ -499,6 +504,7 @@ private slots:
 
         StderrCapture err;
         rewriteInPlace(path, large.left(large.size() / 3));
+        now += 100;
         for (const char* word : {"w19999", "w15000", "w10000"}) {
             reader.exactLookup(QString::fromLatin1(word));
             QCOMPARE(reader.recordCount(), 0);
@@ -510,20 +516,21 @@ private slots:
         QCOMPARE(reader.field(1), QStringLiteral("слово 19999"));
     }
 
-    // Another version put at the path while a reader has the file open is what the next
-    // lookups read; one that only the path tells apart, within kPathCheckMs.
+    // Another version put at the path while a reader has the file open is what the lookups
+    // read once the reader looks again: at the open file every 100 ms, at what only the path
+    // tells apart every 1000 ms. Until then the version it has open is served whole.
     void replacedUnderTheReader_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::addColumn<bool>("atOnce");
-        QTest::newRow("renamed over it") << "rename" << true;
-        QTest::newRow("removed and written anew") << "remove" << true;
-        QTest::newRow("symbolic link pointed elsewhere") << "symlink" << false;
+        QTest::addColumn<qint64>("noticedAfter");
+        QTest::newRow("renamed over it") << "rename" << qint64(100);
+        QTest::newRow("removed and written anew") << "remove" << qint64(100);
+        QTest::newRow("symbolic link pointed elsewhere") << "symlink" << qint64(1000);
     }
     void replacedUnderTheReader()
     {
         QFETCH(QString, how);
-        QFETCH(bool, atOnce);
+        QFETCH(qint64, noticedAfter);
         const QString dir = m_dir.filePath(QStringLiteral("replaced-") + how);
         QVERIFY(QDir().mkpath(dir));
         const QString path = dir + QStringLiteral("/zarvik.bdd");
@@ -552,8 +559,10 @@ private slots:
             QCOMPARE(::symlink(from.constData(), link.constData()), 0);
             QCOMPARE(::rename(link.constData(), to.constData()), 0);
         }
-        if (!atOnce)
-            now += DictionaryReader::kPathCheckMs;
+        now += noticedAfter - 1;
+        reader.exactLookup(QStringLiteral("cat"));
+        QCOMPARE(reader.field(1), QStringLiteral("кошка"));
+        now += 1;
         reader.exactLookup(QStringLiteral("cat"));
         QCOMPARE(reader.field(1), QStringLiteral("кот"));
     }

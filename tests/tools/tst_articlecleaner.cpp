@@ -1,4 +1,5 @@
 #include "ArticleCleaner.h"
+#include "ArticleStructure.h"
 
 #include <QTest>
 
@@ -164,23 +165,30 @@ private slots:
     {
         QTest::addColumn<QString>("unit");
         QTest::addColumn<QString>("line");
+        // The article window's first block (its kind and number).
+        QTest::addColumn<QString>("firstBlock");
         const QString cut = QString(QChar(0x2026));
-        QTest::newRow("unbalanced parentheses kept") << "(" << QString(119, QLatin1Char('(')) + cut;
-        QTest::newRow("unbalanced brackets leave no word") << "[" << QString();
-        QTest::newRow("unbalanced braces leave no word") << "{" << QString();
-        QTest::newRow("commas leave no word") << "," << QString();
-        QTest::newRow("colons between Russian words") << "а: " << QStringLiteral("а: ").repeated(39) + QStringLiteral("а:") + cut;
-        QTest::newRow("colons before English words") << "слово: the " << QStringLiteral("слово");
-        QTest::newRow("endless senses") << "1) слово " << QStringLiteral("слово");
-        QTest::newRow("endless homonyms") << "_I слово " << QStringLiteral("слово");
-        QTest::newRow("endless references") << "= a " << QStringLiteral("a = ").repeated(30).chopped(1) + cut;
+        QTest::newRow("unbalanced parentheses kept") << "(" << QString(119, QLatin1Char('(')) + cut << "S";
+        QTest::newRow("unbalanced brackets leave no word") << "[" << QString() << "S";
+        QTest::newRow("unbalanced braces leave no word") << "{" << QString() << "S";
+        QTest::newRow("commas leave no word") << "," << QString() << "S";
+        QTest::newRow("colons between Russian words") << "а: " << QStringLiteral("а: ").repeated(39) + QStringLiteral("а:") + cut << "S";
+        QTest::newRow("colons before English words") << "слово: the " << QStringLiteral("слово") << "S";
+        QTest::newRow("endless senses") << "1) слово " << QStringLiteral("слово") << "S1)";
+        QTest::newRow("endless homonyms") << "_I слово " << QStringLiteral("слово") << "HI";
+        QTest::newRow("endless references") << "= a " << QStringLiteral("a = ").repeated(30).chopped(1) + cut << "I";
     }
     void hostileArticles()
     {
         QFETCH(QString, unit);
         QFETCH(QString, line);
+        QFETCH(QString, firstBlock);
         const QString article = QStringLiteral("w\n") + unit.repeated((1 << 20) / unit.size());
         QCOMPARE(ArticleCleaner().shortLine(QStringLiteral("w"), article).left(200), line);
+        // The whole article is taken apart in linear time too.
+        const Article whole = articleStructure(QStringLiteral("w"), article);
+        QVERIFY(!whole.blocks.empty());
+        QCOMPARE(QString(QLatin1Char(char(whole.blocks.front().kind))) + whole.blocks.front().number, firstBlock);
     }
 
     void lengthIsBoundedAtSenses()

@@ -254,8 +254,12 @@ private slots:
         }
         DictionaryReader reader;
         reader.setDatabaseName(m_out);
+        reader.exactLookup(QStringLiteral("hallo"));
         const std::optional<Article> article = reader.article(word);
         QCOMPARE(reader.transcription(word), transcription);
+        // The current result is the lookup's still.
+        QCOMPARE(reader.recordCount(), 1);
+        QCOMPARE(reader.field(0), QStringLiteral("hallo"));
         if (blocks == QLatin1String("-")) {
             QVERIFY(!article);
             return;

@@ -149,13 +149,17 @@ QString ArticleCleaner::boundedLine(const QString& translation) const
 
 ParsedArticle ArticleCleaner::parse(const QString& headword, const QString& article) const
 {
-    QString text = joinLines(headword, article);
+    return parseJoined(joinLines(headword, article), article.size());
+}
+
+ParsedArticle ArticleCleaner::parseJoined(QString text, qsizetype sourceLength) const
+{
     text = removeGroups(text, QLatin1Char('['), QLatin1Char(']'));
     text = removeGroups(text, QLatin1Char('{'), QLatin1Char('}'));
     text = removePronunciationNotes(text);
 
     ParsedArticle parsed;
-    parsed.sourceLength = int(qMin(article.size(), qsizetype(std::numeric_limits<int>::max())));
+    parsed.sourceLength = int(qMin(sourceLength, qsizetype(std::numeric_limits<int>::max())));
     QSet<QString> seen;
     bool idiomOpen = false;
     for (const Chunk& chunk : senseChunks(text)) {

@@ -68,7 +68,8 @@ struct ParsedArticle {
 // (from the first item of a sense that starts with an English word on, or an English phrase
 // glued after the Russian text). Senses are joined by "; " and whole senses are kept while the
 // line stays within the length bound; a first sense that alone is too long is cut at a word
-// and marked with "…". The markup follows the Mueller dictionary (_I homonyms, 1. parts of
+// and marked with "…". An article of several parts of speech (or homonyms) shares a longer
+// bound between them, first senses of each before second senses of any (see sharedLength()). The markup follows the Mueller dictionary (_I homonyms, 1. parts of
 // speech, 1) senses, а) subsenses, _Ex: examples); other articles go through the same rules.
 // Without the rest of the dictionary a reference stays a note ("прош. вр. от go");
 // ReferenceResolver puts the translation it refers to in its place.
@@ -104,6 +105,9 @@ public:
 
     // The senses of the article, references recognised but not followed.
     ParsedArticle parse(const QString& headword, const QString& article) const;
+    // The same of joinLines() of an article of sourceLength characters (the importer joins
+    // an article once for its line and its whole article).
+    ParsedArticle parseJoined(QString joined, qsizetype sourceLength) const;
     // Joins senses with "; " while they fit the bound; the first is always there, cut at an
     // item or, failing that, at a word.
     QString joinSenses(const QStringList& senses) const;

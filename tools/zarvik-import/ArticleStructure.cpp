@@ -4,6 +4,7 @@
 #include "ArticleCleanerParts.h"
 #include "dictionary/ArticleCodec.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace zarvik {
@@ -38,6 +39,11 @@ QString transcriptionText(QStringView inner)
 // transcriptions left in the text made stress marks.
 QString readable(const QString& text)
 {
+    // Most items have nothing to change: looked for first, so that they are not copied.
+    if (std::none_of(text.begin(), text.end(), [](QChar c) {
+            return c == QLatin1Char('{') || c == QLatin1Char('_') || c == QChar(0x2197) || c == QChar(0x2198);
+        }))
+        return text;
     // Where each "{" closes, found from the right in one pass: a text of openers alone costs
     // no more than any other.
     std::vector<qsizetype> close(size_t(text.size()), -1);
@@ -130,7 +136,7 @@ public:
 
     void chunk(const MarkedChunk& c)
     {
-        QString text = simplified(c.text);
+        QString text = c.text.trimmed(); // a part of the joined lines, whose blanks are single
         switch (c.marker) {
         case 'H':
             blocks.push_back(ArticleBlock{Kind::Homonym, c.number, {}, {}});
@@ -265,7 +271,7 @@ private:
             ensureSense();
         bool first = true;
         for (const QString& rawItem : splitTopLevel(text, QLatin1Char(';'))) {
-            QString item = simplified(rawItem);
+            QString item = rawItem.trimmed(); // the chunk is simplified already
             if (item.isEmpty())
                 continue;
             if (first) {
@@ -314,10 +320,15 @@ private:
 
 Article articleStructure(const QString& headword, const QString& article)
 {
+    return structureOfJoined(headword, ArticleCleaner::joinLines(headword, article));
+}
+
+Article structureOfJoined(const QString& headword, const QString& joined)
+{
     Article out;
     out.headword = headword;
     Builder builder(headword);
-    for (const MarkedChunk& c : markedChunks(ArticleCleaner::joinLines(headword, article)))
+    for (const MarkedChunk& c : markedChunks(joined))
         builder.chunk(c);
     out.blocks = std::move(builder.blocks);
     return out;
@@ -327,21 +338,22 @@ Article articleStructure(const QString& headword, const QString& article)
 
 namespace zarvik {
 
-KeptArticle keepArticle(const Article& article)
+KeptArticle keepArticle(Article article)
 {
     KeptArticle kept;
     if (article.blocks.empty())
         return kept;
-    Article stored = article;
-    for (ArticleBlock& b : stored.blocks) {
+    for (ArticleBlock& b : article.blocks) {
         if (b.kind == Kind::Transcription) {
             kept.transcription = articles::storable(b.text);
             b.text.clear();
             break;
         }
     }
-    kept.text = articles::encode(stored);
-    if (kept.text.size() > articles::kMaxTextBytes)
+    kept.text = articles::encode(article);
+    // Room for its key, Seq and transcription in its group, within what a reader inflates.
+    constexpr qsizetype kGroupHead = 4096;
+    if (kept.text.size() > articles::kMaxTextBytes - kGroupHead)
         return KeptArticle{};
     return kept;
 }

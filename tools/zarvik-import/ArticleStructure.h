@@ -17,6 +17,8 @@ namespace zarvik {
 //
 // Like the cleaner it runs in time linear in the article, hostile ones included.
 Article articleStructure(const QString& headword, const QString& article);
+// The same of ArticleCleaner::joinLines() of the article.
+Article structureOfJoined(const QString& headword, const QString& joined);
 
 // An article as the file keeps it: its first transcription, and its blocks encoded (that
 // transcription's text left empty: the reader puts it back). Nothing for an article without
@@ -25,7 +27,7 @@ struct KeptArticle {
     QString transcription;
     QByteArray text;
 };
-KeptArticle keepArticle(const Article& article);
+KeptArticle keepArticle(Article article);
 
 // The shared dictionary of a file's articles: the openings of a sample of its articles,
 // encoded, spread over the whole dictionary (deflate finds in it the labels, words and

@@ -12,6 +12,11 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -152,6 +157,103 @@ std::unique_ptr<QTemporaryFile> besideOutput(const QFileInfo& output, const char
     return file;
 }
 
+// Deflates the groups of articles on a second thread while the rows and the further tables are
+// written (deflating is most of the time the articles add to an import), and on the calling
+// thread too once it has nothing else to do.
+class GroupDeflater final {
+public:
+    struct Group {
+        QByteArray key;
+        qint64 seq = 0;
+        int entries = 0;
+        QByteArray text; // emptied once deflated
+        QByteArray stored;
+    };
+
+    explicit GroupDeflater(QByteArray dictionary) : m_dictionary(std::move(dictionary))
+    {
+        try {
+            m_worker = std::thread([this] { work(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: finish() deflates them all.
+        }
+    }
+    ~GroupDeflater() { stop(); }
+    GroupDeflater(const GroupDeflater&) = delete;
+    GroupDeflater& operator=(const GroupDeflater&) = delete;
+
+    void put(Group group)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_queue.push_back(std::move(group));
+        }
+        m_wake.notify_one();
+    }
+    // Every group, deflated.
+    std::vector<Group> finish()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_closed = true;
+        }
+        m_wake.notify_all();
+        while (deflateNext()) {
+        }
+        stop();
+        std::lock_guard lock(m_mutex);
+        return std::move(m_done);
+    }
+
+private:
+    bool deflateNext()
+    {
+        Group group;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_queue.empty())
+                return false;
+            group = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        group.stored = articles::compress(group.text, m_dictionary);
+        group.text = QByteArray();
+        std::lock_guard lock(m_mutex);
+        m_done.push_back(std::move(group));
+        return true;
+    }
+    void work()
+    {
+        for (;;) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_closed || !m_queue.empty(); });
+                if (m_queue.empty())
+                    return; // closed, and nothing left
+            }
+            deflateNext();
+        }
+    }
+    void stop()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_closed = true;
+        }
+        m_wake.notify_all();
+        if (m_worker.joinable())
+            m_worker.join();
+    }
+
+    const QByteArray m_dictionary; // read by both threads, never written
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Group> m_queue;
+    std::vector<Group> m_done;
+    bool m_closed = false;
+    std::thread m_worker;
+};
+
 } // namespace
 
 struct BddWriter::Build {
@@ -239,24 +341,12 @@ void BddWriter::finish()
         std::string previous;
         qint64 seq = 0, done = 0;
         // The group of articles being gathered, with the key and Seq of its first entry.
-        QByteArray group, groupKey;
-        qint64 groupSeq = 0;
-        int groupEntries = 0;
+        GroupDeflater deflater(m_articleDictionary);
+        GroupDeflater::Group group;
         auto flushGroup = [&] {
-            if (groupEntries == 0)
-                return;
-            const QByteArray stored = articles::compress(group, m_articleDictionary);
-            if (!stored.isEmpty() && stored.size() <= articles::kMaxStoredBytes) {
-                db.swap();
-                db.bind(1, groupKey);
-                db.bindInt(2, groupSeq);
-                db.bindBlob(3, stored);
-                db.step();
-                db.swap();
-                m_articles += groupEntries;
-            }
-            group.clear();
-            groupEntries = 0;
+            if (group.entries > 0)
+                deflater.put(std::move(group));
+            group = GroupDeflater::Group{};
         };
         QByteArrayView key, payload;
         while (rows.next(key, payload)) {
@@ -273,16 +363,19 @@ void BddWriter::finish()
                 db.bindNull(3);
             db.bind(4, payload);
             db.step();
-            // A key with a control character could not be told apart in a group's text.
-            if (article && std::none_of(key.begin(), key.end(), [](char c) { return uchar(c) < 0x20; })) {
-                if (groupEntries > 0 && group.size() + article->size() > articles::kMaxTextBytes)
+            // A key with a control character could not be told apart in a group's text; a key
+            // and transcription of kilobytes are a hostile source's (keepArticle leaves them
+            // room up to this).
+            if (article && key.size() + (transcription ? transcription->size() : 0) < 2048 &&
+                std::none_of(key.begin(), key.end(), [](char c) { return uchar(c) < 0x20; })) {
+                if (group.entries > 0 && group.text.size() + article->size() > articles::kMaxTextBytes)
                     flushGroup();
-                if (groupEntries == 0) {
-                    groupKey = key.toByteArray();
-                    groupSeq = seq;
+                if (group.entries == 0) {
+                    group.key = key.toByteArray();
+                    group.seq = seq;
                 }
-                articles::appendToGroup(group, key, seq, transcription.value_or(QByteArrayView()), *article);
-                if (++groupEntries >= articles::kGroupEntries || group.size() >= articles::kGroupBytes)
+                articles::appendToGroup(group.text, key, seq, transcription.value_or(QByteArrayView()), *article);
+                if (++group.entries >= articles::kGroupEntries || group.text.size() >= articles::kGroupBytes)
                     flushGroup();
             }
             previous.assign(k);
@@ -292,9 +385,25 @@ void BddWriter::finish()
         }
         flushGroup();
         m_build->rows.reset(); // its memory, before the further tables read theirs
+        // Deflated meanwhile.
+        for (TableBuilder* table : m_tables)
+            table->finish(db.handle());
+        db.swap(); // the articles' statement
+        // In key order, as they were gathered, so that an import always writes the same file.
+        std::vector<GroupDeflater::Group> groups = deflater.finish();
+        std::sort(groups.begin(), groups.end(), [](const GroupDeflater::Group& a, const GroupDeflater::Group& b) {
+            return a.key != b.key ? a.key < b.key : a.seq < b.seq;
+        });
+        for (const GroupDeflater::Group& g : groups) {
+            if (g.stored.isEmpty() || g.stored.size() > articles::kMaxStoredBytes)
+                continue;
+            db.bind(1, g.key);
+            db.bindInt(2, g.seq);
+            db.bindBlob(3, g.stored);
+            db.step();
+            m_articles += g.entries;
+        }
     }
-    for (TableBuilder* table : m_tables)
-        table->finish(db.handle());
 
     db.prepare(schema::kInsertMeta);
     std::vector<std::pair<QString, QString>> meta{

@@ -130,8 +130,8 @@ ImportReport importDictionary(const QString& input, const QString& output, const
         // Every entry keeps its whole article beside its line.
         const QByteArray dictionary = dictionaryOf(*source);
         writer.setArticleDictionary(dictionary);
-        auto keep = [](const QString& word, const QString& article) {
-            return keepArticle(articleStructure(word, article));
+        auto keep = [](const QString& word, const QString& joined) {
+            return keepArticle(structureOfJoined(word, joined));
         };
         if (!options.full) {
             ReferenceResolver resolver(cleaner, *source);
@@ -172,8 +172,8 @@ ImportReport importDictionary(const QString& input, const QString& output, const
                     lastId = source->articleId(i);
                     const QString article = source->article(i);
                     trans = cleaner.fullLine(source->word(i), article);
-                    parsed = cleaner.parse(source->word(i), article);
-                    kept = keep(source->word(i), article);
+                    parsed = cleaner.parseJoined(trans, article.size());
+                    kept = keep(source->word(i), trans); // the full line is the article's lines joined
                 }
                 reverse.addSenses(source->word(i), parsed.senses, parsed.sourceLength);
                 if (!hasCyrillicLetter(trans))

@@ -355,9 +355,11 @@ ReferenceResolver::~ReferenceResolver()
 void ReferenceResolver::parseClaimed(Batch& batch) const
 {
     for (size_t k = batch.claimed++; k < batch.rows.size(); k = batch.claimed++) {
-        batch.parsed[k] = m_cleaner.parse(batch.words[k], batch.articles[k]);
+        // Joined once for both.
+        const QString joined = ArticleCleaner::joinLines(batch.words[k], batch.articles[k]);
         if (m_keeper)
-            batch.kept[k] = m_keeper(batch.words[k], batch.articles[k]);
+            batch.kept[k] = m_keeper(batch.words[k], joined);
+        batch.parsed[k] = m_cleaner.parseJoined(joined, batch.articles[k].size());
     }
 }
 
@@ -412,7 +414,7 @@ KeptArticle ReferenceResolver::kept(qsizetype i)
     // Entries in a row that share one article share what was made of it.
     if (id != m_lastKeptId) {
         m_lastKeptId = id;
-        m_lastKept = m_keeper(m_source.word(i), m_source.article(i));
+        m_lastKept = m_keeper(m_source.word(i), ArticleCleaner::joinLines(m_source.word(i), m_source.article(i)));
     }
     return m_lastKept;
 }

@@ -76,10 +76,10 @@ public:
     // The article of entry i taken apart (from the cache when it was prepared).
     std::shared_ptr<const ParsedArticle> article(qsizetype i) const { return parsed(int(i)); }
 
-    // What is made of each article besides its parse (the importer keeps the whole article):
-    // run on the parser thread for the articles of a batch, so it must only read what it is
-    // given.
-    using Keeper = std::function<KeptArticle(const QString& word, const QString& article)>;
+    // What is made of each article besides its parse (the importer keeps the whole article),
+    // given the article's lines joined (ArticleCleaner::joinLines): run on the parser thread
+    // for the articles of a batch, so it must only read what it is given.
+    using Keeper = std::function<KeptArticle(const QString& word, const QString& joined)>;
     void setKeeper(Keeper keeper) { m_keeper = std::move(keeper); }
     // What the keeper made of entry i's article: from its batch, or made now for an article
     // that was parsed before its batch (a reference's target).
