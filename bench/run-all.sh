@@ -119,6 +119,31 @@ popup_ms() { awk -v what="$2" 'index($0, what) { for (i = 1; i <= NF; i++) if ($
 row "double-click to strip on screen" \
   "$(popup_ms "$logs/popup.txt" "second press -> strip on screen")" \
   "$(popup_ms "$logs/popup.txt" "second press -> copy keystroke")" "the 0.15 s wait before the copy" ms
+# The copy's own share: from the keystroke to the strip, beside the whole gesture's wait.
+row "copy keystroke to strip on screen" \
+  "$(popup_ms "$logs/popup.txt" "copy keystroke -> strip")" \
+  "$(popup_ms "$logs/popup.txt" "second press -> copy keystroke")" "the 0.15 s wait before the copy" ms
+
+# --- the article window: Enter in the panel to the window painted, beside the part of it the
+# program spends before the X server and the window manager map the window
+say "article window..."
+"$root/bench/run-article.sh" "$build" >"$logs/article.txt" 2>"$logs/article.err"
+article_ms() { awk -v what="$2" 'index($0, what) { for (i = 1; i <= NF; i++) if ($i == "median") { print $(i + 1); exit } }' "$1"; }
+row "Enter in the panel to article window painted (Mueller)" \
+  "$(article_ms "$logs/article.txt" "opening from the panel")" \
+  "$(article_ms "$logs/article.txt" "of which Enter handled")" "Enter handled: read, laid out, shown" ms
+
+# --- the journal: recording one word (the interface thread's share) and the journal window's
+# first rows, with 100,000 words in the journal
+say "journal..."
+QT_QPA_PLATFORM=offscreen "$build/bench/bench_journal" --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true --benchmark_format=csv >"$logs/journal.csv" 2>"$logs/journal.err"
+row "recording a word in the journal, interface thread (100,000 words)" \
+  "$(csv_us "$logs/journal.csv" "record/handoff/iterations:2000_median")" \
+  "$(csv_us "$logs/journal.csv" "record/transaction/iterations:2000/real_time_median")" "the write itself, on its own thread" µs
+row "journal window to its first rows (100,000 words)" \
+  "$(awk -v u="$(csv_us "$logs/journal.csv" "window/first rows/iterations:20/real_time_median")" 'BEGIN { if (u ~ /^[0-9.]+$/) printf "%.2f", u / 1000 }')" \
+  "" "" ms
 
 # --- start: to the panel on the screen and to the tray icon, beside an empty Qt program
 say "start..."

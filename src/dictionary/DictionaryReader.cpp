@@ -154,18 +154,6 @@ QString rowLine(sqlite3_stmt* stmt, QStringDecoder& utf8)
     return line;
 }
 
-// zarvik_fold(text): foldedKey() for files that carry no key column of ours.
-void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    if (!text) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    const QByteArray folded = foldedKeyUtf8(QString::fromUtf8(text, sqlite3_value_bytes(argv[0])));
-    sqlite3_result_text(ctx, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
-}
-
 struct Statement {
     sqlite3_stmt* stmt = nullptr;
     ~Statement() { sqlite3_finalize(stmt); }
@@ -502,7 +490,7 @@ struct DictionaryReader::Impl {
             // the old Access file by hand. It is served rather than refused: same results,
             // only slower, since every statement folds every headword (a table scan).
             ok = sqlite3_create_function_v2(db, "zarvik_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                            nullptr, foldFunction, nullptr, nullptr,
+                                            nullptr, sqliteFoldFunction, nullptr, nullptr,
                                             nullptr) == SQLITE_OK;
             ok = ok &&
                  (prepare("SELECT Word, Trans FROM EngRus WHERE zarvik_fold(Word) = ?1 ORDER BY rowid", &exact) ||

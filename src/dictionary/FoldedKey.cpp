@@ -1,5 +1,7 @@
 #include "dictionary/FoldedKey.h"
 
+#include <sqlite3.h>
+
 namespace zarvik {
 
 QString foldedKey(const QString& text)
@@ -41,6 +43,17 @@ QString russianKey(const QString& text)
 QByteArray russianKeyUtf8(const QString& text)
 {
     return russianKey(text).toUtf8();
+}
+
+void sqliteFoldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    if (!text) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QByteArray folded = foldedKeyUtf8(QString::fromUtf8(text, sqlite3_value_bytes(argv[0])));
+    sqlite3_result_text(ctx, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
 }
 
 } // namespace zarvik

@@ -3,6 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+// SQLite's own types, named without its header.
+struct sqlite3_context;
+struct sqlite3_value;
+
 namespace zarvik {
 
 // The search key of a headword: the headword with letter case folded (Unicode simple case
@@ -21,5 +25,9 @@ QByteArray foldedKeyUtf8(const QString& text);
 // from being found.
 QString russianKey(const QString& text);
 QByteArray russianKeyUtf8(const QString& text);
+
+// zarvik_fold(text) for SQLite: foldedKeyUtf8() of a headword, for files that carry no key
+// column of ours (registered on a connection with sqlite3_create_function).
+void sqliteFoldFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv);
 
 } // namespace zarvik

@@ -20,17 +20,6 @@ namespace zarvik {
 
 namespace {
 
-void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    if (!text) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    const QByteArray folded = foldedKeyUtf8(QString::fromUtf8(text, sqlite3_value_bytes(argv[0])));
-    sqlite3_result_text(ctx, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
-}
-
 int cancelled(void* flag)
 {
     return static_cast<std::atomic<bool>*>(flag)->load() ? 1 : 0;
@@ -115,7 +104,7 @@ void SideIndex::build()
         return ok && sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     };
     ok = ok && sqlite3_create_function_v2(db, "zarvik_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                          foldFunction, nullptr, nullptr, nullptr) == SQLITE_OK;
+                                          sqliteFoldFunction, nullptr, nullptr, nullptr) == SQLITE_OK;
     if (ok)
         sqlite3_progress_handler(db, 1000, cancelled, &m_cancel);
     // The dictionary read-only, as every reader of ours opens it.

@@ -23,7 +23,7 @@ struct KeyInfo {
 
 // Defaults are those the readers pass; numeric defaults are their decimal text, so an absent
 // key reads exactly like a stored one. PanelPos has no fixed default (half the screen height).
-constexpr std::array<KeyInfo, 15> kKeys{{
+constexpr std::array<KeyInfo, 16> kKeys{{
     {Key::skinname, "skinname", nullptr},
     {Key::ShowSplash, "ShowSplash", "1"},
     {Key::Apps, "Apps", ""},

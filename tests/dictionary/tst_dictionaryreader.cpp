@@ -1,4 +1,5 @@
 #include "BddWriter.h"
+#include "../StderrCapture.h"
 #include "ReverseIndexBuilder.h"
 #include "dictionary/ArticleCodec.h"
 #include "dictionary/DictionaryReader.h"
@@ -57,36 +58,6 @@ void makeSqlite(const QString& path, const char* sql)
 }
 
 // Everything written to standard error while it lives.
-class StderrCapture {
-public:
-    StderrCapture()
-    {
-        m_file.open();
-        std::fflush(stderr);
-        m_saved = ::dup(STDERR_FILENO);
-        ::dup2(m_file.handle(), STDERR_FILENO);
-    }
-    ~StderrCapture() { restore(); }
-    QString text()
-    {
-        restore();
-        m_file.seek(0);
-        return QString::fromLocal8Bit(m_file.readAll());
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_saved, STDERR_FILENO);
-        ::close(m_saved);
-        m_saved = -1;
-    }
-    QTemporaryFile m_file;
-    int m_saved = -1;
-};
 
 // Overwrites the file's bytes in place, keeping its inode, as `cp NEW PATH` does.
 void rewriteInPlace(const QString& path, const QByteArray& bytes)

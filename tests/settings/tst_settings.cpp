@@ -1,4 +1,5 @@
 #include "../FullFileSystem.h"
+#include "../StderrCapture.h"
 #include "settings/Settings.h"
 
 #include <QSettings>
@@ -13,36 +14,6 @@
 namespace {
 
 // What the code under test says on standard error meanwhile.
-class StderrCapture {
-public:
-    StderrCapture()
-    {
-        m_file.open();
-        std::fflush(stderr);
-        m_saved = ::dup(STDERR_FILENO);
-        ::dup2(m_file.handle(), STDERR_FILENO);
-    }
-    ~StderrCapture() { restore(); }
-    QString text()
-    {
-        restore();
-        m_file.seek(0);
-        return QString::fromLocal8Bit(m_file.readAll());
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_saved, STDERR_FILENO);
-        ::close(m_saved);
-        m_saved = -1;
-    }
-    QTemporaryFile m_file;
-    int m_saved = -1;
-};
 
 QByteArray bytesOf(const QString& path)
 {

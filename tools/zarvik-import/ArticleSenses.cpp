@@ -90,16 +90,11 @@ qsizetype markerAt(const QString& t, qsizetype i, Marker& kind, int& number)
     return 0;
 }
 
-} // namespace
-
-// Splits the article into sense chunks at markers outside parentheses, each with its place.
-// Chunks that follow an _Ex: marker are examples and are left out.
-std::vector<Chunk> senseChunks(const QString& text)
+// Calls onMarker(at, length, kind, number) for each marker outside parentheses that starts the
+// text or follows a blank, in order; the text between two markers is the first one's chunk.
+template <class OnMarker>
+void forEachMarker(const QString& text, OnMarker onMarker)
 {
-    std::vector<Chunk> chunks;
-    Chunk current;
-    qsizetype start = 0; // where the current chunk's text begins
-    bool inExample = false;
     int depth = 0;
     qsizetype i = 0;
     while (i < text.size()) {
@@ -113,34 +108,49 @@ std::vector<Chunk> senseChunks(const QString& text)
             int number;
             const qsizetype len = markerAt(text, i, kind, number);
             if (len > 0) {
-                if (!inExample) {
-                    current.text = text.mid(start, i - start);
-                    chunks.push_back(current);
-                }
-                switch (kind) {
-                case Marker::Homonym:
-                    current.homonym = number;
-                    current.part = current.sense = 0;
-                    break;
-                case Marker::Part:
-                    current.part = number;
-                    current.sense = 0;
-                    break;
-                case Marker::Sense:
-                    current.sense = number;
-                    break;
-                default:
-                    break;
-                }
-                current.subsense = kind == Marker::Subsense;
-                inExample = kind == Marker::Example;
+                onMarker(i, len, kind, number);
                 i += len;
-                start = i;
                 continue;
             }
         }
         ++i;
     }
+}
+
+} // namespace
+
+// Splits the article into sense chunks at markers outside parentheses, each with its place.
+// Chunks that follow an _Ex: marker are examples and are left out.
+std::vector<Chunk> senseChunks(const QString& text)
+{
+    std::vector<Chunk> chunks;
+    Chunk current;
+    qsizetype start = 0; // where the current chunk's text begins
+    bool inExample = false;
+    forEachMarker(text, [&](qsizetype at, qsizetype len, Marker kind, int number) {
+        if (!inExample) {
+            current.text = text.mid(start, at - start);
+            chunks.push_back(current);
+        }
+        switch (kind) {
+        case Marker::Homonym:
+            current.homonym = number;
+            current.part = current.sense = 0;
+            break;
+        case Marker::Part:
+            current.part = number;
+            current.sense = 0;
+            break;
+        case Marker::Sense:
+            current.sense = number;
+            break;
+        default:
+            break;
+        }
+        current.subsense = kind == Marker::Subsense;
+        inExample = kind == Marker::Example;
+        start = at + len;
+    });
     if (!inExample) {
         current.text = text.mid(start);
         chunks.push_back(current);
@@ -153,38 +163,21 @@ std::vector<MarkedChunk> markedChunks(const QString& text)
     std::vector<MarkedChunk> chunks;
     MarkedChunk current;
     qsizetype start = 0;
-    int depth = 0;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('('))
-            ++depth;
-        else if (c == QLatin1Char(')') && depth > 0)
-            --depth;
-        if (depth == 0 && (i == 0 || isSpace(text[i - 1]))) {
-            Marker kind;
-            int number;
-            const qsizetype len = markerAt(text, i, kind, number);
-            if (len > 0) {
-                current.text = text.mid(start, i - start);
-                chunks.push_back(std::move(current));
-                current = MarkedChunk{};
-                QString written = text.mid(i, len);
-                switch (kind) {
-                case Marker::Homonym: current.marker = 'H'; written.remove(0, 1); break;
-                case Marker::Part: current.marker = 'P'; break;
-                case Marker::Sense: current.marker = 'S'; break;
-                case Marker::Subsense: current.marker = 's'; if (written.startsWith(QLatin1Char('_'))) written.remove(0, 1); break;
-                default: current.marker = 'E'; written.clear(); break;
-                }
-                current.number = written;
-                i += len;
-                start = i;
-                continue;
-            }
+    forEachMarker(text, [&](qsizetype at, qsizetype len, Marker kind, int) {
+        current.text = text.mid(start, at - start);
+        chunks.push_back(std::move(current));
+        current = MarkedChunk{};
+        QString written = text.mid(at, len);
+        switch (kind) {
+        case Marker::Homonym: current.marker = 'H'; written.remove(0, 1); break;
+        case Marker::Part: current.marker = 'P'; break;
+        case Marker::Sense: current.marker = 'S'; break;
+        case Marker::Subsense: current.marker = 's'; if (written.startsWith(QLatin1Char('_'))) written.remove(0, 1); break;
+        default: current.marker = 'E'; written.clear(); break;
         }
-        ++i;
-    }
+        current.number = written;
+        start = at + len;
+    });
     current.text = text.mid(start);
     chunks.push_back(std::move(current));
     return chunks;
