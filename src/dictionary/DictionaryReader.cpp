@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
+#include <limits>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -743,8 +744,13 @@ DictionaryReader::DictionaryReader() : d(std::make_unique<Impl>()) {}
 DictionaryReader::LookupBudget::LookupBudget(DictionaryReader& reader, int ms)
     : m_reader(reader), m_outer(reader.d->budgetEnd <= 0)
 {
-    if (m_outer)
+    if (m_outer) {
         m_reader.d->budgetEnd = steadyMs() + qMax(1, ms);
+        // A lookup the user asked for looks at the open file once before its first statement:
+        // a dictionary copied over the file a moment ago is read new, never from the pages
+        // cached of the old one (its passes after that share the look).
+        m_reader.d->identityCheckAt = std::numeric_limits<qint64>::min();
+    }
 }
 
 DictionaryReader::LookupBudget::~LookupBudget()

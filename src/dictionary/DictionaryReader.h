@@ -50,8 +50,8 @@ public:
     // How long a failed reader waits before it tries the file again.
     static constexpr qint64 kRetryMs = 1000;
     // A file replaced or rewritten is noticed within kIdentityCheckMs (at once by a statement
-    // that fails on it); one that only its path tells apart (a symbolic link pointed
-    // elsewhere) within kPathCheckMs.
+    // that fails on it, and at the first statement of a LookupBudget); one that only its path
+    // tells apart (a symbolic link pointed elsewhere) within kPathCheckMs.
     static constexpr qint64 kIdentityCheckMs = 100;
     static constexpr qint64 kPathCheckMs = 1000;
     // The bound on one statement's time. A statement that runs longer (a hostile file, or a
@@ -112,7 +112,8 @@ public:
     // passes of one lookup (kLookupBoundMs unless told). While it is open, a statement runs at
     // most until the group's time is up, and one that starts later yields no rows at once (the
     // caller then shows its miss); an overrun is named once on standard error, as a single
-    // statement's is. An inner budget inside an open one keeps the outer end.
+    // statement's is. An inner budget inside an open one keeps the outer end. An outer budget
+    // also has the open file looked at before its first statement.
     class LookupBudget final {
     public:
         explicit LookupBudget(DictionaryReader& reader, int ms = kLookupBoundMs);

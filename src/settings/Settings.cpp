@@ -23,7 +23,7 @@ struct KeyInfo {
 
 // Defaults are those the readers pass; numeric defaults are their decimal text, so an absent
 // key reads exactly like a stored one. PanelPos has no fixed default (half the screen height).
-constexpr std::array<KeyInfo, 16> kKeys{{
+constexpr std::array<KeyInfo, kKeyCount> kKeys{{
     {Key::skinname, "skinname", nullptr},
     {Key::ShowSplash, "ShowSplash", "1"},
     {Key::Apps, "Apps", ""},
@@ -41,6 +41,16 @@ constexpr std::array<KeyInfo, 16> kKeys{{
     {Key::KeepJournal, "KeepJournal", "1"},
     {Key::PanelPos, "PanelPos", ""},
 }};
+// A key is found at its own place: one added to the enumeration but not here (or out of its
+// order) fails the build rather than reading another key's row.
+constexpr bool keysInOrder()
+{
+    for (std::size_t i = 0; i < kKeys.size(); ++i)
+        if (kKeys[i].key != static_cast<Key>(i) || kKeys[i].name == nullptr)
+            return false;
+    return true;
+}
+static_assert(keysInOrder());
 
 const KeyInfo& info(Key key)
 {

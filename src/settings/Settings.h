@@ -32,6 +32,8 @@ enum class Key {
     KeepJournal, // "1": the journal of looked-up words is kept
     PanelPos,
 };
+// How many keys there are: PanelPos stays the last.
+inline constexpr std::size_t kKeyCount = std::size_t(Key::PanelPos) + 1;
 
 // The name of the built-in skin.
 inline const QString kBuiltInSkin = QStringLiteral("(по умолчанию)");
@@ -99,7 +101,7 @@ private:
     // Null when the path holds something that is no regular file (a pipe, a folder): the
     // defaults are used and nothing is written there.
     std::unique_ptr<QSettings> m_store;
-    mutable std::array<Cached, 15> m_cache;
+    mutable std::array<Cached, kKeyCount> m_cache;
 };
 
 // The values of an INI file exactly as a user wrote them, where they are written without

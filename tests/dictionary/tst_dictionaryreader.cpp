@@ -457,6 +457,15 @@ private slots:
         reader.exactLookup(QStringLiteral("w19999"));
         QCOMPARE(reader.field(1), QStringLiteral("слово 19999"));
         QCOMPARE(reader.wordCount(), 20000);
+
+        // A lookup the user asked for (a budget opened) looks at once, 1 ms after the last look.
+        rewriteInPlace(path, small);
+        now += 1;
+        {
+            const DictionaryReader::LookupBudget budget(reader);
+            reader.exactLookup(QStringLiteral("cat"));
+        }
+        QCOMPARE(reader.field(1), QStringLiteral("кошка"));
     }
 
     // The file is cut short under an open reader (a copy caught half-way): lookups find

@@ -162,7 +162,8 @@ private slots:
     }
 
     // OK writes the transcription key only where the box differs from what the store reads,
-    // so a store that never had the key keeps the thirteen keys of the dialog.
+    // so a store that never had the key keeps the fourteen keys of the dialog (its thirteen
+    // and the journal's).
     void transcriptionKeyWrittenWhenChanged_data()
     {
         QTest::addColumn<QString>("stored"); // "<absent>" for no key
@@ -170,10 +171,10 @@ private slots:
         QTest::addColumn<QString>("after"); // "<absent>" for no key
         QTest::addColumn<int>("keys");
         QTest::newRow("absent, left off: not written") << QStringLiteral("<absent>") << false
-                                                       << QStringLiteral("<absent>") << 13;
-        QTest::newRow("absent, ticked: written") << QStringLiteral("<absent>") << true << QStringLiteral("1") << 14;
-        QTest::newRow("on, cleared: written") << QStringLiteral("1") << false << QStringLiteral("0") << 14;
-        QTest::newRow("on, left on: kept") << QStringLiteral("1") << true << QStringLiteral("1") << 14;
+                                                       << QStringLiteral("<absent>") << 14;
+        QTest::newRow("absent, ticked: written") << QStringLiteral("<absent>") << true << QStringLiteral("1") << 15;
+        QTest::newRow("on, cleared: written") << QStringLiteral("1") << false << QStringLiteral("0") << 15;
+        QTest::newRow("on, left on: kept") << QStringLiteral("1") << true << QStringLiteral("1") << 15;
     }
     void transcriptionKeyWrittenWhenChanged()
     {

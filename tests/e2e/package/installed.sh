@@ -99,14 +99,18 @@ sleep 0.7
 zx_double_click $((wx + x)) $((wy + y))
 
 # The strip is the program's window outside the window manager whose name is the line it
-# shows; it comes 16 pixels right of the pointer.
+# shows; it comes 16 pixels right of the pointer, or flush with the screen's right edge when
+# its line is too wide for that.
+screen_width=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]; exit}')
 strip_line() {
   local w info
   for w in $(xdotool search --pid "$zarvik_pid" 2>/dev/null); do
     info=$(zx_wininfo "$w") || continue
     grep -q 'Override Redirect State: yes' <<<"$info" || continue
     grep -q 'Map State: IsViewable' <<<"$info" || continue
-    awk -v x=$((wx + x + 16)) '/Absolute upper-left X/ {exit !($NF == x)}' <<<"$info" || continue
+    awk -v x=$((wx + x + 16)) -v sw="$screen_width" '
+      /Absolute upper-left X/ { left = $NF } /Width:/ { width = $NF }
+      END { want = (x + width > sw) ? sw - width : x; exit !(left == want) }' <<<"$info" || continue
     xdotool getwindowname "$w"
     return 0
   done
