@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QtGlobal>
 #include <cerrno>
@@ -187,9 +188,20 @@ Journal::Outcome Journal::openFile()
                         " count INTEGER NOT NULL, first INTEGER NOT NULL, last INTEGER NOT NULL,"
                         " source TEXT NOT NULL, favourite INTEGER NOT NULL DEFAULT 0);"
                         "CREATE INDEX IF NOT EXISTS words_last ON words(last);";
-    char* error = nullptr;
-    code = sqlite3_exec(m_db, setup, nullptr, nullptr, &error);
-    sqlite3_free(error);
+    // Two copies of the program starting together race to switch a new file to WAL and to
+    // make its table; the loser's busy handler is not always asked (a change of journal mode
+    // answers "locked" at once), so the setup is tried again within the same wait.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        char* error = nullptr;
+        code = sqlite3_exec(m_db, setup, nullptr, nullptr, &error);
+        sqlite3_free(error);
+        const int primary = code & 0xff;
+        if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || waited.elapsed() >= m_busyTimeoutMs)
+            break;
+        sqlite3_sleep(10);
+    }
     if (code == SQLITE_OK) {
         // Reading every page of the table's tree finds a damaged file now rather than in
         // the middle of a lookup.

@@ -190,7 +190,7 @@ private slots:
         m_shown = QStringLiteral("walk");
         menu.updateArticleItem();
         QCOMPARE(menu.mnuarticle->text(), QStringLiteral("Статья: walk"));
-        QCOMPARE(entries(menu.mnumenu).size(), 9);
+        QCOMPARE(entries(menu.mnumenu).size(), 11);
     }
 
     void menuItemsRunTheirCommands_data()
