@@ -467,8 +467,9 @@ private slots:
         r.platform.setWindowExeName(7, program);
         r.platform.setReportsPrimaryChanges(reported);
         r.platform.setPrimaryText(QStringLiteral("reads"));
+        // Outlives the callback that reads it: the wait after the second press runs it.
+        bool done = false;
         if (selected == QLatin1String("during")) {
-            bool done = false;
             r.platform.onProcessEvents([&] {
                 if (!done)
                     r.platform.setPrimaryText(QStringLiteral("word"));
