@@ -248,6 +248,74 @@ case_handle_is_shaped() {
 }
 run_case handle-is-shaped case_handle_is_shaped
 
+# The panel's own windows on XWayland, as "x y width height".
+window_box() {
+  x xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF} /Height:/ {h = $NF} END {if (w == "") exit 1; print x, y, w, h}'
+}
+panel_open() { local gx gy w h; read -r gx gy w h < <(window_box "$panel") && [ "$gx" -eq $((SCREEN_W - 383)) ]; }
+panel_closed() { local gx gy w h; read -r gx gy w h < <(window_box "$panel") && [ "$gx" -eq $((SCREEN_W - 17)) ]; }
+# A window of Zarvik's on the screen other than the panel and the strip: the menu.
+menu_window() {
+  local w
+  for w in $(x xdotool search --classname '^zarvik$' 2>/dev/null); do
+    [ "$w" = "$panel" ] || [ "$w" = "$strip" ] && continue
+    x xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' && { echo "$w"; return 0; }
+  done
+  return 1
+}
+handle_point() { local gx gy w h; read -r gx gy w h < <(window_box "$panel") && echo "$((gx + 8)) $((gy + 12))"; }
+
+# Without a notification area (sway has none) the handle is the way to the panel and its
+# right-click menu the way to the tray's menu: the menu comes up beside the handle, a click on
+# the handle puts it away and opens the panel, and a second click closes the panel.
+case_handle_menu() {
+  local hx hy menu mx my mw mh
+  read -r hx hy < <(handle_point) || { fail "no panel geometry"; return; }
+  cursor_to "$hx" "$hy"
+  sleep 0.3
+  pointer rclick
+  if ! zx_wait_for 5 -- menu_window; then
+    fail "no menu after a right click on the handle"
+    local w
+    # What was on the screen instead.
+    for w in $(x xdotool search --classname '^zarvik$' 2>/dev/null); do
+      echo "     window $w: $(x xwininfo -id "$w" | grep -E 'Map State|Width|Height' | tr -s ' ' | tr '\n' ' ')"
+    done
+    return
+  fi
+  menu=$(menu_window)
+  read -r mx my mw mh < <(window_box "$menu")
+  echo "     menu ${mw}x${mh} at $mx,$my"
+  # Wholly on the screen, and several items high.
+  [ "$mx" -ge 0 ] && [ $((mx + mw)) -le "$SCREEN_W" ] && [ "$my" -ge 0 ] && [ $((my + mh)) -le "$SCREEN_H" ] ||
+    fail "the menu is not wholly on the screen: ${mw}x${mh} at $mx,$my"
+  [ "$mh" -ge 60 ] || fail "the menu is only $mh pixels high"
+  shot sway-handle-menu
+  # Put away by a click on one of XWayland's windows: the menu's pointer grab covers only
+  # those, so a click on the empty desktop or on a native window never reaches it.
+  read -r hx hy < <(handle_point)
+  cursor_to "$hx" "$hy"
+  sleep 0.3
+  pointer click
+  local i
+  for i in $(seq 50); do menu_window >/dev/null || break; sleep 0.1; done
+  menu_window >/dev/null && fail "the menu stayed after a click on the handle"
+  # The toolkit passes that click on to the handle, as on an X11 desktop: the panel opens
+  # (the way to it where there is no notification area), and a second click closes it.
+  zx_wait_for 5 -- panel_open || fail "the click that put the menu away did not open the panel: $(window_box "$panel")"
+  kill -0 "$zarvik_pid" 2>/dev/null || { fail "Zarvik ended while the panel opened"; return; }
+  shot sway-panel-open
+  sleep 1
+  read -r hx hy < <(handle_point)
+  cursor_to "$hx" "$hy"
+  sleep 0.3
+  pointer click
+  zx_wait_for 5 -- panel_closed || fail "the panel did not close after a click on its handle: $(window_box "$panel")"
+  cursor_to 100 100
+}
+run_case handle-menu case_handle_menu
+
 case_native_copy() {
   wl_copy house
   zx_wait_for 5 -- strip_shown || fail "no strip after wl-copy house"

@@ -4,6 +4,7 @@
 //   move X Y     the pointer to X,Y (layout pixels)
 //   click        the left button pressed and released
 //   double       two clicks 40 ms apart
+//   rclick       the right button pressed and released
 // While it runs the seat has a pointer, so that programs (XWayland among them) follow it.
 // Prints "ready" once the pointer exists and "ok" after each command.
 #include <wayland-client.h>
@@ -38,7 +39,8 @@ const wl_message pointerRequests[] = {
 };
 const wl_interface virtualPointerInterface = {"zwlr_virtual_pointer_v1", 1, 9, pointerRequests, 0, nullptr};
 enum { kMotionAbsolute = 1, kButton = 2, kFrame = 4, kDestroy = 8 };
-constexpr uint32_t kLeftButton = 0x110; // BTN_LEFT
+constexpr uint32_t kLeftButton = 0x110;  // BTN_LEFT
+constexpr uint32_t kRightButton = 0x111; // BTN_RIGHT
 
 wl_seat* seat = nullptr;
 wl_proxy* manager = nullptr;
@@ -82,8 +84,8 @@ int main(int argc, char** argv)
     std::printf("ready\n");
     std::fflush(stdout);
 
-    const auto button = [&](uint32_t state) {
-        wl_proxy_marshal_flags(pointer, kButton, nullptr, 1, 0, now(), kLeftButton, state);
+    const auto button = [&](uint32_t state, uint32_t which = kLeftButton) {
+        wl_proxy_marshal_flags(pointer, kButton, nullptr, 1, 0, now(), which, state);
         wl_proxy_marshal_flags(pointer, kFrame, nullptr, 1, 0);
         wl_display_flush(display);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -107,6 +109,9 @@ int main(int argc, char** argv)
                 button(1);
                 button(0);
             }
+        } else if (command == "rclick") {
+            button(1, kRightButton);
+            button(0, kRightButton);
         }
         wl_display_roundtrip(display);
         std::printf("ok\n");
