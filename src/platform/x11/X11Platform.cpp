@@ -95,6 +95,11 @@ QString textOf(const ClipboardSnapshot& content)
 struct X11Platform::Impl {
     Display* dpy = nullptr;
     Window root = 0;
+    // The copy keystroke's own connection, opened at the first keystroke. The server holds
+    // back the requests of a connection while a delayed XTest event waits (see sendCopyKeys);
+    // on a connection of their own, that wait never holds up the clipboard's reading of the
+    // copy it brings.
+    Display* keysDpy = nullptr;
 
     Atom netActiveWindow = 0;
     Atom netSupported = 0;
@@ -160,6 +165,8 @@ struct X11Platform::Impl {
             leaveKeeper();
         notifier.reset();
         clipboardOwner.reset();
+        if (keysDpy)
+            XCloseDisplay(keysDpy); // waits until the server has read the keys' releases
         if (dpy)
             XCloseDisplay(dpy);
     }
@@ -551,18 +558,22 @@ struct X11Platform::Impl {
         // A Ctrl the user holds already does the job, and pressing and releasing it ourselves
         // would leave the program thinking the user let go of it.
         const bool pressCtrl = !keyDown(keys, ctrlLeftKey) && !keyDown(keys, ctrlRightKey);
+        if (!keysDpy)
+            keysDpy = XOpenDisplay(DisplayString(dpy));
+        // Without a second connection the keys go on ours, held-back releases and all.
+        Display* const to = keysDpy ? keysDpy : dpy;
         if (pressCtrl)
-            XTestFakeKeyEvent(dpy, ctrlLeftKey, True, CurrentTime);
-        XTestFakeKeyEvent(dpy, insertKey, True, CurrentTime);
+            XTestFakeKeyEvent(to, ctrlLeftKey, True, CurrentTime);
+        XTestFakeKeyEvent(to, insertKey, True, CurrentTime);
         // The releases go to the server with the presses, and the server itself holds them
         // back by kKeyHoldMs: nothing here waits on our event loop, which a slow lookup of the
         // copied word can keep busy long enough for the focused program's key repeat to copy
         // again over the user's restored clipboard. Once flushed, the keys come up even if we
         // are killed the next instant.
-        XTestFakeKeyEvent(dpy, insertKey, False, kKeyHoldMs);
+        XTestFakeKeyEvent(to, insertKey, False, kKeyHoldMs);
         if (pressCtrl)
-            XTestFakeKeyEvent(dpy, ctrlLeftKey, False, CurrentTime);
-        XFlush(dpy);
+            XTestFakeKeyEvent(to, ctrlLeftKey, False, CurrentTime);
+        XFlush(to);
     }
 
     // Keys that a program of ours killed before it let go of them (an older version released
