@@ -140,23 +140,6 @@ private slots:
         QTEST(plain(*browser.document()), "reads");
     }
 
-    void partsOfSpeech_data()
-    {
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("shown");
-        const char* const rows[][2] = {{"n.", "сущ."},    {"v.", "гл."},     {"a.", "прил."},  {"adv.", "нареч."},
-                                       {"pron.", "мест."}, {"prep.", "предл."}, {"cj.", "союз"}, {"int.", "межд."},
-                                       {"num.", "числ."},  {"n", "n"},         {"vt.", "vt."},  {"N.", "N."},
-                                       {"", ""}};
-        for (const auto& row : rows)
-            QTest::newRow(row[0][0] ? row[0] : "empty") << QString::fromUtf8(row[0]) << QString::fromUtf8(row[1]);
-    }
-    void partsOfSpeech()
-    {
-        QFETCH(QString, label);
-        QTEST(ArticleText::partOfSpeech(label), "shown");
-    }
-
     void headwordsOfALine_data()
     {
         QTest::addColumn<QString>("line");
