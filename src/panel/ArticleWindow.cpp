@@ -115,22 +115,13 @@ void ArticleWindow::wearSkin(const Skin& skin)
     }
 }
 
-bool ArticleWindow::openLine(const QString& line)
+namespace {
+
+// A line whose headword has no entry of its own: the line itself is its article, so that at
+// least all of it can be read. A Russian word of the reverse index lists the English
+// headwords that translate to it: each is a link to its entry.
+Article lineArticle(const QString& line)
 {
-    if (line.isEmpty() || line.endsWith(QStringLiteral(" - ???")))
-        return false;
-    const QStringList candidates = ArticleText::headwordCandidates(line);
-    for (const QString& candidate : candidates) {
-        if (std::optional<Article> article = m_source->article(candidate)) {
-            m_history = {candidate};
-            m_at = 0;
-            showPage(*article);
-            return true;
-        }
-    }
-    // A line whose headword has no entry of its own: the line itself is its article, so that
-    // at least all of it can be read. A Russian word of the reverse index lists the English
-    // headwords that translate to it: each is a link to its entry.
     const qsizetype at = line.indexOf(QStringLiteral(" - "));
     Article own;
     own.headword = at > 0 ? line.left(at) : line;
@@ -149,6 +140,25 @@ bool ArticleWindow::openLine(const QString& line)
     }
     if (own.blocks.empty())
         own.blocks.push_back(ArticleBlock{ArticleBlock::Kind::Text, {}, rest, {}});
+    return own;
+}
+
+} // namespace
+
+bool ArticleWindow::openLine(const QString& line)
+{
+    if (line.isEmpty() || line.endsWith(QStringLiteral(" - ???")))
+        return false;
+    const QStringList candidates = ArticleText::headwordCandidates(line);
+    for (const QString& candidate : candidates) {
+        if (std::optional<Article> article = m_source->article(candidate)) {
+            m_history = {candidate};
+            m_at = 0;
+            showPage(*article);
+            return true;
+        }
+    }
+    const Article own = lineArticle(line);
     m_history = {own.headword};
     m_at = 0;
     showPage(own);
@@ -203,6 +213,14 @@ void ArticleWindow::showEntry(const QString& headword)
 {
     if (std::optional<Article> article = m_source->article(headword)) {
         showPage(*article);
+        return;
+    }
+    // A Russian word of the reverse index (a panel line gone back to, a word of the journal)
+    // has no entry of its own: it shows the English headwords that translate it.
+    m_data1.exactLookup(headword, DictionaryReader::Table::RusEng, 1);
+    if (m_data1.recordCount() > 0) {
+        m_data1.moveFirst();
+        showPage(lineArticle(displayLine(m_data1.field(0), m_data1.field(1))));
         return;
     }
     Article missing;

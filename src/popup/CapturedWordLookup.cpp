@@ -234,7 +234,7 @@ bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
             m_state.Label1 = m_state.word + transcriptionOf(headword) + kSeparator;
             m_state.shownHeadword = headword;
             // The headword as the dictionary stores it: "runs" and "Run" are both "run".
-            m_found.headword = m_source.field(0);
+            m_found.headword = headword;
             m_found.line = m_source.field(1);
             return true;
         }
@@ -299,6 +299,7 @@ bool CapturedWordLookup::lookUpRussian()
     if (best < 0)
         return false;
     m_state.word = word;
+    m_state.shownHeadword = word;
     m_found.headword = word;
     m_found.line = trans;
     m_state.Label1 = word + kSeparator;

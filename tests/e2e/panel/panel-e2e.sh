@@ -613,6 +613,12 @@ case_back_returns() {
   click_at "$(($(zx_wininfo "$article_window" | awk '/Absolute upper-left X:/ { print $NF }') + 30))" \
     "$(($(zx_wininfo "$article_window" | awk '/Absolute upper-left Y:/ { print $NF }') + 22))"
   expect_article "Статья — кошка" || return
+  # The page gone back to is the Russian word's page again, its link to "cat" drawn, not a
+  # page saying that the word is missing.
+  local shot="$work/article-back.png"
+  sleep 0.3
+  timeout 10 import -window "$article_window" "$shot" || { fail "no picture of the article window"; return; }
+  convert "$shot" txt:- | grep -q -m1 -i '#0000FF' || fail "the page gone back to has no link to cat"
   zx_activate "$article_window"
   xdotool key Escape
   zx_wait_for 5 -- article_hidden ||
