@@ -1,6 +1,8 @@
 // Test helper: a clipboard manager after the freedesktop convention. It owns CLIPBOARD_MANAGER
 // and prints "ready"; when a program asks it to SAVE_TARGETS, it reads every target of the
 // clipboard, prints one line "TARGET HEX" for each, confirms to the program and exits.
+// Started with "refuse" it answers that it saved nothing (the property None) and exits; with
+// "silent" it never answers, as a hung manager would, and runs until killed.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -42,8 +44,9 @@ bool convert(Atom target, std::vector<unsigned char>& bytes, int& format)
 
 } // namespace
 
-int main()
+int main(int argc, char* argv[])
 {
+    const std::string mode = argc > 1 ? argv[1] : "";
     dpy = XOpenDisplay(nullptr);
     if (!dpy)
         return 2;
@@ -64,9 +67,11 @@ int main()
         if (ev.type != SelectionRequest || ev.xselectionrequest.target != saveTargets)
             continue;
         const XSelectionRequestEvent request = ev.xselectionrequest;
+        if (mode == "silent")
+            continue;
         std::vector<unsigned char> list;
         int format = 0;
-        if (convert(targets, list, format) && format == 32) {
+        if (mode != "refuse" && convert(targets, list, format) && format == 32) {
             std::vector<Atom> atoms(list.size() / sizeof(Atom));
             std::memcpy(atoms.data(), list.data(), atoms.size() * sizeof(Atom));
             for (const Atom target : atoms) {
@@ -90,7 +95,7 @@ int main()
         reply.requestor = request.requestor;
         reply.selection = request.selection;
         reply.target = request.target;
-        reply.property = request.property;
+        reply.property = mode == "refuse" ? None : request.property;
         reply.time = request.time;
         XSendEvent(dpy, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
         std::fflush(stdout);

@@ -25,8 +25,8 @@ qsizetype itemBytes(int format)
 
 X11ClipboardOwner::X11ClipboardOwner(Display* display) : m_dpy(display)
 {
-    const auto atoms = internAtoms<7>(
-        m_dpy, {"CLIPBOARD", "TARGETS", "MULTIPLE", "INCR", "ATOM_PAIR", "TIMESTAMP", "ZARVIK_TIME"});
+    const auto atoms = internAtoms<8>(m_dpy, {"CLIPBOARD", "TARGETS", "MULTIPLE", "INCR", "ATOM_PAIR", "TIMESTAMP",
+                                              "ZARVIK_TIME", "ZARVIK_HAND_OVER"});
     m_clipboard = atoms[0];
     m_targets = atoms[1];
     m_multiple = atoms[2];
@@ -34,6 +34,7 @@ X11ClipboardOwner::X11ClipboardOwner(Display* display) : m_dpy(display)
     m_atomPair = atoms[4];
     m_timestamp = atoms[5];
     m_timeProperty = atoms[6];
+    m_handOverProperty = atoms[7];
     m_window = XCreateSimpleWindow(m_dpy, DefaultRootWindow(m_dpy), -10, -10, 1, 1, 0, 0, 0);
     XSelectInput(m_dpy, m_window, PropertyChangeMask);
     m_pieceBytes = std::min<qsizetype>(kMaxPieceBytes, qsizetype(XMaxRequestSize(m_dpy)) * 4 - 1024);
@@ -247,8 +248,12 @@ bool X11ClipboardOwner::handOver(int timeoutMs)
     const Atom manager = atom(QByteArrayLiteral("CLIPBOARD_MANAGER"));
     if (XGetSelectionOwner(m_dpy, manager) == None)
         return false;
-    // No property: the manager takes every target we offer.
-    XConvertSelection(m_dpy, manager, atom(QByteArrayLiteral("SAVE_TARGETS")), None, m_window, CurrentTime);
+    // A named property that does not exist: the manager takes every target we offer. It must
+    // be named, since the manager's answer is the property on success and None on refusal; a
+    // request without one would get None either way.
+    XDeleteProperty(m_dpy, m_window, m_handOverProperty);
+    XConvertSelection(m_dpy, manager, atom(QByteArrayLiteral("SAVE_TARGETS")), m_handOverProperty, m_window,
+                      CurrentTime);
     XFlush(m_dpy);
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -256,8 +261,10 @@ bool X11ClipboardOwner::handOver(int timeoutMs)
             XEvent ev;
             XNextEvent(m_dpy, &ev);
             if (ev.type == SelectionNotify && ev.xselection.requestor == m_window
-                && ev.xselection.selection == manager)
-                return true;
+                && ev.xselection.selection == manager) {
+                // A refusal leaves the copy with us, to be kept by other means.
+                return ev.xselection.property != None;
+            }
             // The manager reads our targets meanwhile; everything else can wait for ever.
             handle(ev);
         }

@@ -48,7 +48,8 @@ public:
 
     // At exit: while we own the clipboard, asks a running clipboard manager to take a copy
     // (the freedesktop CLIPBOARD_MANAGER convention) and serves it until it is done or the
-    // time is up. True when a manager confirmed. No manager: nothing to do.
+    // time is up. True only when a manager confirmed it took the copy; a refusal, silence
+    // until the time is up, or no manager at all: false, and the copy is still ours to keep.
     bool handOver(int timeoutMs);
 
 private:
@@ -77,6 +78,7 @@ private:
     unsigned long m_window = 0;
     unsigned long m_clipboard = 0, m_targets = 0, m_multiple = 0, m_incr = 0, m_atomPair = 0, m_timestamp = 0;
     unsigned long m_timeProperty = 0;
+    unsigned long m_handOverProperty = 0; // where a clipboard manager answers SAVE_TARGETS
     bool m_owning = false;
     unsigned long m_ownedAt = 0; // server time of our claim, the answer to TIMESTAMP
     ClipboardSnapshot m_content;
