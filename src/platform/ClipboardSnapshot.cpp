@@ -1,4 +1,5 @@
 #include "platform/ClipboardSnapshot.h"
+#include "platform/TextFormats.h"
 
 #include <QDataStream>
 #include <QIODevice>
@@ -25,15 +26,29 @@ const ClipboardSnapshot::Entry* ClipboardSnapshot::find(const QByteArray& target
 ClipboardSnapshot ClipboardSnapshot::fromText(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    const QByteArray utf8Type = QByteArrayLiteral("UTF8_STRING");
-    ClipboardSnapshot snapshot;
-    snapshot.entries.append({utf8Type, utf8Type, 8, utf8});
-    snapshot.entries.append({QByteArrayLiteral("text/plain;charset=utf-8"), utf8Type, 8, utf8});
-    // TEXT lets the owner choose the encoding; the answer's type names it.
-    snapshot.entries.append({QByteArrayLiteral("TEXT"), utf8Type, 8, utf8});
     const QByteArray latin1 = text.toLatin1();
-    if (QString::fromLatin1(latin1) == text)
-        snapshot.entries.append({QByteArrayLiteral("STRING"), QByteArrayLiteral("STRING"), 8, latin1});
+    const bool latin1Whole = QString::fromLatin1(latin1) == text;
+    QByteArray utf8Type;
+    ClipboardSnapshot snapshot;
+    // In the order the text forms are preferred in, so that a requestor that takes the first
+    // form it knows from our list of targets takes the best.
+    for (const TextFormat& form : kTextFormats) {
+        switch (form.encoding) {
+        case TextEncoding::Utf8:
+            utf8Type = form.x11Target;
+            snapshot.entries.append({utf8Type, utf8Type, 8, utf8});
+            snapshot.entries.append({form.mimeType, utf8Type, 8, utf8});
+            break;
+        case TextEncoding::Latin1:
+            if (latin1Whole)
+                snapshot.entries.append({form.x11Target, form.x11Target, 8, latin1});
+            break;
+        case TextEncoding::OwnersChoice:
+            // We choose UTF-8; the answer's type names it.
+            snapshot.entries.append({form.x11Target, utf8Type, 8, utf8});
+            break;
+        }
+    }
     return snapshot;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/WaylandSelections.h"
+#include "platform/TextFormats.h"
 
 #include "ext-data-control-v1-client-protocol.h"
 #include "wlr-data-control-unstable-v1-client-protocol.h"
@@ -71,12 +72,11 @@ struct WlrProtocol {
     static void destroy(Offer* o) { zwlr_data_control_offer_v1_destroy(o); }
 };
 
-// Text forms, best first: what every current toolkit offers, then what XWayland passes on
-// from X11 programs, then the older ones.
-const char* const kTextTypes[] = {"text/plain;charset=utf-8", "UTF8_STRING", "text/plain", "TEXT", "STRING"};
+// Text forms, best first (see TextFormats.h).
+constexpr auto kTextTypes = waylandTextTypes();
 
 // Reads what a program writes into the pipe, within the time and size limits.
-QString readText(int fd, const std::string& mime)
+QString readText(int fd, const char* mime)
 {
     QByteArray data;
     const auto deadline = Clock::now() + std::chrono::milliseconds(WaylandSelections::kFetchTimeoutMs);
@@ -100,7 +100,7 @@ QString readText(int fd, const std::string& mime)
         if (data.size() >= WaylandSelections::kMaxBytes)
             break; // long past anything that is looked up; the rest is not needed
     }
-    return mime == "STRING" ? QString::fromLatin1(data) : QString::fromUtf8(data);
+    return decodeText(data, kTextFormats[size_t(textFormatIndex(mime))].encoding);
 }
 
 // The data-control device of one seat and the offers it was given.
