@@ -17,7 +17,8 @@ class ClipboardCache;
 // targets and then for the text, when the owner offers text short enough to look up, and
 // publishes the answer with the owner's process. On request it also reads the whole clipboard (every target)
 // or the PRIMARY selection's text. An owner that never answers costs that thread a timeout;
-// the interface thread never waits for it.
+// the interface thread never waits for it. The reading of one answer is X11SelectionReader's,
+// the bookkeeping of a snapshot X11SnapshotTaker's; this is the thread and its loop.
 class X11ClipboardWatcher final {
 public:
     // Both run on the reader's thread.
