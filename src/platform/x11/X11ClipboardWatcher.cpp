@@ -7,8 +7,6 @@
 #include "platform/x11/X11SnapshotTaker.h"
 #include "platform/x11/X11TextTargets.h"
 
-#include <QList>
-
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
