@@ -32,7 +32,8 @@ bool decodeDictdNumber(QStringView text, quint64& value)
     return true;
 }
 
-DictdSource::DictdSource(const QString& indexPath, const SourceLimits& limits) : IndexedSource(indexPath, limits)
+DictdSource::DictdSource(const QString& indexPath, const SourceLimits& limits)
+    : IndexedSource(indexPath, limits)
 {
     const QString base = indexPath.left(indexPath.size() - int(qstrlen(".index")));
     QString dataPath;

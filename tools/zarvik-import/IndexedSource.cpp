@@ -2,7 +2,10 @@
 
 namespace zarvik {
 
-IndexedSource::IndexedSource(const QString& path, const SourceLimits& limits) : m_limits(limits), m_files{path} {}
+IndexedSource::IndexedSource(const QString& path, const SourceLimits& limits)
+    : m_limits(limits), m_files{path}
+{
+}
 
 std::unique_ptr<DataFile> IndexedSource::openFile(const QString& path)
 {

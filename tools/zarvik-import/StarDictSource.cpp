@@ -130,7 +130,8 @@ QString starDictArticle(const QByteArray& block, const QByteArray& sameTypeSeque
     return parts.join(QLatin1Char('\n'));
 }
 
-StarDictSource::StarDictSource(const QString& ifoPath, const SourceLimits& limits) : IndexedSource(ifoPath, limits)
+StarDictSource::StarDictSource(const QString& ifoPath, const SourceLimits& limits)
+    : IndexedSource(ifoPath, limits)
 {
     const QString base = ifoPath.left(ifoPath.size() - int(qstrlen(".ifo")));
     QFile ifoFile(ifoPath);
