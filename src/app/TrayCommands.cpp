@@ -8,6 +8,17 @@
 
 namespace zarvik {
 
+namespace {
+
+// A command whose target is not set (in a test, or a window not made) does nothing.
+void call(const std::function<void()>& target)
+{
+    if (target)
+        target();
+}
+
+} // namespace
+
 TrayCommands::TrayCommands(Platform& platform, Settings& settings, const QString& programDir, TrayTargets targets)
     : m_platform(platform), m_settings(settings), m_programDir(programDir), m_targets(std::move(targets))
 {
@@ -21,15 +32,13 @@ void TrayCommands::savePanelPosition()
 
 void TrayCommands::mnuopen_Click()
 {
-    if (m_targets.openDictionary)
-        m_targets.openDictionary();
+    call(m_targets.openDictionary);
 }
 
 void TrayCommands::opts_Click()
 {
     savePanelPosition();
-    if (m_targets.showOptions)
-        m_targets.showOptions();
+    call(m_targets.showOptions);
 }
 
 QString TrayCommands::helpTarget(const QString& programDir, bool chmViewerRegistered)
@@ -77,23 +86,19 @@ void TrayCommands::mnuarticle_Click()
 
 void TrayCommands::mnuabout_Click()
 {
-    if (m_targets.showAbout)
-        m_targets.showAbout();
+    call(m_targets.showAbout);
 }
 
 void TrayCommands::mnujournal_Click()
 {
-    if (m_targets.showJournal)
-        m_targets.showJournal();
+    call(m_targets.showJournal);
 }
 
 void TrayCommands::mnuexit_Click()
 {
     savePanelPosition();
-    if (m_targets.removeTrayIcon)
-        m_targets.removeTrayIcon();
-    if (m_targets.quit)
-        m_targets.quit();
+    call(m_targets.removeTrayIcon);
+    call(m_targets.quit);
 }
 
 } // namespace zarvik

@@ -1,6 +1,7 @@
 #include "dictionary/DictionaryReader.h"
 
 #include "dictionary/ArticleCodec.h"
+#include "dictionary/Cyrillic.h"
 #include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 #include "dictionary/LikePattern.h"
@@ -84,11 +85,6 @@ void reportOnce(const QString& path, const QString& reason)
 // the last code point, U+10FFFF (a noncharacter that no headword holds). Valid UTF-8, so it
 // compares the same whatever text encoding a file uses.
 const QByteArray kRangeEnd = QByteArrayLiteral("\xF4\x8F\xBF\xBF");
-
-bool isCyrillicLetter(QChar c)
-{
-    return c.isLetter() && c.script() == QChar::Script_Cyrillic;
-}
 
 // The page cache of a connection, in KiB. A read call for a page costs more than the lookup
 // itself, so the cache should hold every inner page of the table and the leaves that lookups
@@ -610,7 +606,7 @@ struct DictionaryReader::Impl {
         cyrillicInitialsKnown = false;
         if (!range)
             return;
-        const QByteArray low = QString(QChar(0x0400)).toUtf8();  // the Cyrillic blocks
+        const QByteArray low = QString(QChar(0x0400)).toUtf8();  // the blocks of isCyrillicLetter()
         const QByteArray high = QString(QChar(0x0530)).toUtf8(); // end before Armenian
         sqlite3_bind_text(range, 1, low.constData(), int(low.size()), SQLITE_STATIC);
         sqlite3_bind_text(range, 2, high.constData(), int(high.size()), SQLITE_STATIC);

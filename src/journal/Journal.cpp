@@ -283,6 +283,16 @@ bool Journal::record(const QString& headword, const QString& line, LookupSource 
     // meeting the same word at once cannot both count it.
     if (!exec("BEGIN IMMEDIATE"))
         return false;
+    // The two writes of a word take the same values: ?1 the headword, ?2 its line, ?3 the
+    // time, ?4 where it was looked up.
+    const auto write = [&](const char* sql) {
+        Statement statement(m_db, sql);
+        statement.bind(1, headword);
+        statement.bind(2, line);
+        statement.bind(3, now);
+        statement.bind(4, sourceName(source));
+        return statement.ok() ? statement.step() : statement.code();
+    };
     int code;
     bool added = false;
     {
@@ -291,25 +301,14 @@ bool Journal::record(const QString& headword, const QString& line, LookupSource 
         code = seen.ok() ? seen.step() : seen.code();
         if (code == SQLITE_ROW) {
             const qint64 last = seen.integer(0);
-            if (now - last >= kRepeatSeconds || now < last) {
-                Statement again(m_db, "UPDATE words SET count = count + 1, last = ?2, line = ?3, source = ?4"
-                                      " WHERE headword = ?1");
-                again.bind(1, headword);
-                again.bind(2, now);
-                again.bind(3, line);
-                again.bind(4, sourceName(source));
-                code = again.ok() ? again.step() : again.code();
-            } else {
+            if (now - last >= kRepeatSeconds || now < last)
+                code = write("UPDATE words SET count = count + 1, last = ?3, line = ?2, source = ?4"
+                             " WHERE headword = ?1");
+            else
                 code = SQLITE_DONE;
-            }
         } else if (code == SQLITE_DONE) {
-            Statement first(m_db, "INSERT INTO words(headword, line, count, first, last, source)"
-                                  " VALUES(?1, ?2, 1, ?3, ?3, ?4)");
-            first.bind(1, headword);
-            first.bind(2, line);
-            first.bind(3, now);
-            first.bind(4, sourceName(source));
-            code = first.ok() ? first.step() : first.code();
+            code = write("INSERT INTO words(headword, line, count, first, last, source)"
+                         " VALUES(?1, ?2, 1, ?3, ?3, ?4)");
             added = true;
         }
     }

@@ -1,5 +1,6 @@
 #include "panel/ArticleWindow.h"
 
+#include "dictionary/Cyrillic.h"
 #include "dictionary/DisplayText.h"
 #include "panel/ArticleText.h"
 #include "panel/Speaker.h"
@@ -127,7 +128,7 @@ Article lineArticle(const QString& line)
     own.headword = at > 0 ? line.left(at) : line;
     const QString rest = at > 0 ? line.mid(at + 3) : QString();
     const auto cyrillic = [](const QString& text) {
-        return std::any_of(text.begin(), text.end(), [](QChar c) { return c.script() == QChar::Script_Cyrillic; });
+        return std::any_of(text.begin(), text.end(), [](QChar c) { return isCyrillicLetter(c); });
     };
     if (cyrillic(own.headword) && !cyrillic(rest)) {
         for (QString word : rest.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {

@@ -9,7 +9,6 @@
 #include "skins/Skin.h"
 
 #include <QLabel>
-#include <QPainter>
 
 namespace zarvik {
 
@@ -153,10 +152,7 @@ void Form1::Picture1_Click()
 
 void Form1::paintEvent(QPaintEvent*)
 {
-    if (m_picture.isNull())
-        return;
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture);
+    paintPicture(this, m_picture);
 }
 
 } // namespace zarvik

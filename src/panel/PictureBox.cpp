@@ -37,10 +37,15 @@ void PictureBox::setPicture(const QPixmap& picture)
 
 void PictureBox::paintEvent(QPaintEvent*)
 {
-    if (m_picture.isNull())
+    paintPicture(this, m_picture);
+}
+
+void paintPicture(QWidget* widget, const QPixmap& picture)
+{
+    if (picture.isNull())
         return;
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, m_picture);
+    QPainter painter(widget);
+    painter.drawPixmap(0, 0, picture);
 }
 
 } // namespace zarvik

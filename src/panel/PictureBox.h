@@ -26,6 +26,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
+// Draws `picture` unscaled from the top-left corner of `widget`, from its paint event; a null
+// picture leaves the background as it is.
+void paintPicture(QWidget* widget, const QPixmap& picture);
+
 // A picture box: shows its picture unscaled from its top-left corner. The invisible ones
 // only hold a picture for another box to copy.
 class PictureBox final : public MouseArea {

@@ -1,5 +1,6 @@
 #include "popup/CapturedWordLookup.h"
 
+#include "dictionary/Cyrillic.h"
 #include "platform/Module1.h"
 #include "popup/CaptureCopy.h"
 #include "popup/HiddenState.h"
@@ -270,7 +271,7 @@ QString CapturedWordLookup::transcriptionOf(const QString& headword)
 bool CapturedWordLookup::lookUpRussian()
 {
     if (!std::any_of(m_state.wd.begin(), m_state.wd.end(),
-                     [](QChar c) { return c.isLetter() && c.script() == QChar::Script_Cyrillic; }))
+                     [](QChar c) { return isCyrillicLetter(c); }))
         return false;
     QStringList forms = RussianEndings::forms(m_state.wd);
     // Without the shortening passes only the word as it stands is tried.

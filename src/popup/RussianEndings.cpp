@@ -1,5 +1,6 @@
 #include "popup/RussianEndings.h"
 
+#include "dictionary/Cyrillic.h"
 #include "dictionary/FoldedKey.h"
 
 #include <array>
@@ -89,11 +90,6 @@ const std::vector<Row>& table()
         {"е", {"", "а", "я", "о", "ь", "й"}},
     };
     return rows;
-}
-
-bool isCyrillicLetter(QChar c)
-{
-    return c.isLetter() && c.script() == QChar::Script_Cyrillic;
 }
 
 } // namespace

@@ -216,6 +216,7 @@ private slots:
         QTest::newRow("no match") << "собака" << QStringList{} << QStringList{"собака - ???"};
         QTest::newRow("Cyrillic headwords come first") << "кот" << QStringList{} << QStringList{"КОТ - cat", "котёл - boiler"};
         QTest::newRow("English text stays English") << "ca" << QStringList{} << QStringList{"café - кафе", "CAFÉ NOIR - чёрный кофе", "cat - кошка"};
+        QTest::newRow("later Cyrillic block is no Russian text") << "ꙋ" << QStringList{} << QStringList{"ꙋкъ - uk"};
     }
     void reverseIndex()
     {
@@ -224,7 +225,7 @@ private slots:
         QFETCH(QStringList, listed);
         const QString path = m_dir.filePath(QStringLiteral("reverse.bdd"));
         std::vector<Entry> rows = testRows();
-        rows.insert(rows.end(), {{"puss", "кошка"}, {"tag", "кошки-мышки"}, {"dog", "пёс"}, {"fir", "ёлка"}});
+        rows.insert(rows.end(), {{"puss", "кошка"}, {"tag", "кошки-мышки"}, {"dog", "пёс"}, {"fir", "ёлка"}, {"ꙋкъ", "uk"}});
         if (!QFileInfo::exists(path)) {
             BddWriter writer(path);
             ReverseIndexBuilder reverse;

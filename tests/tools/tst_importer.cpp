@@ -574,6 +574,9 @@ private slots:
         QTest::newRow("output is the tab-separated input") << "same-tsv" << "is the input file" << 0 << "";
         QTest::newRow("output is the dictd data") << "same-dict" << "is the input file" << 0 << "";
         QTest::newRow("output is a link to the index") << "link-index" << "is the input file" << 0 << "";
+        QTest::newRow("output is the StarDict data") << "stardict-dict" << "is the input file" << 0 << "";
+        QTest::newRow("output is the compressed StarDict data") << "stardict-dz" << "is the input file" << 0 << "";
+        QTest::newRow("output is the StarDict index") << "stardict-idx" << "is the input file" << 0 << "";
         QTest::newRow("gzip bomb as dictd data") << "bomb" << "inflates to more than 1048576 bytes" << 0 << "";
         QTest::newRow("20,000 index lines, one big article") << "fan-in" << "" << 20000 << "";
         QTest::newRow("same, whole articles") << "fan-in-full" << "" << 20000 << "";
@@ -605,6 +608,19 @@ private slots:
                 output = path("link.bdd");
                 QVERIFY(QFile::link(input, output));
             }
+        } else if (shape.startsWith(QLatin1String("stardict-"))) {
+            StarDict s;
+            s.add(QStringLiteral("cat"), "кошка");
+            input = path("h.ifo");
+            writeFile(input, s.ifo("wordcount=1\n"));
+            writeFile(path("h.idx"), s.idx);
+            if (shape == QLatin1String("stardict-dz")) {
+                writeGzip(path("h.dict.dz"), s.dict);
+                output = path("h.dict.dz");
+            } else {
+                writeFile(path("h.dict"), s.dict);
+                output = path(shape == QLatin1String("stardict-idx") ? "h.idx" : "h.dict");
+            }
         } else if (shape == QLatin1String("bomb")) {
             d.add(QStringLiteral("bomb"), QString(2 << 20, QLatin1Char('0')));
             writeGzip(path("h.dict.dz"), d.dict);
@@ -625,6 +641,7 @@ private slots:
             writeFile(input, "long\tдлинный " + QByteArray(20 << 20, 'x') + "\ncat\tкошка\n");
         }
         const QByteArray inputBefore = readFile(input);
+        const QByteArray outputBefore = readFile(output);
         if (!refusal.isEmpty()) {
             writeFile(path("other.bdd"), "the previous dictionary");
             try {
@@ -634,6 +651,7 @@ private slots:
                 QVERIFY2(e.message().contains(refusal), qPrintable(e.message()));
             }
             QCOMPARE(readFile(input), inputBefore);
+            QCOMPARE(readFile(output), outputBefore);
             QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.tmp"), QStringLiteral("*.stage")}, QDir::Files),
                      QStringList());
             return;

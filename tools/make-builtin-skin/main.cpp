@@ -46,12 +46,18 @@ const Scheme kMint{{0xb9, 0xe8, 0xc0}, {0x74, 0xc4, 0x8a}, {0x3d, 0x8a, 0x56}, {
 
 const Scheme* scheme = &kBuiltIn;
 
+// Top to bottom, from `top` at y0 to `bottom` at y1.
+QLinearGradient verticalGradient(qreal y0, qreal y1, const QColor& top, const QColor& bottom)
+{
+    QLinearGradient gradient(0, y0, 0, y1);
+    gradient.setColorAt(0, top);
+    gradient.setColorAt(1, bottom);
+    return gradient;
+}
+
 QLinearGradient stripGradient(int height)
 {
-    QLinearGradient gradient(0, 0, 0, height);
-    gradient.setColorAt(0, scheme->stripTop);
-    gradient.setColorAt(1, scheme->stripBottom);
-    return gradient;
+    return verticalGradient(0, height, scheme->stripTop, scheme->stripBottom);
 }
 
 QFont font(int pixels, bool bold)
@@ -62,11 +68,26 @@ QFont font(int pixels, bool bold)
     return f;
 }
 
-QImage canvas(int width, int height, const QColor& fill)
+// A picture of width x height filled with `fill`, then drawn on by draw(painter, rect) with
+// antialiasing.
+template <typename Draw>
+QImage picture(int width, int height, const QColor& fill, Draw draw)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(fill);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p, image.rect());
+    p.end();
     return image;
+}
+
+// The name written on a title strip, left-aligned and centred in its height.
+void stripTitle(QPainter& p, const QRect& place, const QString& title)
+{
+    p.setPen(scheme->stripText);
+    p.setFont(font(11, true));
+    p.drawText(place, Qt::AlignVCenter | Qt::AlignLeft, title);
 }
 
 // 516 x 308: the strip along the top 24 pixels with its rounded left end, the body from
@@ -74,139 +95,110 @@ QImage canvas(int width, int height, const QColor& fill)
 QImage panelMain()
 {
     using namespace PanelMask;
-    QImage image = canvas(kWidth, kHeight, scheme->outside);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+    return picture(kWidth, kHeight, scheme->outside, [](QPainter& p, const QRect&) {
+        p.fillRect(QRect(kBodyLeft, 24, kWidth - kBodyLeft, kHeight - 24),
+                   verticalGradient(25, kHeight, scheme->bodyTop, scheme->bodyBottom));
+        p.setPen(scheme->stripEdge);
+        p.drawRect(QRectF(kBodyLeft + 0.5, 24.5, kWidth - kBodyLeft - 2, kHeight - 26));
+        // The window is 383 pixels wide: its right edge gets a border of its own.
+        p.drawLine(QPointF(382.5, 24), QPointF(382.5, kHeight - 2));
 
-    QLinearGradient body(0, 25, 0, kHeight);
-    body.setColorAt(0, scheme->bodyTop);
-    body.setColorAt(1, scheme->bodyBottom);
-    p.fillRect(QRect(kBodyLeft, 24, kWidth - kBodyLeft, kHeight - 24), body);
-    p.setPen(scheme->stripEdge);
-    p.drawRect(QRectF(kBodyLeft + 0.5, 24.5, kWidth - kBodyLeft - 2, kHeight - 26));
-    // The window is 383 pixels wide: its right edge gets a border of its own.
-    p.drawLine(QPointF(382.5, 24), QPointF(382.5, kHeight - 2));
+        QPainterPath strip;
+        strip.addRoundedRect(QRectF(0.5, 0.5, kWidth - 1.0, 24.0), 12, 12);
+        p.fillPath(strip, stripGradient(25));
+        p.setPen(QPen(scheme->stripEdge, 1));
+        p.drawPath(strip);
+        // A lighter line under the top edge gives the strip some relief.
+        p.setPen(QColor(255, 255, 255, 70));
+        p.drawLine(QPointF(12, 2.5), QPointF(kWidth - 4, 2.5));
 
-    QPainterPath strip;
-    strip.addRoundedRect(QRectF(0.5, 0.5, kWidth - 1.0, 24.0), 12, 12);
-    p.fillPath(strip, stripGradient(25));
-    p.setPen(QPen(scheme->stripEdge, 1));
-    p.drawPath(strip);
-    // A lighter line under the top edge gives the strip some relief.
-    p.setPen(QColor(255, 255, 255, 70));
-    p.drawLine(QPointF(12, 2.5), QPointF(kWidth - 4, 2.5));
+        // Grip marks on the drag area between the handle and the input line.
+        QColor grip = scheme->stripText;
+        grip.setAlpha(120);
+        p.setPen(grip);
+        for (int x = 22; x <= 28; x += 3)
+            p.drawLine(QPointF(x + 0.5, 7), QPointF(x + 0.5, 18));
+        stripTitle(p, QRect(33, 0, 58, 25), QStringLiteral("Zarvik"));
 
-    // Grip marks on the drag area between the handle and the input line.
-    QColor grip = scheme->stripText;
-    grip.setAlpha(120);
-    p.setPen(grip);
-    for (int x = 22; x <= 28; x += 3)
-        p.drawLine(QPointF(x + 0.5, 7), QPointF(x + 0.5, 18));
-    p.setPen(scheme->stripText);
-    p.setFont(font(11, true));
-    p.drawText(QRect(33, 0, 58, 25), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Zarvik"));
-
-    // The bed of the input line (the line itself is drawn over it).
-    p.setPen(scheme->stripEdge);
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(95.5, 3.5, 284, 19));
-    p.end();
-    return image;
+        // The bed of the input line (the line itself is drawn over it).
+        p.setPen(scheme->stripEdge);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(95.5, 3.5, 284, 19));
+    });
 }
 
 // 17 x 27: the handle, an arrow pointing the way the panel will go.
 QImage panelButton(bool open)
 {
-    QImage image = canvas(17, 27, scheme->stripBottom);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(image.rect(), stripGradient(27));
-    p.setPen(Qt::NoPen);
-    p.setBrush(scheme->stripText);
-    const qreal cx = 10, cy = 12.5;
-    QPolygonF arrow;
-    if (open)
-        arrow << QPointF(cx - 3, cy - 5) << QPointF(cx + 3, cy) << QPointF(cx - 3, cy + 5);
-    else
-        arrow << QPointF(cx + 3, cy - 5) << QPointF(cx - 3, cy) << QPointF(cx + 3, cy + 5);
-    p.drawPolygon(arrow);
-    p.end();
-    return image;
+    return picture(17, 27, scheme->stripBottom, [open](QPainter& p, const QRect& all) {
+        p.fillRect(all, stripGradient(27));
+        p.setPen(Qt::NoPen);
+        p.setBrush(scheme->stripText);
+        const qreal cx = 10, cy = 12.5;
+        QPolygonF arrow;
+        if (open)
+            arrow << QPointF(cx - 3, cy - 5) << QPointF(cx + 3, cy) << QPointF(cx - 3, cy + 5);
+        else
+            arrow << QPointF(cx + 3, cy - 5) << QPointF(cx - 3, cy) << QPointF(cx + 3, cy + 5);
+        p.drawPolygon(arrow);
+    });
 }
 
 // 378 x 207: title strip with the close button's place at the right, a light body.
 QImage dictMain()
 {
-    QImage image = canvas(378, 207, scheme->bodyTop);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient body(0, 23, 0, 207);
-    body.setColorAt(0, scheme->bodyTop);
-    body.setColorAt(1, scheme->bodyBottom);
-    p.fillRect(QRect(0, 23, 378, 184), body);
-    p.fillRect(QRect(0, 0, 378, 23), stripGradient(23));
-    p.setPen(scheme->stripText);
-    p.setFont(font(11, true));
-    p.drawText(QRect(8, 0, 330, 23), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Zarvik — словарь"));
-    p.setPen(scheme->stripEdge);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(0.5, 0.5, 377, 206));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(49.5, 29.5, 322, 20));
-    p.setPen(scheme->listFrame);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(6.5, 54.5, 366, 146));
-    p.end();
-    return image;
+    return picture(378, 207, scheme->bodyTop, [](QPainter& p, const QRect&) {
+        p.fillRect(QRect(0, 23, 378, 184), verticalGradient(23, 207, scheme->bodyTop, scheme->bodyBottom));
+        p.fillRect(QRect(0, 0, 378, 23), stripGradient(23));
+        stripTitle(p, QRect(8, 0, 330, 23), QStringLiteral("Zarvik — словарь"));
+        p.setPen(scheme->stripEdge);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(0.5, 0.5, 377, 206));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(49.5, 29.5, 322, 20));
+        p.setPen(scheme->listFrame);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(6.5, 54.5, 366, 146));
+    });
 }
 
 // 23 x 21: the close button, released or pressed.
 QImage dictButton(bool pressed)
 {
-    QImage image = canvas(23, 21, scheme->stripBottom);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    if (pressed) {
-        p.fillRect(image.rect(), scheme->stripEdge);
-    } else {
-        QLinearGradient g(0, 0, 0, 21);
-        g.setColorAt(0, scheme->closeTop);
-        g.setColorAt(1, scheme->closeBottom);
-        p.fillRect(image.rect(), g);
-    }
-    p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
-    const qreal shift = pressed ? 1 : 0;
-    p.drawLine(QPointF(7 + shift, 6 + shift), QPointF(15 + shift, 14 + shift));
-    p.drawLine(QPointF(15 + shift, 6 + shift), QPointF(7 + shift, 14 + shift));
-    p.setPen(QColor(255, 255, 255, pressed ? 40 : 110));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(0.5, 0.5, 22, 20));
-    p.end();
-    return image;
+    return picture(23, 21, scheme->stripBottom, [pressed](QPainter& p, const QRect& all) {
+        if (pressed)
+            p.fillRect(all, scheme->stripEdge);
+        else
+            p.fillRect(all, verticalGradient(0, 21, scheme->closeTop, scheme->closeBottom));
+        p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
+        const qreal shift = pressed ? 1 : 0;
+        p.drawLine(QPointF(7 + shift, 6 + shift), QPointF(15 + shift, 14 + shift));
+        p.drawLine(QPointF(15 + shift, 6 + shift), QPointF(7 + shift, 14 + shift));
+        p.setPen(QColor(255, 255, 255, pressed ? 40 : 110));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(0.5, 0.5, 22, 20));
+    });
 }
 
 // 370 x 217: the splash screen.
 QImage splash()
 {
-    QImage image = canvas(370, 217, scheme->stripBottom);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 370, 217);
-    g.setColorAt(0, scheme->stripTop);
-    g.setColorAt(1, scheme->stripEdge);
-    p.fillRect(image.rect(), g);
-    p.setPen(scheme->stripText);
-    p.setFont(font(44, true));
-    p.drawText(QRect(0, 40, 370, 70), Qt::AlignCenter, QStringLiteral("Zarvik"));
-    p.setFont(font(15, false));
-    p.drawText(QRect(0, 110, 370, 30), Qt::AlignCenter, scheme->splashLine);
-    QColor faint = scheme->stripText;
-    faint.setAlpha(160);
-    p.setPen(faint);
-    p.setFont(font(11, false));
-    p.drawText(QRect(0, 180, 362, 30), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("загрузка…"));
-    p.end();
-    return image;
+    return picture(370, 217, scheme->stripBottom, [](QPainter& p, const QRect& all) {
+        QLinearGradient g(0, 0, 370, 217);
+        g.setColorAt(0, scheme->stripTop);
+        g.setColorAt(1, scheme->stripEdge);
+        p.fillRect(all, g);
+        p.setPen(scheme->stripText);
+        p.setFont(font(44, true));
+        p.drawText(QRect(0, 40, 370, 70), Qt::AlignCenter, QStringLiteral("Zarvik"));
+        p.setFont(font(15, false));
+        p.drawText(QRect(0, 110, 370, 30), Qt::AlignCenter, scheme->splashLine);
+        QColor faint = scheme->stripText;
+        faint.setAlpha(160);
+        p.setPen(faint);
+        p.setFont(font(11, false));
+        p.drawText(QRect(0, 180, 362, 30), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("загрузка…"));
+    });
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // importer's interface.
 
 #include "ArticleCleaner.h"
+#include "dictionary/Cyrillic.h"
 
 #include <QSet>
 #include <QString>
@@ -12,14 +13,6 @@
 #include <vector>
 
 namespace zarvik::cleaning {
-
-// Letters of the Cyrillic blocks (U+0482..U+0489 are signs and combining marks). By code
-// range rather than by QChar::script(): these run on every character of every article.
-inline bool isCyrillic(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 0x0400 && u <= 0x0481) || (u >= 0x048A && u <= 0x052F);
-}
 
 // Latin letters, the phonetic ones of transcriptions included.
 inline bool isLatin(QChar c)

@@ -84,7 +84,7 @@ QString cutGluedPhrase(const QString& item)
             else if (c == QLatin1Char(')') && depth > 0)
                 --depth;
             latin = latin || isLatin(c);
-            cyrillic = cyrillic || isCyrillic(c);
+            cyrillic = cyrillic || isCyrillicLetter(c);
             ++i;
         }
         if (s == i || depthBefore > 0 || item[s] == QLatin1Char('('))

@@ -130,7 +130,7 @@ QString removeLabels(const QString& text)
 bool hasCyrillicLetter(QStringView s)
 {
     for (QChar c : s)
-        if (cleaning::isCyrillic(c))
+        if (isCyrillicLetter(c))
             return true;
     return false;
 }

@@ -64,7 +64,7 @@ qsizetype markerAt(const QString& t, qsizetype i, Marker& kind, int& number)
         }
         return 0;
     }
-    if (i + 1 < n && isCyrillic(t[i]) && t[i].isLower() && t[i + 1] == QLatin1Char(')')) {
+    if (i + 1 < n && isCyrillicLetter(t[i]) && t[i].isLower() && t[i + 1] == QLatin1Char(')')) {
         kind = Marker::Subsense;
         return 2;
     }

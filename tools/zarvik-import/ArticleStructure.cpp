@@ -117,7 +117,7 @@ qsizetype phraseEnd(const QString& item)
         }
         bool cyrillic = false;
         for (; i < n && item[i] != QLatin1Char(' '); ++i)
-            cyrillic = cyrillic || isCyrillic(item[i]);
+            cyrillic = cyrillic || isCyrillicLetter(item[i]);
         if (cyrillic)
             return start;
     }

@@ -33,7 +33,7 @@ bool decodeDictdNumber(QStringView text, quint64& value)
 }
 
 DictdSource::DictdSource(const QString& indexPath, const SourceLimits& limits)
-    : m_indexPath(indexPath), m_limits(limits)
+    : IndexedSource(indexPath, limits)
 {
     const QString base = indexPath.left(indexPath.size() - int(qstrlen(".index")));
     QString dataPath;
@@ -44,8 +44,7 @@ DictdSource::DictdSource(const QString& indexPath, const SourceLimits& limits)
         }
     if (dataPath.isEmpty())
         throw ImportError(QStringLiteral("%1: no data file beside it (%2.dict or %2.dict.dz)").arg(indexPath, base));
-    m_data = std::make_unique<DataFile>(dataPath, limits);
-    const quint64 dataSize = m_data->size();
+    const quint64 dataSize = openData(dataPath);
 
     QFile index(indexPath);
     if (!index.open(QIODevice::ReadOnly))
@@ -79,37 +78,23 @@ DictdSource::DictdSource(const QString& indexPath, const SourceLimits& limits)
         if (fields.size() >= 4 && !fields[3].trimmed().isEmpty())
             word = fields[3].trimmed().toString(); // the headword as written, when kept
         if (word.startsWith(QLatin1String("00-database-")) || word.startsWith(QLatin1String("00database"))) {
-            ++m_skipped[QStringLiteral("dictd meta entries")];
+            skip(QStringLiteral("dictd meta entries"));
             continue;
         }
         if (word.isEmpty()) {
-            ++m_skipped[QStringLiteral("empty headwords")];
+            skip(QStringLiteral("empty headwords"));
             continue;
         }
-        if (length > quint64(limits.maxArticleBytes)) {
-            length = quint64(limits.maxArticleBytes);
-            ++m_skipped[cutArticlesReason(limits)];
-        }
-        m_entries.push_back(Place{word, offset, qint64(length)});
+        addEntry(word, offset, length);
     }
-    if (m_entries.empty())
+    if (size() == 0)
         throw ImportError(QStringLiteral("%1: no entries").arg(indexPath));
-}
-
-QString DictdSource::article(qsizetype i)
-{
-    const Place& place = m_entries[size_t(i)];
-    return QString::fromUtf8(m_data->read(place.offset, place.length));
 }
 
 SourceData readDictd(const QString& indexPath)
 {
     DictdSource source(indexPath);
-    SourceData out;
-    for (qsizetype i = 0; i < source.size(); ++i)
-        out.entries.push_back(SourceEntry{source.word(i), source.article(i)});
-    out.skipped = source.skipped();
-    return out;
+    return readAll(source);
 }
 
 } // namespace zarvik

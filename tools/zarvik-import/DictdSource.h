@@ -1,9 +1,6 @@
 #pragma once
 
-#include "GzipData.h"
-#include "SourceEntry.h"
-
-#include <memory>
+#include "IndexedSource.h"
 
 namespace zarvik {
 
@@ -12,32 +9,13 @@ namespace zarvik {
 // A malformed index line or an entry outside the data file refuses the whole input: a broken
 // index means the pair of files does not belong together. The dictd meta entries
 // (00-database-*) are skipped. The index is held; each article is read when asked for.
-class DictdSource final : public ArticleSource {
+class DictdSource final : public IndexedSource {
 public:
     // Throws ImportError on a malformed pair of files.
     DictdSource(const QString& indexPath, const SourceLimits& limits = {});
 
-    qsizetype size() const override { return qsizetype(m_entries.size()); }
-    const QString& word(qsizetype i) const override { return m_entries[size_t(i)].word; }
-    QString article(qsizetype i) override;
-    ArticleId articleId(qsizetype i) const override
-    {
-        return {m_entries[size_t(i)].offset, quint64(m_entries[size_t(i)].length)};
-    }
-    const std::map<QString, qint64>& skipped() const override { return m_skipped; }
-    QStringList files() const override { return {m_indexPath, m_data->path()}; }
-
 private:
-    struct Place {
-        QString word;
-        quint64 offset;
-        qint64 length;
-    };
-    QString m_indexPath;
-    SourceLimits m_limits;
-    std::unique_ptr<DataFile> m_data;
-    std::vector<Place> m_entries;
-    std::map<QString, qint64> m_skipped;
+    QString articleText(const QByteArray& bytes) const override { return QString::fromUtf8(bytes); }
 };
 
 // The whole dictionary at once (tests, fuzzers).

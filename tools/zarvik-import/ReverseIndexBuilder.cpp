@@ -2,6 +2,7 @@
 
 #include "ImportError.h"
 #include "RunSorter.h"
+#include "dictionary/Cyrillic.h"
 #include "dictionary/DictionarySchema.h"
 #include "dictionary/FoldedKey.h"
 
@@ -14,12 +15,6 @@
 namespace zarvik {
 
 namespace {
-
-bool isCyrillicLetter(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 0x0400 && u <= 0x0481) || (u >= 0x048A && u <= 0x052F);
-}
 
 // Calls `item` with each top-level item of the sense (split at commas and semicolons outside
 // parentheses), without its notes in parentheses and stress marks, blanks made single and

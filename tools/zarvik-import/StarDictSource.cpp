@@ -130,7 +130,8 @@ QString starDictArticle(const QByteArray& block, const QByteArray& sameTypeSeque
     return parts.join(QLatin1Char('\n'));
 }
 
-StarDictSource::StarDictSource(const QString& ifoPath, const SourceLimits& limits) : m_ifoPath(ifoPath), m_limits(limits)
+StarDictSource::StarDictSource(const QString& ifoPath, const SourceLimits& limits)
+    : IndexedSource(ifoPath, limits)
 {
     const QString base = ifoPath.left(ifoPath.size() - int(qstrlen(".ifo")));
     QFile ifoFile(ifoPath);
@@ -163,20 +164,18 @@ StarDictSource::StarDictSource(const QString& ifoPath, const SourceLimits& limit
     };
     const QString idxPath = find({QStringLiteral(".idx"), QStringLiteral(".idx.gz")});
     const QString dictPath = find({QStringLiteral(".dict"), QStringLiteral(".dict.dz")});
-    m_idxPath = idxPath;
-    DataFile idx(idxPath, limits);
-    m_dict = std::make_unique<DataFile>(dictPath, limits);
-    const quint64 dictSize = m_dict->size();
+    const std::unique_ptr<DataFile> idx = openFile(idxPath);
+    const quint64 dictSize = openData(dictPath);
 
     if (info.contains(QStringLiteral("idxfilesize"))) {
         const qint64 expected = info.value(QStringLiteral("idxfilesize")).toLongLong(&ok);
-        if (!ok || quint64(expected) != idx.size())
+        if (!ok || quint64(expected) != idx->size())
             throw ImportError(QStringLiteral("%1: %2 bytes, but the .ifo says idxfilesize=%3")
-                                  .arg(idxPath, QString::number(idx.size()), info.value(QStringLiteral("idxfilesize"))));
+                                  .arg(idxPath, QString::number(idx->size()), info.value(QStringLiteral("idxfilesize"))));
     }
 
     // The .idx is read once, in pieces: a headword, its NUL, the offset and the size.
-    QIODevice& in = idx.stream();
+    QIODevice& in = idx->stream();
     QByteArray buffer;
     qsizetype pos = 0;
     qint64 count = 0;
@@ -208,40 +207,31 @@ StarDictSource::StarDictSource(const QString& ifoPath, const SourceLimits& limit
         const char* p = buffer.constData() + end + 1;
         const quint64 offset =
             offsetBytes == 8 ? qFromBigEndian<quint64>(p) : quint64(qFromBigEndian<quint32>(p));
-        quint64 size = qFromBigEndian<quint32>(p + offsetBytes);
+        const quint64 length = qFromBigEndian<quint32>(p + offsetBytes);
         pos = end + 1 + tail;
         ++count;
-        if (offset > dictSize || size > dictSize - offset)
+        if (offset > dictSize || length > dictSize - offset)
             throw ImportError(QStringLiteral("%1: entry \"%2\" points past the end of %3").arg(idxPath, word, dictPath));
         if (word.isEmpty()) {
-            ++m_skipped[QStringLiteral("empty headwords")];
+            skip(QStringLiteral("empty headwords"));
             continue;
         }
-        if (size > quint64(limits.maxArticleBytes)) {
-            size = quint64(limits.maxArticleBytes);
-            ++m_skipped[cutArticlesReason(limits)];
-        }
-        m_entries.push_back(Place{word, offset, qint64(size)});
+        addEntry(word, offset, length);
     }
     if (count != wordCount)
         throw ImportError(
             QStringLiteral("%1 holds %2 entries, but the .ifo says wordcount=%3").arg(idxPath, QString::number(count), QString::number(wordCount)));
 }
 
-QString StarDictSource::article(qsizetype i)
+QString StarDictSource::articleText(const QByteArray& bytes) const
 {
-    const Place& place = m_entries[size_t(i)];
-    return starDictArticle(m_dict->read(place.offset, place.length), m_sameTypes);
+    return starDictArticle(bytes, m_sameTypes);
 }
 
 SourceData readStarDict(const QString& ifoPath)
 {
     StarDictSource source(ifoPath);
-    SourceData out;
-    for (qsizetype i = 0; i < source.size(); ++i)
-        out.entries.push_back(SourceEntry{source.word(i), source.article(i)});
-    out.skipped = source.skipped();
-    return out;
+    return readAll(source);
 }
 
 } // namespace zarvik

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "GzipData.h"
-#include "SourceEntry.h"
+#include "IndexedSource.h"
 
 #include <QByteArray>
-#include <memory>
 
 namespace zarvik {
 
@@ -15,33 +13,15 @@ namespace zarvik {
 // not add up (no wordcount, a short .idx, an entry outside .dict, a count that differs)
 // refuses the input.
 // The .idx is held; each article is read when asked for.
-class StarDictSource final : public ArticleSource {
+class StarDictSource final : public IndexedSource {
 public:
     // Throws ImportError on a malformed set of files.
     StarDictSource(const QString& ifoPath, const SourceLimits& limits = {});
 
-    qsizetype size() const override { return qsizetype(m_entries.size()); }
-    const QString& word(qsizetype i) const override { return m_entries[size_t(i)].word; }
-    QString article(qsizetype i) override;
-    ArticleId articleId(qsizetype i) const override
-    {
-        return {m_entries[size_t(i)].offset, quint64(m_entries[size_t(i)].length)};
-    }
-    const std::map<QString, qint64>& skipped() const override { return m_skipped; }
-    QStringList files() const override { return {m_ifoPath, m_idxPath, m_dict->path()}; }
-
 private:
-    struct Place {
-        QString word;
-        quint64 offset;
-        qint64 length;
-    };
-    QString m_ifoPath, m_idxPath;
-    SourceLimits m_limits;
+    QString articleText(const QByteArray& bytes) const override;
+
     QByteArray m_sameTypes;
-    std::unique_ptr<DataFile> m_dict;
-    std::vector<Place> m_entries;
-    std::map<QString, qint64> m_skipped;
 };
 
 // The whole dictionary at once (tests, fuzzers).
