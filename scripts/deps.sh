@@ -7,6 +7,8 @@ packages=(
   build-essential cmake pkg-config ninja-build ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
   libsqlite3-dev zlib1g-dev libfontconfig-dev
+  # the skins test writes JPEG pictures in several scans with libjpeg
+  libjpeg-dev
   libx11-dev libxtst-dev libxi-dev libxres-dev libxfixes-dev
   # the Wayland session's data-control client (wayland-scanner generates it at build time)
   libwayland-dev wayland-protocols

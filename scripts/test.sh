@@ -6,6 +6,8 @@
 #  3. each libFuzzer target for a bounded time, starting from its corpus.
 # Any sanitizer report fails the step that met it. Leaks inside system libraries are
 # suppressed by tests/sanitizers/lsan.supp, leak checking itself stays on.
+# After the plain suite it prints the tests that may skip here (tests/skips.txt) and which did;
+# with CI=true a test that skipped without being listed there fails the run.
 # Settings: ZARVIK_SANITIZE=0 runs step 1 only; ZARVIK_FUZZ_SECONDS (default 20) bounds each
 # fuzz run; ZARVIK_TEST_JOBS (default 2) is ctest's -j. Arguments go to the plain ctest run.
 set -euo pipefail
@@ -23,7 +25,11 @@ step() { echo "== $* ($(date -u +%H:%M:%S), ${SECONDS}s)"; }
 step "plain build"
 "$root/scripts/build.sh"
 step "plain suite"
-ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@"
+suite=0
+ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@" || suite=$?
+# The tests that may skip here and why; under CI=true a skip that list does not name fails.
+"$root/tests/check-skips.sh" "$build" || suite=1
+[ "$suite" = 0 ] || exit "$suite"
 
 if [ "${ZARVIK_SANITIZE:-1}" = 0 ]; then
   exit 0

@@ -14,6 +14,9 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio> // before jpeglib.h, which uses FILE
+#include <cstdlib>
+#include <jpeglib.h>
 #include <memory>
 
 using namespace zarvik;
@@ -25,6 +28,39 @@ QImage marked(QSize size, QRgb color)
     QImage image(size, QImage::Format_RGB32);
     image.fill(color);
     return image;
+}
+
+// The picture as a baseline JPEG in three scans, one per colour component (4:2:0), which
+// Qt's writer never makes: its decoder holds the whole picture's coefficients, as for a
+// progressive one.
+QByteArray baselineInThreeScans(const QImage& image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr error{};
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = JDIMENSION(rgb.width());
+    cinfo.image_height = JDIMENSION(rgb.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    static const jpeg_scan_info scans[3] = {{1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
+    cinfo.scan_info = scans;
+    cinfo.num_scans = 3;
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        auto* row = const_cast<JSAMPLE*>(rgb.constScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray data(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    std::free(out);
+    return data;
 }
 
 bool sameColour(const QPixmap& pixmap, QRgb color)
@@ -192,11 +228,12 @@ private slots:
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QSize>("kept");
-        const QSize bound = SkinLoader::decodeBound(SkinFile::panelmain); // 1032 x 616
+        const QSize bound(1032, 616); // twice the panel's picture on each side
         QTest::newRow("huge") << QSize(3000, 2400) << bound;
         QTest::newRow("wide only") << QSize(2500, 100) << QSize(1032, 100);
         QTest::newRow("tall only") << QSize(60, 2000) << QSize(60, 616);
         QTest::newRow("exactly the bound") << bound << bound;
+        QTest::newRow("one past the bound") << QSize(1033, 617) << bound;
         QTest::newRow("small, kept whole") << QSize(40, 30) << QSize(40, 30);
     }
     void decodeIsBounded()
@@ -229,40 +266,55 @@ private slots:
 
     // Pictures that would cost the decoder far more than their bound, or that are cut short,
     // are unloadable: the skin test then falls back to the built-in skin. Qt writes its
-    // progressive JPEGs with 4:2:0 colour, 3 bytes of coefficients per pixel.
+    // progressive JPEGs with 4:2:0 colour, 3 bytes of coefficients per pixel. The bound on
+    // what a picture decoded whole may hold is 8 MiB (8388608 bytes) of coefficients.
     void hostilePictures_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("progressive");
+        QTest::addColumn<QString>("encoding"); // "baseline", "progressive", "three scans"
         QTest::addColumn<double>("keptShare"); // how much of the file is left; 1 = whole
         QTest::addColumn<QByteArray>("appended");
         QTest::addColumn<QSize>("decoded");    // invalid: refused
-        const QSize bound = SkinLoader::decodeBound(SkinFile::panelmain);
-        QTest::newRow("baseline, whole") << QSize(300, 200) << false << 1.0 << QByteArray() << QSize(300, 200);
-        QTest::newRow("progressive, small") << QSize(300, 200) << true << 1.0 << QByteArray() << QSize(300, 200);
+        const QSize bound(1032, 616);
+        const QString baseline = QStringLiteral("baseline"), progressive = QStringLiteral("progressive"),
+                      threeScans = QStringLiteral("three scans");
+        QTest::newRow("baseline, whole") << QSize(300, 200) << baseline << 1.0 << QByteArray() << QSize(300, 200);
+        QTest::newRow("progressive, small") << QSize(300, 200) << progressive << 1.0 << QByteArray() << QSize(300, 200);
         QTest::newRow("progressive above the target bound, cut")
-            << QSize(1400, 800) << true << 1.0 << QByteArray() << bound;
+            << QSize(1400, 800) << progressive << 1.0 << QByteArray() << bound;
         QTest::newRow("progressive holding 10 MB of coefficients")
-            << QSize(3000, 1200) << true << 1.0 << QByteArray() << QSize();
-        QTest::newRow("baseline, cut at 60 %") << QSize(300, 200) << false << 0.6 << QByteArray() << QSize();
-        QTest::newRow("huge baseline, cut at 95 %") << QSize(3000, 2400) << false << 0.95 << QByteArray() << QSize();
+            << QSize(3000, 1200) << progressive << 1.0 << QByteArray() << QSize();
+        QTest::newRow("baseline, cut at 60 %") << QSize(300, 200) << baseline << 0.6 << QByteArray() << QSize();
+        QTest::newRow("huge baseline, cut at 95 %") << QSize(3000, 2400) << baseline << 0.95 << QByteArray() << QSize();
         QTest::newRow("bytes after the end marker")
-            << QSize(300, 200) << false << 1.0 << QByteArray("trailing camera data") << QSize(300, 200);
+            << QSize(300, 200) << baseline << 1.0 << QByteArray("trailing camera data") << QSize(300, 200);
+        QTest::newRow("three scans, small") << QSize(300, 200) << threeScans << 1.0 << QByteArray() << QSize(300, 200);
+        // 8355840 and 8454144 bytes of coefficients.
+        QTest::newRow("three scans just within the whole-picture bound, cut")
+            << QSize(2048, 1360) << threeScans << 1.0 << QByteArray() << bound;
+        QTest::newRow("three scans just past the whole-picture bound")
+            << QSize(2048, 1376) << threeScans << 1.0 << QByteArray() << QSize();
+        QTest::newRow("one scan of that size, cut")
+            << QSize(2048, 1376) << baseline << 1.0 << QByteArray() << bound;
     }
     void hostilePictures()
     {
         QFETCH(QSize, size);
-        QFETCH(bool, progressive);
+        QFETCH(QString, encoding);
         QFETCH(double, keptShare);
         QFETCH(QByteArray, appended);
         QFETCH(QSize, decoded);
         QImage image = marked(size, qRgb(200, 0, 0));
         QByteArray data;
-        QBuffer buffer(&data);
-        QVERIFY(buffer.open(QIODevice::WriteOnly));
-        QImageWriter writer(&buffer, "jpeg");
-        writer.setProgressiveScanWrite(progressive);
-        QVERIFY(writer.write(image));
+        if (encoding == QLatin1String("three scans")) {
+            data = baselineInThreeScans(image);
+        } else {
+            QBuffer buffer(&data);
+            QVERIFY(buffer.open(QIODevice::WriteOnly));
+            QImageWriter writer(&buffer, "jpeg");
+            writer.setProgressiveScanWrite(encoding == QLatin1String("progressive"));
+            QVERIFY(writer.write(image));
+        }
         data = data.left(qRound(data.size() * keptShare)) + appended;
         const QString path = m_dir.filePath(QStringLiteral("picture.jpg"));
         QFile file(path);

@@ -44,6 +44,12 @@ private slots:
             << 600 << 900 << 1100 << 599 << second << 600 << 1500 << 16740 << 8700;
         QTest::newRow("second monitor: wider than it")
             << 6000 << 9000 << 1100 << 10 << second << 6000 << 15000 << 15360 << 150;
+        // The edge between the two: the pointer on the first monitor's last pixel column, on
+        // the second's first.
+        QTest::newRow("last pixel of the first monitor: flush with its right edge")
+            << 600 << 900 << 1023 << 100 << screen << 600 << 1500 << 13860 << 1500;
+        QTest::newRow("first pixel of the second monitor: right of the pointer")
+            << 600 << 900 << 1024 << 100 << second << 600 << 1500 << 15600 << 1500;
     }
     void place()
     {
@@ -100,6 +106,12 @@ private slots:
             << 1500 << 8746 << two << 600 << 100 << 2 << 1500 << 8745 << true << 10245 << 0 << 1500 << 495;
         QTest::newRow("scale 2: short line at the right edge is flush with it")
             << 1500 << 4500 << two << 600 << 100 << 1 << 1500 << 4500 << false << 6000 << 4245 << 1500 << 300;
+        // Two such monitors at scale 2, the second's corner at 1366 pixels: the edge between them.
+        QTest::newRow("scale 2: last pixel of the first monitor")
+            << 1500 << 4500 << two << 682 << 100 << 1 << 1500 << 4500 << false << 6000 << 4245 << 1500 << 300;
+        QTest::newRow("scale 2: first pixel of the second monitor")
+            << 1500 << 4500 << QRect(20490, 0, 10245, 5760) << 1366 << 100 << 1 << 1500 << 4500 << false << 6000
+            << 20730 << 1500 << 300;
         QTest::newRow("scale 2: long line on a second monitor")
             << 1500 << 30000 << QRect(20490, 0, 10245, 5760) << 1400 << 370 << 4 << 1500 << 8745 << true << 10245
             << 20490 << 4875 << 885;

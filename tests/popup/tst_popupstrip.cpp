@@ -1,7 +1,6 @@
 #include "app/Form2.h"
 #include "core/PanelControl.h"
 #include "core/Units.h"
-#include "dictionary/DisplayText.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
 
@@ -144,13 +143,16 @@ private slots:
             << QStringLiteral("\u05E9\u05DC\u05D5\u05DD") << QStringLiteral("\u05E9\u05DC\u05D5\u05DD");
         QTest::newRow("line and paragraph separators")
             << QStringLiteral("a\r\nb\u2028c\u2029d\u0085e") << QStringLiteral("a b c d e");
+        // A line shows at most 1000 characters.
         QTest::newRow("20 MB translation is cut")
-            << QString(10'000'000, QLatin1Char('w')) << QString(DisplayText::kLineChars, QLatin1Char('w')) + QChar(0x2026);
+            << QString(10'000'000, QLatin1Char('w')) << QString(1000, QLatin1Char('w')) + QChar(0x2026);
         QTest::newRow("a character pair is not split at the cut")
-            << QString(DisplayText::kLineChars - 1, QLatin1Char('w')) + QStringLiteral("\U0001F600tail")
-            << QString(DisplayText::kLineChars - 1, QLatin1Char('w')) + QChar(0x2026);
+            << QString(999, QLatin1Char('w')) + QStringLiteral("\U0001F600tail")
+            << QString(999, QLatin1Char('w')) + QChar(0x2026);
         QTest::newRow("exactly the bound is not cut")
-            << QString(DisplayText::kLineChars, QLatin1Char('w')) << QString(DisplayText::kLineChars, QLatin1Char('w'));
+            << QString(1000, QLatin1Char('w')) << QString(1000, QLatin1Char('w'));
+        QTest::newRow("one past the bound is cut")
+            << QString(1001, QLatin1Char('w')) << QString(1000, QLatin1Char('w')) + QChar(0x2026);
     }
     void hostileTranslationsShowPlain()
     {
@@ -160,7 +162,7 @@ private slots:
         strip.showStep(QStringLiteral("cat - "), translation, QPoint(10, 10));
         QCOMPARE(strip.Label2()->text(), shown);
         QVERIFY(m_form->windowTitle().startsWith(QStringLiteral("cat - ")));
-        QVERIFY(m_form->windowTitle().size() <= DisplayText::kTitleChars + 1);
+        QVERIFY(m_form->windowTitle().size() <= 121); // 120 characters and "…"
     }
 
     // A translation wider than the monitor wraps within it: the strip stays on the monitor,

@@ -1,8 +1,9 @@
 // Fifty common Russian words, copied as a user would meet them in a text (nouns in several
 // cases, verbs in person and tense, adjectives in gender and case), looked up in the default
 // dictionary the build makes from Mueller's English-Russian data: the expected English word
-// must be among the first three headwords the strip shows. The misses are named; at most three
-// are allowed. Skipped where mueller7-dict is not installed.
+// must be among the first three headwords the strip shows. The misses known today are named
+// below, and the misses must be exactly those: a new one fails, and so does a known one that is
+// found now (take it off the list). Skipped where mueller7-dict is not installed.
 #include "FakePopupWindow.h"
 
 #include "popup/HiddenState.h"
@@ -22,7 +23,9 @@ namespace {
 
 const QString kMuellerIndex = QStringLiteral("/usr/share/dictd/mueller7.index");
 const QString kDictionary = QStringLiteral(ZARVIK_PROGRAM_DIR "/zarvik.bdd");
-constexpr int kAllowedMisses = 3;
+// "письмо": "letter" is the fifth headword shown, after "message" and three idioms;
+// "купила": none of its forms finds a headword.
+const QStringList kKnownMisses{QStringLiteral("письмо"), QStringLiteral("купила")};
 
 struct Word {
     const char* copied;
@@ -75,7 +78,7 @@ private slots:
         CapturedWordLookup lookup(platform, settings, state, popup, source, QStringLiteral("zarvik"));
         platform.setScreenSize(QSize(1024, 768));
 
-        QStringList misses;
+        QStringList misses, missed;
         for (const Word& w : kWords) {
             const QString copied = QString::fromUtf8(w.copied);
             platform.setClipboardText(copied);
@@ -87,10 +90,12 @@ private slots:
             const bool found = std::any_of(expected.begin(), expected.end(),
                                            [&first](const QString& e) { return first.contains(e); });
             qInfo().noquote() << (found ? "   " : "MISS") << strip;
-            if (!found)
+            if (!found) {
                 misses << QStringLiteral("%1 (expected %2): %3").arg(copied, QString::fromUtf8(w.english), strip);
+                missed << copied;
+            }
         }
-        QVERIFY2(misses.size() <= kAllowedMisses, qPrintable(misses.join(QStringLiteral("\n"))));
+        QVERIFY2(missed == kKnownMisses, qPrintable(misses.join(QStringLiteral("\n"))));
         if (!misses.isEmpty())
             qInfo().noquote() << "misses:" << misses.join(QStringLiteral("; "));
     }

@@ -244,6 +244,13 @@ private slots:
             << QByteArray("note=a, b,c") << QStringLiteral("Options/note") << "a, b,c";
         QTest::newRow("another section") << QByteArray("[Mine]\nlist=x;y") << QStringLiteral("Mine/list") << "x;y";
         QTest::newRow("the [General] section") << QByteArray() << QStringLiteral("Apps") << "other;";
+        // A key written twice: the later line wins, whichever of the two is quoted.
+        QTest::newRow("twice, the later wins")
+            << QByteArray("Apps=gimp;\nApps=wish8.6;xterm;") << apps << "wish8.6;xterm;";
+        QTest::newRow("twice, a later quoted value wins")
+            << QByteArray("Apps=gimp;x;\nApps=\"wish8.6;\"") << apps << "wish8.6;";
+        QTest::newRow("twice, the later wins over a quoted value")
+            << QByteArray("Apps=\"gimp;\"\nApps=a;b;") << apps << "a;b;";
         QTest::newRow("a comment line stays out")
             << QByteArray(";keep=commented; out") << QStringLiteral("Options/keep") << "<absent>";
     }

@@ -680,6 +680,26 @@ private slots:
         QCOMPARE(query(m_out, "SELECT Word FROM EngRusKeyed WHERE Word IS NOT NULL"), (QStringList{"Cat", "Ёж"}));
     }
 
+    // A translation is stored up to its first 4096 characters (UTF-16 units, as the reader
+    // counts none fewer), a character pair never cut in two.
+    void storedTranslationsAreBounded_data()
+    {
+        QTest::addColumn<QString>("trans");
+        QTest::addColumn<int>("stored"); // characters as the database counts them
+        QTest::newRow("4096 characters, whole") << QString(4096, QChar(0x044F)) << 4096;
+        QTest::newRow("4097 characters, cut") << QString(4097, QChar(0x044F)) << 4096;
+        QTest::newRow("a pair across the cut is left out")
+            << QString(4095, QLatin1Char('x')) + QStringLiteral("\U0001D49Cy") << 4095;
+    }
+    void storedTranslationsAreBounded()
+    {
+        QFETCH(QString, trans);
+        QFETCH(int, stored);
+        BddWriter writer(m_out);
+        writer.write({{QStringLiteral("cat"), trans}});
+        QCOMPARE(query(m_out, "SELECT length(Trans) FROM EngRus"), QStringList{QString::number(stored)});
+    }
+
     // A further table is fed every row as the rows stream by, and built at the end.
     void furtherTableGetsEveryRow()
     {

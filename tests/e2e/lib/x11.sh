@@ -171,6 +171,19 @@ run_case() {
   fi
 }
 
+# zx_summary [PASSED FAILED]: prints the tally (by default of run_case's counts) and is the
+# suite's verdict: false when a case failed, and false when no case was checked at all (a
+# group that ran nothing, a list of cases left empty), which must never read as a pass.
+zx_summary() {
+  local p=${1:-$passed} f=${2:-$failed}
+  echo "$p passed, $f failed"
+  if [ $((p + f)) -eq 0 ]; then
+    echo "no case was checked"
+    return 1
+  fi
+  [ "$f" -eq 0 ]
+}
+
 # pointer_to X Y: moves the pointer and waits until it is there. xdotool's --sync waits for a
 # motion, which never comes when the pointer already stands at the target.
 pointer_to() {

@@ -643,5 +643,4 @@ case "$group" in
   *) echo "panel-e2e.sh: unknown group '$group'" >&2; exit 2 ;;
 esac
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+zx_summary

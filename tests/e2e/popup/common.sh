@@ -74,8 +74,7 @@ zp_end_case() {
 }
 
 zp_summary() {
-  echo "$zp_passed passed, $zp_failed failed"
-  [ "$zp_failed" -eq 0 ]
+  zx_summary "$zp_passed" "$zp_failed"
 }
 
 # zp_expect_eq WHAT EXPECTED ACTUAL

@@ -273,5 +273,4 @@ case $mode in
     exit 2
     ;;
 esac
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+zx_summary

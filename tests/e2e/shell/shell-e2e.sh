@@ -479,8 +479,7 @@ run_live_case() {
 if [ "$no_tray" = 1 ]; then
   run_case case_runs_without_a_notification_area
   run_live_case case_help_without_a_chm_viewer_is_html
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
+  zx_summary
   exit
 fi
 
@@ -489,5 +488,4 @@ for c in case_splash_paints_during_startup case_click_opens_and_closes_the_panel
   case_help_and_web_page_are_opened case_options_from_the_menu case_exit_keeps_the_moved_panel_and_leaves_no_icon; do
   if [ "$c" = case_splash_paints_during_startup ]; then run_case "$c"; else run_live_case "$c"; fi
 done
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+zx_summary

@@ -414,5 +414,4 @@ case_tray() {
 run_case tray case_tray
 
 kill -0 "$zarvik_pid" 2>/dev/null || { echo "Zarvik ended during the run:"; cat "$ZX_CASE_LOG"; }
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+zx_summary
