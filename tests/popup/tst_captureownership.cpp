@@ -174,7 +174,7 @@ private slots:
         for (const auto& strip : r.popup.shown)
             labels.append(strip.label1);
         QCOMPARE(labels.join(QLatin1Char('|')), shown);
-        QCOMPARE(r.state.clktrans, QString());
+        QCOMPARE(r.state.capturePhase(), CapturePhase::None);
         QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kSound);
     }
 };

@@ -165,12 +165,10 @@ private slots:
             r.watcher.platformClipboardChanged();
             r.platform.advanceClock(setup.contains(QStringLiteral("0.5")) ? 0.5 : 1.5);
         } else if (setup == QStringLiteral("capture pending")) {
-            r.state.clktrans = QStringLiteral("1");
-            r.state.captureStartedAt = r.platform.clockSeconds();
-            r.state.ownerChangesAtCapture = r.platform.clipboardOwnerChanges();
+            r.state.startCapture(r.platform.clockSeconds());
         }
         const HiddenState& s = r.state;
-        const QString captureBefore = s.clktrans;
+        const CapturePhase captureBefore = s.capturePhase();
 
         r.platform.selectNatively(kind, text);
 
@@ -189,7 +187,7 @@ private slots:
         QCOMPARE(r.platform.sentKeys(), 0);
         QVERIFY(r.platform.clipboardWrites().isEmpty());
         QCOMPARE(r.platform.clipboardText(), kX11Text);
-        QCOMPARE(s.clktrans, captureBefore);
+        QCOMPARE(s.capturePhase(), captureBefore);
     }
 
     // Where nothing watches native programs, the user hears it once; X11 programs' copies go
