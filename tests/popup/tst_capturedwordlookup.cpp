@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(r.popup.shown[0].label1, label1);
         QCOMPARE(r.popup.shown[0].label2, label2);
         QCOMPARE(!r.dictionary.reverseQueries.isEmpty(), asked);
-        QVERIFY(r.dictionary.reverseQueries.size() <= RussianEndings::kMaxForms);
+        QVERIFY(r.dictionary.reverseQueries.size() <= 32);
     }
 
     void russianWithoutShorteningTriesTheWordOnly()
@@ -559,6 +559,9 @@ private slots:
         QTest::newRow("shortened: at the pointer of the lookup") << "books" << "book - " << QPoint(500, 400);
         QTest::newRow("miss at once with findword 1: at the lookup pointer")
             << "xyz" << "xyz - " << QPoint(500, 400);
+        // 51 characters are never looked up (unprocessedCaptureExpires).
+        QTest::newRow("50 characters are looked up")
+            << QString(50, QLatin1Char('q')) << QString(50, QLatin1Char('q')) + " - " << QPoint(500, 400);
     }
     void capture()
     {
@@ -644,12 +647,12 @@ private slots:
         if (copied != kUserText)
             r.platform.setClipboardText(copied);
 
-        r.platform.advanceClock(0.5);
+        r.platform.advanceClock(0.96875); // just under 1 s after the keystroke
         r.lookup.Timer3_Timer();
         QCOMPARE(r.state.capturePhase(), CapturePhase::CopyAsked); // the copy may still come
         QCOMPARE(r.soundWrites(), writesBefore);
 
-        r.platform.advanceClock(CapturedWordLookup::kCaptureExpirySeconds - 0.5);
+        r.platform.advanceClock(0.03125); // 1 s after the keystroke
         r.lookup.Timer3_Timer();
         QCOMPARE(r.state.capturePhase(), CapturePhase::None);
         QCOMPARE(r.platform.registryValue(kDefaultSoundKey, QString()), kUserSound);

@@ -124,6 +124,9 @@ private slots:
         QTest::newRow("word and a line break") << primary << "house\n" << none << false << "" << "" << QPoint()
                                                << kX11Text;
         QTest::newRow("empty selection") << primary << "" << none << false << "" << "" << QPoint() << kX11Text;
+        QTest::newRow("word of 50 characters") << primary << QString(50, QLatin1Char('b')) << none << false << ""
+                                               << QString(50, QLatin1Char('b')) + " - |??? " << kFixedPlace
+                                               << kX11Text;
         QTest::newRow("word of 51 characters") << primary << QString(51, QLatin1Char('b')) << none << false << ""
                                                << "" << QPoint() << kX11Text;
         QTest::newRow("Caps Lock mode") << primary << "house" << QStringList{"3clk=True"} << false << "" << ""
