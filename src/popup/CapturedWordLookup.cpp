@@ -298,8 +298,8 @@ bool CapturedWordLookup::lookUpRussian()
 
 void CapturedWordLookup::restoreSound()
 {
-    // Nothing has been saved before the first capture: the field still holds its
-    // placeholder, which must never become the user's sound.
+    // Nothing has been saved before the first capture, and nothing is written then: no value
+    // the user never had may become their sound.
     if (m_state.oldwave)
         Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), *m_state.oldwave);
 }
