@@ -19,8 +19,7 @@ bool TickSchedule::watcherNeeded()
     // A held button is watched even when the press was not counted (Caps Lock mode without
     // Caps Lock, an excluded program in front): Caps Lock may still go down, and another
     // program may come to the front, while it is held.
-    const bool busy = m_platform.leftButtonHeld() || !m_state.clk.isEmpty() || !m_state.clk2().isEmpty()
-                      || !m_state.clktrans.isEmpty();
+    const bool busy = m_platform.leftButtonHeld() || m_state.clk || m_state.clk2() || m_state.clktrans();
     const double now = m_platform.clockSeconds();
     if (busy)
         m_watcherBusyAt = now;
@@ -34,7 +33,7 @@ bool TickSchedule::lookupNeeded()
     // A copy arrives with an owner change, and the owner-change report runs the lookup at
     // once; the poll is needed only for a capture, whose copy may never come and which then
     // has to be given up after a while.
-    return !m_state.clktrans.isEmpty();
+    return m_state.clktrans();
 }
 
 } // namespace zarvik

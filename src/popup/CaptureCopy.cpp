@@ -6,12 +6,12 @@ namespace zarvik {
 
 bool isCaptureCopy(const HiddenState& state, Platform& platform)
 {
-    if (state.clktrans != QLatin1String("1") || !state.captureCopyAsked)
+    if (!state.captureCopyAsked())
         return false;
-    if (platform.clipboardOwnerChanges() == state.ownerChangesAtCapture)
+    if (platform.clipboardOwnerChanges() == state.ownerChangesAtCapture())
         return false;
     const qint64 owner = platform.clipboardTextProcess();
-    return state.captureProgram == 0 || owner == 0 || owner == state.captureProgram;
+    return state.captureProgram() == 0 || owner == 0 || owner == state.captureProgram();
 }
 
 } // namespace zarvik

@@ -15,8 +15,6 @@
 namespace zarvik {
 
 namespace {
-const QString kOn = QStringLiteral("1");
-const QString kDontShow = QStringLiteral("dontshow");
 const QString kSeparator = QStringLiteral(" - ");
 } // namespace
 
@@ -62,7 +60,7 @@ void CapturedWordLookup::Timer3_Timer()
     // clipboard held: a new owner shows that the copy came. A plain copy is still noticed by
     // its text alone.
     const bool captureCopied = isCaptureCopy(m_state, m_platform);
-    if (m_state.clktrans == kOn && !captureCopied) {
+    if (m_state.clktrans() && !captureCopied) {
         // While a capture waits for its copy, any other change is the user's (a copy still on
         // its way when the capture began, or one made elsewhere meanwhile): it is what the
         // capture saves and puts back, not a word to translate.
@@ -78,7 +76,7 @@ void CapturedWordLookup::nativeCopy(const QString& text)
     if (isExcluded(ownName(), m_settings.text(Key::Apps)))
         return;
     // A capture waiting for its copy owns the next change of the clipboard.
-    if (m_state.clktrans == kOn)
+    if (m_state.clktrans())
         return;
     processClipboardText(text, false, true);
 }
@@ -104,13 +102,11 @@ void CapturedWordLookup::nativeWordSelected(const QString& text)
     if (!isOneWord(text) || m_settings.numberIs(Key::OnClick, 0))
         return;
     // An X11 capture in progress keeps its own state; this lookup leaves it alone.
-    if (m_state.clktrans == kOn)
+    if (m_state.clktrans())
         return;
     m_state.word = text;
     m_state.wd = text;
-    const QPoint place = placeForNow();
-    m_state.mx = QString::number(place.x());
-    m_state.my = QString::number(place.y());
+    m_state.mxy = placeForNow();
     m_found = {QString(), QString(), LookupSource::DoubleClick};
     if (lookUp(Origin::NativeSelection))
         finishLookup();
@@ -127,10 +123,9 @@ void CapturedWordLookup::processClipboardText(const QString& text, bool captureC
         // would explain nothing. The clipboard is still followed (or put back after a
         // capture), so the same content is not looked at again.
         restoreSound();
-        if (m_state.clktrans == kOn) {
+        if (m_state.clktrans()) {
             putUsersClipboardBack();
-            m_state.clktrans.clear();
-            m_state.captureCopyAsked = false;
+            m_state.endCapture();
         } else {
             m_state.oldbuffer = text;
         }
@@ -141,29 +136,24 @@ void CapturedWordLookup::processClipboardText(const QString& text, bool captureC
     m_state.wd = text;
     restoreSound();
 
-    const bool hadCapture = m_state.clktrans == kOn;
+    const bool hadCapture = m_state.clktrans();
     m_found = {QString(), QString(), hadCapture ? LookupSource::DoubleClick : LookupSource::Copy};
-    const bool finished = lookUp(native ? Origin::NativeCopy : Origin::Clipboard, text);
+    const Origin origin = native ? Origin::NativeCopy : hadCapture ? Origin::CaptureCopy : Origin::Clipboard;
+    const bool finished = lookUp(origin, text);
     // However the passes ended, a capture seen by this tick is done with.
-    if (hadCapture) {
-        m_state.clktrans.clear();
-        m_state.captureCopyAsked = false;
-    }
+    if (hadCapture)
+        m_state.endCapture();
     if (finished)
         finishLookup();
 }
 
 void CapturedWordLookup::finishLookup()
 {
-    if (m_state.Label1 != kDontShow) {
-        bool xOk = false;
-        bool yOk = false;
-        const int x = m_state.mx.toInt(&xOk);
-        const int y = m_state.my.toInt(&yOk);
-        // Both are always numbers by now; a position that is not one cannot place the strip,
-        // and the step is skipped like any other failing step of the lookup.
-        if (xOk && yOk) {
-            m_popup.showStep(m_state.Label1, m_state.Label2, QPoint(x, y));
+    if (!m_state.Label1.isEmpty()) {
+        // The point is always known by now; were it not, the strip could not be placed, and
+        // the step is skipped like any other failing step of the lookup.
+        if (m_state.mxy) {
+            m_popup.showStep(m_state.Label1, m_state.Label2, *m_state.mxy);
             // Only a translation found goes into the journal, never the question marks.
             if (m_recorder && !m_found.headword.isEmpty())
                 m_recorder->wordShown(m_found.headword, m_found.line, m_found.source);
@@ -204,12 +194,13 @@ bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
         m_source.exactLookup(m_state.word);
 
         // Decided anew in every pass: with Buffer at 1 only the first pass of a capture takes
-        // the capture branch, the later ones read the pointer as for a plain copy.
+        // the capture branch, the later ones read the pointer as for a plain copy. The capture
+        // itself ends when the passes are over.
         if (origin == Origin::NativeSelection) {
             // Placed once, before the passes; the clipboard is not the selection's business.
-        } else if (m_state.clktrans == kOn) {
+        } else if (origin == Origin::CaptureCopy) {
             if (m_settings.numberIs(Key::Buffer, 1))
-                m_state.clktrans.clear();
+                origin = Origin::Clipboard;
             // The whole clipboard as it was before the copy, every format, not just its text.
             putUsersClipboardBack();
             if (m_settings.numberIs(Key::OnClick, 0))
@@ -218,9 +209,7 @@ bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
             m_state.oldbuffer = origin == Origin::NativeCopy ? nativeText : m_platform.clipboardText();
             if (m_settings.numberIs(Key::Buffer, 0))
                 return false;
-            const QPoint pointer = placeForNow();
-            m_state.mx = QString::number(pointer.x());
-            m_state.my = QString::number(pointer.y());
+            m_state.mxy = placeForNow();
         }
 
         m_source.moveLast();
@@ -253,7 +242,7 @@ bool CapturedWordLookup::lookUp(Origin origin, const QString& nativeText)
             m_state.Label1 = m_state.wd + kSeparator;
             m_state.Label2 = QStringLiteral("??? ");
         } else {
-            m_state.Label1 = kDontShow;
+            m_state.Label1.clear();
         }
         return true;
     }
@@ -310,10 +299,10 @@ bool CapturedWordLookup::lookUpRussian()
 
 void CapturedWordLookup::restoreSound()
 {
-    // Nothing has been saved before the first capture: the field still holds its
-    // placeholder, which must never become the user's sound.
-    if (m_state.oldwaveSaved)
-        Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), m_state.oldwave);
+    // Nothing has been saved before the first capture, and nothing is written then: no value
+    // the user never had may become their sound.
+    if (m_state.oldwave)
+        Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), *m_state.oldwave);
 }
 
 void CapturedWordLookup::putUsersClipboardBack()
@@ -325,24 +314,23 @@ void CapturedWordLookup::putUsersClipboardBack()
 
 void CapturedWordLookup::expireStaleCapture()
 {
-    if (m_state.clktrans != kOn)
+    if (!m_state.clktrans())
         return;
-    if (m_platform.clockSeconds() - m_state.captureStartedAt < kCaptureExpirySeconds)
+    if (m_platform.clockSeconds() - m_state.captureStartedAt() < kCaptureExpirySeconds)
         return;
     endPendingCapture();
 }
 
 void CapturedWordLookup::endPendingCapture()
 {
-    if (m_state.clktrans != kOn)
+    if (!m_state.clktrans())
         return;
     restoreSound();
     // A copy that landed but was not looked up (too long, or our own program excluded) has
     // still replaced the user's clipboard: it is put back as a processed capture would. Any
     // other change since is the user's own and stays.
     const bool landed = isCaptureCopy(m_state, m_platform);
-    m_state.clktrans.clear();
-    m_state.captureCopyAsked = false;
+    m_state.endCapture();
     if (landed)
         putUsersClipboardBack();
 }

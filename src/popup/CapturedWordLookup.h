@@ -61,9 +61,9 @@ public:
 
 private:
     const QString& ownName();
-    // How a lookup came about: by the clipboard the platform sees (a copy, or the copy of a
-    // capture, as clktrans tells), by a copy in a native program, or by a word selected there.
-    enum class Origin { Clipboard, NativeCopy, NativeSelection };
+    // How a lookup came about: by a copy on the clipboard the platform sees, by the copy of a
+    // capture there, by a copy in a native program, or by a word selected there.
+    enum class Origin { Clipboard, CaptureCopy, NativeCopy, NativeSelection };
     // Runs the checks of a clipboard text and the lookup; shared by the tick and native copies.
     void processClipboardText(const QString& text, bool captureCopied, bool native);
     // Returns true when something is to be shown. `nativeText` is the text of a native copy.

@@ -13,10 +13,6 @@
 
 namespace zarvik {
 
-namespace {
-const QString kOn = QStringLiteral("1");
-}
-
 ClickWatcher::ClickWatcher(Platform& platform, Settings& settings, HiddenState& state, PopupWindow& popup,
                            QTimer& timer2, const QString& programDir)
     : m_platform(platform), m_settings(settings), m_state(state), m_popup(popup), m_timer2(timer2),
@@ -39,7 +35,8 @@ void ClickWatcher::Timer1_Timer()
         m_state.cachedForeground = foreground;
         m_state.curapp = Module1::GetWindowExeName(m_platform, foreground);
     }
-    if (isExcluded(m_state.curapp, apps)) {
+    // No program is known before the first look-up: nothing to exclude yet.
+    if (m_state.curapp && isExcluded(*m_state.curapp, apps)) {
         // The presses made while an excluded program is in front are its own: they are
         // consumed here. Left queued, they would be played back to the first tick after
         // another window comes to the front and pair with its clicks into a capture.
@@ -58,38 +55,36 @@ void ClickWatcher::Timer1_Timer()
             return;
         // The first press of what may become a double-click: a selection made from here on
         // is the gesture's own.
-        if (m_state.clk != kOn && m_state.clk2() != kOn)
+        if (!m_state.clk && !m_state.clk2())
             m_state.primaryChangesAtFirstPress = m_platform.primarySelectionChanges();
-        m_state.clk = kOn;
-        if (m_state.clk2() == kOn)
+        m_state.clk = true;
+        if (m_state.clk2())
             capture();
         return;
     }
 
-    if (m_state.clk == kOn) {
+    if (m_state.clk) {
         // The change handler may slide the panel shut first; the window opens after that.
-        m_state.setClk2(kOn);
-        m_state.clk.clear();
+        m_state.setClk2(true);
+        m_state.clk = false;
         m_timer2.start();
     } else {
-        m_state.clk.clear();
+        m_state.clk = false;
     }
 }
 
 void ClickWatcher::Timer2_Timer()
 {
-    m_state.setClk2(QString());
+    m_state.setClk2(false);
     m_timer2.stop();
 }
 
 void ClickWatcher::clk2_Change()
 {
-    if (m_state.clk2().isEmpty())
+    if (!m_state.clk2())
         return;
-    if (m_state.Label3 == kOn) {
-        m_state.Label3 = QStringLiteral("0");
+    if (m_state.takePanelPress())
         return;
-    }
     if (!m_settings.numberIs(Key::lastfocus, 1))
         return;
     if (!m_panel)
@@ -102,16 +97,14 @@ void ClickWatcher::clk2_Change()
 void ClickWatcher::capture()
 {
     // Decided now: the lookup's ticks during the waits below put our own name in curapp.
-    const bool toTerminal = TerminalPrograms::isTerminal(m_state.curapp);
+    const bool toTerminal = m_state.curapp && TerminalPrograms::isTerminal(*m_state.curapp);
     const WindowId target = m_state.cachedForeground;
-    const QPoint pointer = m_platform.cursorPos();
-    m_state.mx = QString::number(pointer.x());
-    m_state.my = QString::number(pointer.y());
+    m_state.mxy = m_platform.cursorPos();
 
     // Closed before the wait below, so that a tick running inside it cannot start a second
     // capture.
     m_timer2.stop();
-    m_state.setClk2(QString());
+    m_state.setClk2(false);
 
     // Caps Lock was pressed for this gesture, not to type in capitals.
     if (m_settings.capsLockMode())
@@ -134,15 +127,12 @@ void ClickWatcher::capture()
     const QString sound = Module1::ReadRegString(m_platform, kDefaultSoundKey, QString());
     if (sound != silent) {
         m_state.oldwave = sound;
-        m_state.oldwaveSaved = true;
         // Kept where a restart finds it, should the program end before the sound is back.
         Module1::WriteRegString(m_platform, kSavedSoundKey, QString(), kSavedSoundMark + sound);
     }
     Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), silent);
     // Nothing that happens before the copy is asked for below counts as its copy.
-    m_state.captureCopyAsked = false;
-    m_state.clktrans = kOn;
-    m_state.captureStartedAt = m_platform.clockSeconds();
+    m_state.startCapture(m_platform.clockSeconds());
 
     waitSeconds(kCopyDelaySeconds);
     // The copy would replace what is being saved, so it waits for the save, within bounds.
@@ -155,7 +145,7 @@ void ClickWatcher::capture()
                && m_platform.clockSeconds() - saveStart < kClipboardSaveLimitSeconds) {
             // The lookup gives up on a capture whose copy is long in coming; this one has not
             // been asked for yet.
-            m_state.captureStartedAt = m_platform.clockSeconds();
+            m_state.captureStep(m_platform.clockSeconds());
             m_platform.processEvents();
         }
     };
@@ -188,25 +178,23 @@ void ClickWatcher::capture()
 
     // What the clipboard holds now is what the save read: no owner came since it began.
     m_state.oldbuffer = m_platform.clipboardText();
-    m_state.ownerChangesAtCapture = m_platform.clipboardOwnerChanges();
     // In a terminal the copy is ours: the selection goes to the clipboard from this process.
-    m_state.captureProgram = toTerminal ? QCoreApplication::applicationPid() : m_platform.windowProcess(target);
-    m_state.captureCopyAsked = true;
+    const qint64 program = toTerminal ? QCoreApplication::applicationPid() : m_platform.windowProcess(target);
+    m_state.copyAsked(m_platform.clipboardOwnerChanges(), program);
     if (toTerminal)
         m_platform.copyPrimarySelection();
     else
         m_platform.sendCopyKeystroke();
     // The lookup gives the copy a short time from here to arrive before it gives up.
-    m_state.captureStartedAt = m_platform.clockSeconds();
+    m_state.captureStep(m_platform.clockSeconds());
     m_popup.parkAtCapture();
 }
 
 void ClickWatcher::abandonCapture()
 {
-    if (m_state.oldwaveSaved)
-        Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), m_state.oldwave);
-    m_state.clktrans.clear();
-    m_state.captureCopyAsked = false;
+    if (m_state.oldwave)
+        Module1::WriteRegString(m_platform, kDefaultSoundKey, QString(), *m_state.oldwave);
+    m_state.endCapture();
     m_popup.parkAtCapture();
 }
 

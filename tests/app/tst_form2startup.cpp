@@ -133,7 +133,7 @@ private slots:
             // XWayland hands it over: the X11 clipboard gets a new owner with the same text.
             m_platform.copyByAnotherProgram(oldbuffer);
             QTest::qWait(100);
-            QCOMPARE(form.state().wd, QStringLiteral("Label3")); // nothing looked up
+            QCOMPARE(form.state().wd, QString()); // nothing looked up
         }
         m_platform.setNativeClipboardAtStart(QString());
         m_platform.setClipboardText(QStringLiteral("текст пользователя"));

@@ -14,11 +14,14 @@ namespace {
 void setState(FakePlatform& platform, HiddenState& state, const QString& what)
 {
     const QStringList names = what.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const auto on = [&](const char* name) { return names.contains(QLatin1String(name)) ? QStringLiteral("1") : QString(); };
-    platform.setLeftButtonDown(names.contains(QLatin1String("held")));
+    const auto on = [&](const char* name) { return names.contains(QLatin1String(name)); };
+    platform.setLeftButtonDown(on("held"));
     state.clk = on("clk");
     state.setClk2(on("clk2"));
-    state.clktrans = on("clktrans");
+    if (on("clktrans"))
+        state.startCapture(platform.clockSeconds());
+    else
+        state.endCapture();
 }
 
 } // namespace

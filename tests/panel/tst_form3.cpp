@@ -502,9 +502,9 @@ private slots:
         QFETCH(QString, label);
         m_panel->show();
         MouseArea* area = label == QLatin1String("Label3") ? m_panel->Label3 : m_panel->Label4;
-        m_state->Label3 = QStringLiteral("0");
+        m_state->takePanelPress();
         QTest::mousePress(area, Qt::LeftButton, {}, QPoint(5, 10));
-        QCOMPARE(m_state->Label3, QStringLiteral("1"));
+        QVERIFY(m_state->Label3());
         QVERIFY(m_panel->dragging());
         QVERIFY(m_panel->Timer1.isActive());
         QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(5, 10));
@@ -638,7 +638,7 @@ private slots:
         const QPoint before = m_panel->pos();
         QTest::mousePress(m_panel->Label3, Qt::RightButton, {}, QPoint(4, 6));
         QCOMPARE(menus, QList<QPoint>{m_panel->Label3->mapToGlobal(QPoint(4, 6))});
-        QCOMPARE(m_state->Label3, QStringLiteral("1"));
+        QVERIFY(m_state->Label3());
         QVERIFY(!m_panel->dragging());
         QVERIFY(!m_panel->Timer1.isActive());
         QTest::mouseRelease(m_panel->Label3, Qt::RightButton, {}, QPoint(4, 6));
@@ -815,9 +815,9 @@ private slots:
         const QStringList before = m_panel->List1->lines();
         for (QWidget* target : {static_cast<QWidget*>(m_panel->Text1), m_panel->List1->viewport(),
                                 static_cast<QWidget*>(m_panel->Picture1)}) {
-            m_state->Label3 = QStringLiteral("0");
+            m_state->takePanelPress();
             QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(5, 5));
-            QVERIFY2(m_state->Label3 == QLatin1String("1"), qPrintable(target->objectName()));
+            QVERIFY2(m_state->Label3(), qPrintable(target->objectName()));
         }
         QCOMPARE(m_panel->List1->lines(), before);
         QCOMPARE(m_panel->Text1->text(), QStringLiteral("ca"));

@@ -124,6 +124,9 @@ private slots:
         QTest::newRow("word and a line break") << primary << "house\n" << none << false << "" << "" << QPoint()
                                                << kX11Text;
         QTest::newRow("empty selection") << primary << "" << none << false << "" << "" << QPoint() << kX11Text;
+        QTest::newRow("word of 50 characters") << primary << QString(50, QLatin1Char('b')) << none << false << ""
+                                               << QString(50, QLatin1Char('b')) + " - |??? " << kFixedPlace
+                                               << kX11Text;
         QTest::newRow("word of 51 characters") << primary << QString(51, QLatin1Char('b')) << none << false << ""
                                                << "" << QPoint() << kX11Text;
         QTest::newRow("Caps Lock mode") << primary << "house" << QStringList{"3clk=True"} << false << "" << ""
@@ -165,12 +168,10 @@ private slots:
             r.watcher.platformClipboardChanged();
             r.platform.advanceClock(setup.contains(QStringLiteral("0.5")) ? 0.5 : 1.5);
         } else if (setup == QStringLiteral("capture pending")) {
-            r.state.clktrans = QStringLiteral("1");
-            r.state.captureStartedAt = r.platform.clockSeconds();
-            r.state.ownerChangesAtCapture = r.platform.clipboardOwnerChanges();
+            r.state.startCapture(r.platform.clockSeconds());
         }
         const HiddenState& s = r.state;
-        const QString captureBefore = s.clktrans;
+        const CapturePhase captureBefore = s.capturePhase();
 
         r.platform.selectNatively(kind, text);
 
@@ -189,7 +190,7 @@ private slots:
         QCOMPARE(r.platform.sentKeys(), 0);
         QVERIFY(r.platform.clipboardWrites().isEmpty());
         QCOMPARE(r.platform.clipboardText(), kX11Text);
-        QCOMPARE(s.clktrans, captureBefore);
+        QCOMPARE(s.capturePhase(), captureBefore);
     }
 
     // Where nothing watches native programs, the user hears it once; X11 programs' copies go
