@@ -9,6 +9,7 @@
 #include "platform/x11/X11ClipboardOwner.h"
 #include "platform/x11/X11ClipboardWatcher.h"
 #include "platform/x11/X11ConnectionLoss.h"
+#include "platform/x11/X11Errors.h"
 #include "platform/x11/X11Process.h"
 
 #include <QCoreApplication>
@@ -47,14 +48,6 @@
 namespace zarvik {
 
 namespace {
-
-// Xlib's default handler ends the process on any protocol error, and a window that closes
-// between the moment we learn its id and the moment we ask about it is an everyday event.
-// Every caller here treats a failed request as "no answer", so errors are dropped.
-int ignoreXError(Display*, XErrorEvent*)
-{
-    return 0;
-}
 
 bool keyDown(const char keys[32], KeyCode code)
 {
@@ -224,7 +217,7 @@ struct X11Platform::Impl {
     // a second thread while the toolkit connects (see X11Platform::connectAhead).
     bool openServer(QString* error)
     {
-        XSetErrorHandler(ignoreXError);
+        silenceXErrors();
         dpy = XOpenDisplay(nullptr);
         if (!dpy) {
             if (error)
@@ -257,7 +250,7 @@ struct X11Platform::Impl {
     {
         // The toolkit set handlers of its own as it connected: from here on the toolkit's
         // connection and ours are both open, and losing the server ends the process once.
-        XSetErrorHandler(ignoreXError);
+        silenceXErrors();
         endProcessOnceOnConnectionLoss();
         notifier = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy), QSocketNotifier::Read);
         QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { pump(); });
