@@ -1,6 +1,7 @@
 #include "platform/X11Platform.h"
 
 #include "platform/ButtonEdgeQueue.h"
+#include "platform/CapsLockUndo.h"
 #include "platform/ClipboardCache.h"
 #include "platform/FileRegistry.h"
 #include "platform/Monitors.h"
@@ -116,14 +117,9 @@ struct X11Platform::Impl {
     unsigned char pointerMap[256] = {};
     int pointerMapLength = 0;
 
-    // Caps Lock as the server reports its changes: the lock state, whether the key holds the
-    // Lock modifier down, the lock state from just before the latest press, and the lock
-    // state to put back once the key is released (-1: none).
+    // Caps Lock as the server reports its changes.
     int xkbEventBase = -1;
-    bool lockNow = false;
-    bool capsHeld = false;
-    bool lockBeforePress = false;
-    int lockAfterRelease = -1;
+    CapsLockUndo caps;
 
     KeyCode capsKey = 0, ctrlLeftKey = 0, ctrlRightKey = 0, insertKey = 0;
     // The toolkit reports one change of monitors as several signals (a screen removed, the
@@ -272,26 +268,8 @@ struct X11Platform::Impl {
         XkbStateRec state{};
         if (XkbGetState(dpy, XkbUseCoreKbd, &state) != Success)
             return;
-        lockNow = lockBeforePress = (state.locked_mods & LockMask) != 0;
-        capsHeld = (state.base_mods & LockMask) != 0;
+        caps.start((state.base_mods & LockMask) != 0, (state.locked_mods & LockMask) != 0);
         xkbEventBase = eventBase;
-    }
-
-    // A press of Caps Lock locks the modifier at once when it was not locked, and unlocks it
-    // only at the release when it was: what the press did shows in full only at the release.
-    void onKeyboardState(bool held, bool locked)
-    {
-        if (held && !capsHeld)
-            lockBeforePress = lockNow;
-        const bool released = capsHeld && !held;
-        capsHeld = held;
-        lockNow = locked;
-        if (released && lockAfterRelease >= 0) {
-            const bool wanted = lockAfterRelease == 1;
-            lockAfterRelease = -1;
-            if (lockNow != wanted)
-                setLock(wanted);
-        }
     }
 
     void setLock(bool on)
@@ -384,8 +362,12 @@ struct X11Platform::Impl {
     {
         if (xkbEventBase >= 0 && ev.type == xkbEventBase) {
             const auto* xkb = reinterpret_cast<const XkbEvent*>(&ev);
-            if (xkb->any.xkb_type == XkbStateNotify)
-                onKeyboardState((xkb->state.base_mods & LockMask) != 0, (xkb->state.locked_mods & LockMask) != 0);
+            if (xkb->any.xkb_type == XkbStateNotify) {
+                const auto lock =
+                    caps.onState((xkb->state.base_mods & LockMask) != 0, (xkb->state.locked_mods & LockMask) != 0);
+                if (lock)
+                    setLock(*lock);
+            }
             return;
         }
         switch (ev.type) {
@@ -1036,13 +1018,8 @@ void X11Platform::undoCapsLockPress()
     XkbStateRec state{};
     XkbGetState(d->dpy, XkbUseCoreKbd, &state);
     d->pump();
-    const bool wanted = d->lockBeforePress;
-    if (d->lockNow != wanted)
-        d->setLock(wanted);
-    // The release may still undo what was just put back (it unlocks a lock that was on
-    // before the press): it is put back again then.
-    if (d->capsHeld)
-        d->lockAfterRelease = wanted ? 1 : 0;
+    if (const auto lock = d->caps.undo())
+        d->setLock(*lock);
 }
 
 quint64 X11Platform::requestsSent() const
