@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/SessionServices.h"
 
-#include <chrono>
 #include <memory>
 
 namespace zarvik {
@@ -13,7 +13,8 @@ class WaylandSelections;
 // themselves go through Qt's xcb platform) and answers the per-tick queries from state kept
 // up to date by X events, so a timer tick with nothing happening sends nothing to the server.
 // Needs a QGuiApplication (clipboard writes, screen size, double-click time).
-class X11Platform final : public Platform {
+// SessionServices is its SessionPort.
+class X11Platform final : public Platform, public SessionServices {
 public:
     // Connects to $DISPLAY; nullptr with the reason in `error` when that fails. The
     // registry-like store lives in `registryPath`.
@@ -41,12 +42,6 @@ public:
     void sendCopyKeystroke() override;
     QString clipboardText() override;
     void writeClipboardText(const QString& text) override;
-    QString readRegString(const QString& subkey, const QString& valueName) override;
-    void writeRegString(const QString& subkey, const QString& valueName, const QString& value) override;
-    bool internetConnected() override;
-    void openDocument(const QString& pathOrUrl) override;
-    double clockSeconds() override;
-    void processEvents() override;
     QSize screenSize() override;
     void forgetButtonChanges() override;
     quint64 clipboardOwnerChanges() override;
@@ -80,11 +75,10 @@ public:
 
 private:
     struct Impl;
-    explicit X11Platform(std::unique_ptr<Impl> impl);
+    X11Platform(std::unique_ptr<Impl> impl, const QString& registryPath);
     std::unique_ptr<Impl> d;
     NativeSelections m_native = NativeSelections::AllSeen;
     std::unique_ptr<WaylandSelections> m_wayland;
-    std::chrono::steady_clock::time_point m_lastDispatch; // of processEvents()
 };
 
 } // namespace zarvik

@@ -3,7 +3,6 @@
 #include "platform/ButtonEdgeQueue.h"
 #include "platform/CapsLockUndo.h"
 #include "platform/ClipboardCache.h"
-#include "platform/FileRegistry.h"
 #include "platform/Monitors.h"
 #include "platform/ProcFs.h"
 #include "platform/WaylandSelections.h"
@@ -14,14 +13,12 @@
 #include "platform/x11/X11Process.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHash>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QStyleHints>
 #include <QTimer>
-#include <QUrl>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -141,10 +138,7 @@ struct X11Platform::Impl {
     // the reader, so it outlives the reader's thread.
     QObject fromReader;
     X11ClipboardWatcher clipboardWatcher{clipboard};
-    FileRegistry registry;
     ProcFs procFs;
-
-    explicit Impl(const QString& registryPath) : registry(registryPath) {}
 
     ~Impl()
     {
@@ -603,6 +597,7 @@ struct X11Platform::Connecting {
     std::thread thread;
     bool opened = false;
     QString error;
+    QString registryPath;
     ~Connecting()
     {
         if (thread.joinable())
@@ -618,7 +613,8 @@ void X11Platform::ConnectingEnd::operator()(Connecting* connecting) const
 X11Platform::ConnectingPtr X11Platform::connectAhead(const QString& registryPath)
 {
     ConnectingPtr connecting(new Connecting);
-    connecting->impl = std::make_unique<Impl>(registryPath);
+    connecting->impl = std::make_unique<Impl>();
+    connecting->registryPath = registryPath;
     Connecting* c = connecting.get();
     try {
         c->thread = std::thread([c] { c->opened = c->impl->openServer(&c->error); });
@@ -638,7 +634,7 @@ std::unique_ptr<X11Platform> X11Platform::create(ConnectingPtr connecting, QStri
         return nullptr;
     }
     connecting->impl->openEvents();
-    return std::unique_ptr<X11Platform>(new X11Platform(std::move(connecting->impl)));
+    return std::unique_ptr<X11Platform>(new X11Platform(std::move(connecting->impl), connecting->registryPath));
 }
 
 std::unique_ptr<X11Platform> X11Platform::create(const QString& registryPath, QString* error)
@@ -646,7 +642,8 @@ std::unique_ptr<X11Platform> X11Platform::create(const QString& registryPath, QS
     return create(connectAhead(registryPath), error);
 }
 
-X11Platform::X11Platform(std::unique_ptr<Impl> impl) : d(std::move(impl))
+X11Platform::X11Platform(std::unique_ptr<Impl> impl, const QString& registryPath)
+    : SessionServices(registryPath), d(std::move(impl))
 {
     d->pressed = [this] { notifyLeftButtonPressed(); };
     d->monitorsSettle.setSingleShot(true);
@@ -822,54 +819,6 @@ void X11Platform::writeClipboardText(const QString& text)
     d->clipboardOwner->own(text);
     d->clipboard.writeLocal(text, QCoreApplication::applicationPid());
     d->afterRoundTrip();
-}
-
-QString X11Platform::readRegString(const QString& subkey, const QString& valueName)
-{
-    return d->registry.read(subkey, valueName);
-}
-
-void X11Platform::writeRegString(const QString& subkey, const QString& valueName, const QString& value)
-{
-    d->registry.write(subkey, valueName, value);
-}
-
-bool X11Platform::internetConnected()
-{
-    // Test runs set ZARVIK_OFFLINE so that the program never reaches out to its home page.
-    if (qEnvironmentVariableIsSet("ZARVIK_OFFLINE"))
-        return false;
-    return d->procFs.hasDefaultRoute();
-}
-
-void X11Platform::openDocument(const QString& pathOrUrl)
-{
-    // An address with a scheme (http:, mailto:, file:) goes as it is; anything else is a path.
-    const QUrl url(pathOrUrl, QUrl::StrictMode);
-    if (url.isValid() && url.scheme().size() > 1)
-        QDesktopServices::openUrl(url);
-    else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(pathOrUrl));
-}
-
-double X11Platform::clockSeconds()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-void X11Platform::processEvents()
-{
-    // The waits call this in a loop until their time is up; a short rest between dispatches
-    // keeps them from spinning a core for the whole wait. A call on its own (the yield of the
-    // start) dispatches at once.
-    using namespace std::chrono;
-    constexpr auto kRest = milliseconds(1);
-    const auto sinceLast = steady_clock::now() - m_lastDispatch;
-    if (sinceLast < kRest)
-        std::this_thread::sleep_for(kRest - sinceLast);
-    QCoreApplication::processEvents();
-    m_lastDispatch = steady_clock::now();
 }
 
 QSize X11Platform::screenSize()
