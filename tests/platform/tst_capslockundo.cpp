@@ -27,6 +27,10 @@ private slots:
         QTest::newRow("the latest of two presses is undone") << "s00 r11 r01 r11 r00 u" << "-----1";
         QTest::newRow("a release with no undo before it sets nothing") << "s01 r11 r00" << "---";
         QTest::newRow("a report while held is no new press") << "s00 r11 r11 u" << "---0";
+        QTest::newRow("undone after the release: the next press and release put nothing back")
+            << "s00 r11 r01 u r00 r11 r01" << "---0---";
+        QTest::newRow("a report while held, before the undo has landed, sets nothing more")
+            << "s00 r11 u r11 r10 r00" << "--0---";
     }
     void steps()
     {
