@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/SessionServices.h"
 
-#include <chrono>
 #include <memory>
 
 namespace zarvik {
@@ -13,7 +13,11 @@ class WaylandSelections;
 // themselves go through Qt's xcb platform) and answers the per-tick queries from state kept
 // up to date by X events, so a timer tick with nothing happening sends nothing to the server.
 // Needs a QGuiApplication (clipboard writes, screen size, double-click time).
-class X11Platform final : public Platform {
+//
+// One part per concern does the work (x11/X11Windows, X11Buttons and X11Keyboard, X11Screens,
+// X11Clipboard) on one connection (x11/X11Connection) that hands each event to the part it
+// concerns; this class puts them together, with SessionServices as its SessionPort.
+class X11Platform final : public Platform, public SessionServices {
 public:
     // Connects to $DISPLAY; nullptr with the reason in `error` when that fails. The
     // registry-like store lives in `registryPath`.
@@ -29,44 +33,44 @@ public:
     using ConnectingPtr = std::unique_ptr<Connecting, ConnectingEnd>;
     static ConnectingPtr connectAhead(const QString& registryPath);
     static std::unique_ptr<X11Platform> create(ConnectingPtr connecting, QString* error);
+    // At the end, the clipboard we hold is handed over (see x11/X11ExitHandOver.h for how long
+    // that may take).
     ~X11Platform() override;
 
+    // WindowsPort
     WindowId foregroundWindow() override;
     void activateWindow(WindowId window) override;
     QString windowExeName(WindowId window) override;
+    qint64 windowProcess(WindowId window) override;
+    bool compositingManager() override;
+    // InputPort
     bool leftButtonDown() override;
-    bool capsLockDown() override;
-    QPoint cursorPos() override;
-    int doubleClickTime() override;
-    void sendCopyKeystroke() override;
-    QString clipboardText() override;
-    void writeClipboardText(const QString& text) override;
-    QString readRegString(const QString& subkey, const QString& valueName) override;
-    void writeRegString(const QString& subkey, const QString& valueName, const QString& value) override;
-    bool internetConnected() override;
-    void openDocument(const QString& pathOrUrl) override;
-    double clockSeconds() override;
-    void processEvents() override;
-    QSize screenSize() override;
     void forgetButtonChanges() override;
-    quint64 clipboardOwnerChanges() override;
+    bool leftButtonHeld() override;
+    bool reportsLeftButtonPresses() override;
+    int doubleClickTime() override;
+    bool capsLockDown() override;
+    void undoCapsLockPress() override;
+    void sendCopyKeystroke() override;
+    // ScreensPort
+    QPoint cursorPos() override;
+    bool cursorPosKnown() override;
+    QSize screenSize() override;
     QRect screenGeometryAt(QPoint pixels) override;
     QList<Monitor> monitors() override;
+    // ClipboardPort
+    QString clipboardText() override;
+    void writeClipboardText(const QString& text) override;
+    quint64 clipboardOwnerChanges() override;
+    qint64 clipboardTextProcess() override;
+    bool reportsClipboardOwnerChanges() override;
     void saveClipboard() override;
     ClipboardSave clipboardSaveState() override;
     void restoreClipboard(const QString& text) override;
     void copyPrimarySelection() override;
     std::optional<quint64> primarySelectionChanges() override;
-    bool compositingManager() override;
-    QString nativeClipboardAtStart() override;
-    bool reportsLeftButtonPresses() override;
-    bool reportsClipboardOwnerChanges() override;
-    bool leftButtonHeld() override;
-    qint64 windowProcess(WindowId window) override;
-    qint64 clipboardTextProcess() override;
-    void undoCapsLockPress() override;
     NativeSelections nativeSelections() override;
-    bool cursorPosKnown() override;
+    QString nativeClipboardAtStart() override;
 
     // For a Wayland session, where the display is XWayland: also watches what native Wayland
     // programs copy and select, through the compositor's data-control protocol. False, with
@@ -79,12 +83,11 @@ public:
     bool tracksButtonByEvents() const;
 
 private:
-    struct Impl;
-    explicit X11Platform(std::unique_ptr<Impl> impl);
-    std::unique_ptr<Impl> d;
+    struct Parts;
+    X11Platform(std::unique_ptr<Parts> parts, const QString& registryPath);
+    std::unique_ptr<Parts> d;
     NativeSelections m_native = NativeSelections::AllSeen;
     std::unique_ptr<WaylandSelections> m_wayland;
-    std::chrono::steady_clock::time_point m_lastDispatch; // of processEvents()
 };
 
 } // namespace zarvik

@@ -1,6 +1,7 @@
 #include "platform/ClipboardSnapshot.h"
 #include "platform/PlatformFactory.h"
 #include "platform/x11/X11ClipboardOwner.h"
+#include "platform/x11/X11Errors.h"
 
 #include <QByteArray>
 
@@ -10,14 +11,6 @@
 #include <unistd.h>
 
 namespace zarvik {
-
-namespace {
-// A requestor window may go away between its request and our answer.
-int ignoreXError(Display*, XErrorEvent*)
-{
-    return 0;
-}
-} // namespace
 
 int runClipboardKeeper()
 {
@@ -41,7 +34,7 @@ int runClipboardKeeper()
     Display* dpy = XOpenDisplay(nullptr);
     if (!dpy)
         return 1;
-    XSetErrorHandler(ignoreXError);
+    silenceXErrors(); // a requestor window may go away between its request and our answer
     int status = 0;
     {
         X11ClipboardOwner owner(dpy);
