@@ -3,6 +3,7 @@
 #include "platform/x11/X11ClipboardOwner.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExitHandOver.h"
+#include "platform/TextFormats.h"
 
 #include <QCoreApplication>
 
@@ -19,16 +20,16 @@ constexpr int kFirstTextWaitMs = 1200;
 // The text a clipboard offers, as clipboardText() answers it.
 QString textOf(const ClipboardSnapshot& content)
 {
-    for (const char* target : {"UTF8_STRING", "STRING", "TEXT"}) {
-        const ClipboardSnapshot::Entry* entry = content.find(QByteArray(target));
+    for (const TextFormat& form : kTextFormats) {
+        const ClipboardSnapshot::Entry* entry = content.find(QByteArray(form.x11Target));
         if (!entry || entry->format != 8)
             continue;
         if (entry->data.size() > 4 * ClipboardPort::kLongTextChars)
             return ClipboardPort::longText();
-        QByteArray bytes = entry->data;
-        while (bytes.endsWith('\0'))
-            bytes.chop(1);
-        return entry->type == "STRING" ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+        // The answer's type, not the target asked for, names the encoding (TEXT may come as
+        // STRING).
+        const int typed = textFormatIndex(entry->type);
+        return decodeText(entry->data, typed >= 0 ? kTextFormats[typed].encoding : TextEncoding::Utf8);
     }
     return QString();
 }
