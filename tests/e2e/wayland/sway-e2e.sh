@@ -341,7 +341,7 @@ click_handle() {
   sleep 0.2
   cursor_to "$hx" "$hy"
   sleep 0.3
-  pointer click
+  pointer "${1:-click}"
 }
 # The open panel takes the keyboard from the program in front, an X11 one (xterm) here: what
 # is typed lists in the panel and reaches the program no more; once the panel is closed by
@@ -386,6 +386,11 @@ typing_into_panel_steps() {
     fi
   done
   shot sway-typing-into-panel
+  # The window that holds the keyboard for the panel is not seen: the terminal's white shows
+  # at the middle of the screen, where sway puts a small floating window.
+  local middle
+  middle=$(pixel_at $((SCREEN_W / 2)) $((SCREEN_H / 2)))
+  [ "$middle" = "255,255,255" ] || fail "the middle of the screen shows $middle, not the terminal's 255,255,255"
   [ "$(cat "$typed")" = a ] || fail "the terminal got [$(cat "$typed")] while the panel was open, expected only the earlier [a]"
   # Escape closes the panel, and the terminal has the keyboard back.
   type_keys -k Escape
@@ -395,6 +400,31 @@ typing_into_panel_steps() {
   zx_wait_for 3 -- grep -q z "$typed" || fail "after the panel closed the terminal got [$(cat "$typed")], expected [az]"
 }
 run_case typing-into-panel case_typing_into_panel
+
+# With an X11 program in front the handle's right-click menu still comes up (the way to the
+# tray's menu where there is none), and a click on the handle then opens the panel.
+case_handle_menu_terminal_in_front() {
+  local term
+  spawn xterm -T zarvik-menu-xterm -e sleep 600
+  term=$!
+  pids+=($term)
+  if zx_wait_for 10 -- x xdotool search --name '^zarvik-menu-xterm$'; then
+    sleep 1
+    click_handle rclick
+    zx_wait_for 5 -- menu_window || fail "no menu after a right click on the handle with xterm in front"
+    click_handle
+    zx_wait_for 5 -- panel_open || fail "a click on the handle did not open the panel: $(window_box "$panel")"
+    sleep 1
+    click_handle
+    zx_wait_for 5 -- panel_closed || fail "the panel did not close after a click on its handle: $(window_box "$panel")"
+  else
+    fail "xterm did not come up"
+  fi
+  kill "$term" 2>/dev/null
+  zx_wait_for 5 -- sh -c "! kill -0 $term 2>/dev/null"
+  cursor_to 100 100
+}
+run_case handle-menu-terminal-in-front case_handle_menu_terminal_in_front
 
 case_native_copy() {
   wl_copy house
