@@ -326,9 +326,9 @@ void Form3::takeKeyboard()
         m_focusProxy->setKeyTarget(Text1);
         // The compositor lets the focus move on from the proxy to another window of ours
         // only; the toolkit's own activation would carry a stale time, so the focus is set
-        // at the server's current time.
-        // Not only when the panel has lost the focus: the compositor's keyboard focus may
-        // have gone from the proxy's withdrawal on with the panel still holding the X focus.
+        // at the server's current time. The proxy is raised not only when the panel has lost
+        // the focus: once the proxy was withdrawn the compositor's keyboard focus is
+        // elsewhere, though the panel may still hold the X focus.
         if ((!m_focusProxy->isVisible() || !isActiveWindow()) && m_focusProxy->raiseForFocus(kProxyFocusWaitMs))
             focusToolkitWindow(static_cast<WindowId>(winId()));
     } else {

@@ -119,6 +119,8 @@ private:
     void placeWindow();
     void pause(double seconds);
     void wireLabel(MouseArea* label);
+    // Raises the panel (and a menu popped up from it) once the events of the moment are read.
+    void keepOnTop();
 
     Platform& m_platform;
     Settings& m_settings;
@@ -155,7 +157,6 @@ private:
     // goes back on top after each such restack (see keepOnTop). Null elsewhere.
     std::unique_ptr<ManagedRestackWatch> m_restackWatch;
     bool m_raisePending = false;
-    void keepOnTop();
 };
 
 } // namespace zarvik
