@@ -15,8 +15,8 @@ namespace zarvik {
 // window, after which the panel may take the keyboard from it. Whatever reaches the proxy
 // itself all the same is passed on to the panel's input line. On a plain X11 desktop none of
 // this is needed: the panel sets the focus itself.
+// No Q_OBJECT: the window has no signals or slots of its own.
 class PanelFocusProxy final : public QWidget {
-    Q_OBJECT
 public:
     // The proxy is wanted: a Wayland session whose windows the toolkit puts on XWayland
     // ("xcb"). A toolkit on the compositor itself ("wayland") makes no X windows at all.
