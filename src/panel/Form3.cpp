@@ -2,6 +2,7 @@
 
 #include "core/Units.h"
 #include "panel/IncrementalSearch.h"
+#include "panel/PanelFocusProxy.h"
 #include "panel/PanelGeometry.h"
 #include "panel/PanelMask.h"
 #include "panel/PictureBox.h"
@@ -9,6 +10,7 @@
 #include "panel/SearchInput.h"
 #include "panel/TwipsLayout.h"
 #include "platform/Platform.h"
+#include "platform/ToolkitWindows.h"
 #include "settings/Settings.h"
 #include "skins/Skin.h"
 
@@ -23,6 +25,10 @@ using namespace PanelGeometry;
 namespace {
 // Where the panel waits, off every screen, until its activation places it.
 constexpr int kParkedPixels = -10000;
+// How long the opening panel waits for the compositor to focus its proxy: a new window is
+// focused within a frame or two; a compositor that does not do it at all must not hold the
+// panel up for long.
+constexpr int kProxyFocusWaitMs = 500;
 } // namespace
 
 Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, const QString& programDir,
@@ -72,6 +78,11 @@ Form3::Form3(Platform& platform, Settings& settings, PanelPresses& presses, cons
     connect(&Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
     // Enabled in the design: it ticks once 100 ms after the form is created.
     Timer1.start();
+
+    if (PanelFocusProxy::wantedHere()) {
+        m_focusProxy = std::make_unique<PanelFocusProxy>(this);
+        m_restackWatch = watchManagedRestacks([this] { keepOnTop(); });
+    }
 
     Form_Load();
     if (textControls == TextControls::WithTheForm)
@@ -310,9 +321,38 @@ void Form3::takeKeyboard()
             m_previousWindow = before;
     }
     raise();
-    activateWindow();
     makeTextControls();
+    if (m_focusProxy && !isClosedPosition()) {
+        m_focusProxy->setKeyTarget(Text1);
+        // The compositor lets the focus move on from the proxy to another window of ours
+        // only; the toolkit's own activation would carry a stale time, so the focus is set
+        // at the server's current time. The proxy is raised not only when the panel has lost
+        // the focus: once the proxy was withdrawn the compositor's keyboard focus is
+        // elsewhere, though the panel may still hold the X focus.
+        if ((!m_focusProxy->isVisible() || !isActiveWindow()) && m_focusProxy->raiseForFocus(kProxyFocusWaitMs))
+            focusToolkitWindow(static_cast<WindowId>(winId()));
+    } else {
+        activateWindow();
+    }
     Text1->setFocus();
+}
+
+void Form3::keepOnTop()
+{
+    // One raise for a burst of restacks (a window dragged about sends many), once the event
+    // loop has them all.
+    if (m_raisePending)
+        return;
+    m_raisePending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_raisePending = false;
+        if (!isVisible())
+            return;
+        raise();
+        // A menu popped up from the handle stays above the handle.
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->raise();
+    });
 }
 
 void Form3::closingSequence()
@@ -330,6 +370,10 @@ void Form3::closingSequence()
     Picture2->setPicture(Picture3->picture());
     setLeft(closedLeft(rightEdge(), e));
     --m_sliding;
+    // Unmapped, the proxy lets the compositor give the focus back to the window it took it
+    // from.
+    if (m_focusProxy)
+        m_focusProxy->withdraw();
     // Typing goes back to the program the user was in, not to a panel pushed off the screen.
     if (m_previousWindow != 0) {
         m_platform.activateWindow(m_previousWindow);

@@ -9,10 +9,13 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace zarvik {
 
+class ManagedRestackWatch;
 class MouseArea;
+class PanelFocusProxy;
 class PictureBox;
 class ResultList;
 class SearchInput;
@@ -116,6 +119,8 @@ private:
     void placeWindow();
     void pause(double seconds);
     void wireLabel(MouseArea* label);
+    // Raises the panel (and a menu popped up from it) once the events of the moment are read.
+    void keepOnTop();
 
     Platform& m_platform;
     Settings& m_settings;
@@ -144,6 +149,14 @@ private:
     int m_sliding = 0;
     // The user's window that had the keyboard before the panel took it.
     WindowId m_previousWindow = 0;
+    // In a Wayland session: the window through which the open panel gets the keyboard
+    // (see PanelFocusProxy); null elsewhere.
+    std::unique_ptr<PanelFocusProxy> m_focusProxy;
+    // In a Wayland session: the compositor's window manager stacks the window it focuses
+    // above every other, the panel among them, which then takes no more clicks; the panel
+    // goes back on top after each such restack (see keepOnTop). Null elsewhere.
+    std::unique_ptr<ManagedRestackWatch> m_restackWatch;
+    bool m_raisePending = false;
 };
 
 } // namespace zarvik

@@ -4,6 +4,8 @@
 # screen is read back with grim (screenshots) and, for Zarvik's own windows, with xwininfo and
 # xdotool on XWayland.
 #
+# The keyboard is played by wtype (the compositor's virtual keyboard).
+#
 # Usage: sway-e2e.sh ZARVIK SAMPLE_BDD SWAY_POINTER SNI_WATCHER
 #   SWAY_POINTER  the session's pointer (sway_pointer.cpp)
 #   SNI_WATCHER   a notification-area host on a session bus (sni_watcher.cpp)
@@ -27,7 +29,7 @@ SKIP=77
 SCREEN_W=1280 SCREEN_H=800
 USER_TEXT="user's own text"
 
-for tool in sway Xwayland wl-copy wl-paste grim swaymsg xterm xdotool xwininfo dbus-daemon gdbus convert; do
+for tool in sway Xwayland wl-copy wl-paste grim wtype swaymsg xterm xdotool xwininfo dbus-daemon gdbus convert; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "sway-e2e.sh: $tool is missing (scripts/deps.sh installs it)" >&2
     exit 1
@@ -255,12 +257,17 @@ window_box() {
 }
 panel_open() { local gx gy w h; read -r gx gy w h < <(window_box "$panel") && [ "$gx" -eq $((SCREEN_W - 383)) ]; }
 panel_closed() { local gx gy w h; read -r gx gy w h < <(window_box "$panel") && [ "$gx" -eq $((SCREEN_W - 17)) ]; }
-# A window of Zarvik's on the screen other than the panel and the strip: the menu.
+# A window of Zarvik's on the screen other than the panel and the strip: the menu. The open
+# panel's one-pixel keyboard holder is none.
 menu_window() {
-  local w
+  local w info
   for w in $(x xdotool search --classname '^zarvik$' 2>/dev/null); do
     [ "$w" = "$panel" ] || [ "$w" = "$strip" ] && continue
-    x xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' && { echo "$w"; return 0; }
+    info=$(x xwininfo -id "$w" 2>/dev/null) || continue
+    grep -q 'Map State: IsViewable' <<<"$info" || continue
+    grep -q 'Width: 1$' <<<"$info" && continue
+    echo "$w"
+    return 0
   done
   return 1
 }
@@ -315,6 +322,109 @@ case_handle_menu() {
   cursor_to 100 100
 }
 run_case handle-menu case_handle_menu
+
+# type_keys WTYPE_ARGS...: types into whatever has the keyboard. XWayland loses the first key
+# of each wtype now and then (it arrives with the virtual keyboard's new keymap), so a Shift
+# pressed and released goes first, and the keys a moment later.
+type_keys() { as_user wtype -M shift -m shift -s 200 "$@"; }
+# panel_height_is H: the panel's window is H pixels high.
+panel_height_is() { local gx gy w h; read -r gx gy w h < <(window_box "$panel") && [ "$h" -eq "$1" ]; }
+# click_handle: a left click on the panel's handle, the pointer arriving as a mouse brings it,
+# the last step short. While an X11 program has the focus, XWayland here moves its pointer at
+# a press by the length of the pointer's last move (seen with xdotool getmouselocation before
+# and after the press, with any override-redirect window), so a press after a jump across the
+# screen would land far from the handle.
+click_handle() {
+  local hx hy
+  read -r hx hy < <(handle_point) || return 1
+  cursor_to $((hx - 2)) "$hy"
+  sleep 0.2
+  cursor_to "$hx" "$hy"
+  sleep 0.3
+  pointer "${1:-click}"
+}
+# The open panel takes the keyboard from the program in front, an X11 one (xterm) here: what
+# is typed lists in the panel and reaches the program no more; once the panel is closed by
+# Escape, typing goes to the program again. The pointer stays on the panel meanwhile: sway's
+# focus follows the mouse, so a pointer moved onto the terminal would give the terminal the
+# keyboard, as the user's own settings say.
+case_typing_into_panel() {
+  local typed="$work/xterm.typed" term
+  : >"$typed"
+  chown "$owner" "$typed"
+  # Every key the terminal gets, at once (no line editing), into a file.
+  spawn xterm -T zarvik-typing-xterm -e sh -c "stty -icanon -echo; exec cat >$typed"
+  term=$!
+  pids+=($term)
+  typing_into_panel_steps "$typed"
+  # The terminal goes, whatever the case saw: the next cases want the desktop without it.
+  kill "$term" 2>/dev/null
+  zx_wait_for 5 -- sh -c "! kill -0 $term 2>/dev/null"
+  cursor_to 100 100
+}
+typing_into_panel_steps() {
+  local typed=$1 gx gy w h
+  zx_wait_for 10 -- x xdotool search --name '^zarvik-typing-xterm$' || { fail "xterm did not come up"; return; }
+  sleep 1
+  # The terminal has the keyboard: sway focused it as it came up.
+  type_keys a
+  zx_wait_for 3 -- grep -q a "$typed" || fail "the terminal did not get a key typed before the panel opened: [$(cat "$typed")]"
+  click_handle || { fail "no panel geometry"; return; }
+  zx_wait_for 5 -- panel_open || { fail "the panel did not open on a click with xterm in front: $(window_box "$panel")"; return; }
+  sleep 0.5
+  # Typed a letter at a time, each lists in the panel: "d" 10 lines (the most it shows), "do"
+  # 5, "dog" 1 (its own line); 255 twips of list, 208 for each further line, 515 of strip.
+  local key height expected=(d:176 o:107 g:51)
+  for key in "${expected[@]}"; do
+    height=${key#*:}
+    type_keys "${key%%:*}"
+    if ! zx_wait_for 5 -- panel_height_is "$height"; then
+      read -r gx gy w h < <(window_box "$panel")
+      fail "after typing '${key%%:*}' the panel is ${h} pixels high, expected $height"
+      echo "     input focus: $(x xdotool getwindowfocus 2>&1); panel $panel"
+      break
+    fi
+  done
+  shot sway-typing-into-panel
+  # The window that holds the keyboard for the panel is not seen: the terminal's white shows
+  # at the middle of the screen, where sway puts a small floating window.
+  local middle
+  middle=$(pixel_at $((SCREEN_W / 2)) $((SCREEN_H / 2)))
+  [ "$middle" = "255,255,255" ] || fail "the middle of the screen shows $middle, not the terminal's 255,255,255"
+  [ "$(cat "$typed")" = a ] || fail "the terminal got [$(cat "$typed")] while the panel was open, expected only the earlier [a]"
+  # Escape closes the panel, and the terminal has the keyboard back.
+  type_keys -k Escape
+  zx_wait_for 5 -- panel_closed || fail "the panel did not close on Escape: $(window_box "$panel")"
+  sleep 0.5
+  type_keys z
+  zx_wait_for 3 -- grep -q z "$typed" || fail "after the panel closed the terminal got [$(cat "$typed")], expected [az]"
+}
+run_case typing-into-panel case_typing_into_panel
+
+# With an X11 program in front the handle's right-click menu still comes up (the way to the
+# tray's menu where there is none), and a click on the handle then opens the panel.
+case_handle_menu_terminal_in_front() {
+  local term
+  spawn xterm -T zarvik-menu-xterm -e sleep 600
+  term=$!
+  pids+=($term)
+  if zx_wait_for 10 -- x xdotool search --name '^zarvik-menu-xterm$'; then
+    sleep 1
+    click_handle rclick
+    zx_wait_for 5 -- menu_window || fail "no menu after a right click on the handle with xterm in front"
+    click_handle
+    zx_wait_for 5 -- panel_open || fail "a click on the handle did not open the panel: $(window_box "$panel")"
+    sleep 1
+    click_handle
+    zx_wait_for 5 -- panel_closed || fail "the panel did not close after a click on its handle: $(window_box "$panel")"
+  else
+    fail "xterm did not come up"
+  fi
+  kill "$term" 2>/dev/null
+  zx_wait_for 5 -- sh -c "! kill -0 $term 2>/dev/null"
+  cursor_to 100 100
+}
+run_case handle-menu-terminal-in-front case_handle_menu_terminal_in_front
 
 case_native_copy() {
   wl_copy house
