@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include "../ReadyChild.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -20,38 +22,7 @@ namespace {
 const QString kClipboardManager = QStringLiteral(ZARVIK_CLIPBOARD_MANAGER);
 const QString kProgram = QStringLiteral(ZARVIK_PROGRAM_DIR "/zarvik");
 
-// A helper program, stopped when the test ends.
-class Child {
-public:
-    ~Child()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-    // Starts it and waits for its "ready" line.
-    bool start(const QString& program, const QStringList& args)
-    {
-        m_process.start(program, args);
-        if (!m_process.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 10000) {
-            if (m_process.canReadLine() && m_process.readLine().trimmed() == "ready")
-                return true;
-            if (m_process.state() == QProcess::NotRunning)
-                return false;
-            m_process.waitForReadyRead(50);
-        }
-        return false;
-    }
-    QProcess& process() { return m_process; }
-
-private:
-    QProcess m_process;
-};
+using Child = ReadyChild;
 
 // Takes the next event of `type` for `window` from the connection, waiting up to `ms`.
 bool nextEvent(Display* dpy, int type, Window window, XEvent* ev, int ms)

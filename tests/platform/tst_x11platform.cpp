@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "../ReadyChild.h"
 #include <QTimer>
 #include <QWidget>
 
@@ -53,39 +55,7 @@ void xdotool(const QStringList& args)
     run(QStringLiteral("xdotool"), args);
 }
 
-// A program of ours on the screen, stopped when the test ends.
-class Child {
-public:
-    ~Child()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-    // Starts it and waits for its "ready" line.
-    bool start(const QString& program, const QStringList& args)
-    {
-        m_process.start(program, args);
-        if (!m_process.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 10000) {
-            if (m_process.canReadLine() && m_process.readLine().trimmed() == "ready")
-                return true;
-            if (m_process.state() == QProcess::NotRunning)
-                return false;
-            QTest::qWait(10);
-        }
-        return false;
-    }
-    qint64 pid() const { return m_process.processId(); }
-    QProcess& process() { return m_process; }
-
-private:
-    QProcess m_process;
-};
+using Child = ReadyChild;
 
 // A Tk text window titled `title`; its X window id in `window`.
 bool startTextWindow(Child& child, const QString& title, const QString& text, WindowId& window)
