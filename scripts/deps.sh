@@ -28,8 +28,8 @@ packages=(
   # the Wayland session test: a headless sway with XWayland, Qt's Wayland plugin (which the
   # program must not take), native programs' copies by wl-clipboard, screenshots by grim, a
   # session bus for the tray icon's StatusNotifierItem (gdbus reads it back), the session's
-  # keyboard by wtype
-  sway xwayland qt6-wayland wl-clipboard grim dbus-daemon libglib2.0-bin wtype
+  # keyboard by wtype, a native program in front by foot
+  sway xwayland qt6-wayland wl-clipboard grim dbus-daemon libglib2.0-bin wtype foot
 )
 
 missing=()

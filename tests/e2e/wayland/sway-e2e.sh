@@ -343,34 +343,48 @@ click_handle() {
   sleep 0.3
   pointer "${1:-click}"
 }
-# The open panel takes the keyboard from the program in front, an X11 one (xterm) here: what
-# is typed lists in the panel and reaches the program no more; once the panel is closed by
-# Escape, typing goes to the program again. The pointer stays on the panel meanwhile: sway's
-# focus follows the mouse, so a pointer moved onto the terminal would give the terminal the
-# keyboard, as the user's own settings say.
-case_typing_into_panel() {
-  local typed="$work/xterm.typed" term
+# The open panel takes the keyboard from the program in front, an X11 one (xterm) and a native
+# Wayland one (foot): what is typed lists in the panel and reaches the program no more; once
+# the panel is closed by Escape, typing goes to the program again. The pointer stays on the
+# panel meanwhile: sway's focus follows the mouse, so a pointer moved onto the terminal would
+# give the terminal the keyboard, as the user's own settings say.
+# typing_with TERMINAL TITLE: TERMINAL is xterm or foot, its window titled TITLE.
+typing_with() {
+  local terminal=$1 title=$2 typed="$work/$1.typed" term
   : >"$typed"
   chown "$owner" "$typed"
   # Every key the terminal gets, at once (no line editing), into a file.
-  spawn xterm -T zarvik-typing-xterm -e sh -c "stty -icanon -echo; exec cat >$typed"
+  local keep="stty -icanon -echo; exec cat >$typed"
+  case $terminal in
+    xterm) spawn xterm -T "$title" -e sh -c "$keep" ;;
+    foot) spawn foot --title "$title" sh -c "$keep" ;;
+  esac
   term=$!
   pids+=($term)
-  typing_into_panel_steps "$typed"
+  if zx_wait_for 10 -- titled "$title"; then
+    typing_into_panel_steps "$typed" "$terminal"
+  else
+    fail "$terminal did not come up"
+  fi
   # The terminal goes, whatever the case saw: the next cases want the desktop without it.
   kill "$term" 2>/dev/null
   zx_wait_for 5 -- sh -c "! kill -0 $term 2>/dev/null"
   cursor_to 100 100
 }
+# titled TITLE: sway shows a window titled TITLE (X11 or native alike).
+titled() { as_user SWAYSOCK="$SWAYSOCK" swaymsg -t get_tree | grep -q "\"name\": \"$1\""; }
 typing_into_panel_steps() {
-  local typed=$1 gx gy w h
-  zx_wait_for 10 -- x xdotool search --name '^zarvik-typing-xterm$' || { fail "xterm did not come up"; return; }
+  local typed=$1 terminal=$2 gx gy w h
   sleep 1
+  # What the terminal shows at the middle of the screen, where sway would put a small
+  # floating window of ours.
+  local middle_before middle
+  middle_before=$(pixel_at $((SCREEN_W / 2)) $((SCREEN_H / 2)))
   # The terminal has the keyboard: sway focused it as it came up.
   type_keys a
-  zx_wait_for 3 -- grep -q a "$typed" || fail "the terminal did not get a key typed before the panel opened: [$(cat "$typed")]"
+  zx_wait_for 3 -- grep -q a "$typed" || fail "$terminal did not get a key typed before the panel opened: [$(cat "$typed")]"
   click_handle || { fail "no panel geometry"; return; }
-  zx_wait_for 5 -- panel_open || { fail "the panel did not open on a click with xterm in front: $(window_box "$panel")"; return; }
+  zx_wait_for 5 -- panel_open || { fail "the panel did not open on a click with $terminal in front: $(window_box "$panel")"; return; }
   sleep 0.5
   # Typed a letter at a time, each lists in the panel: "d" 10 lines (the most it shows), "do"
   # 5, "dog" 1 (its own line); 255 twips of list, 208 for each further line, 515 of strip.
@@ -380,26 +394,27 @@ typing_into_panel_steps() {
     type_keys "${key%%:*}"
     if ! zx_wait_for 5 -- panel_height_is "$height"; then
       read -r gx gy w h < <(window_box "$panel")
-      fail "after typing '${key%%:*}' the panel is ${h} pixels high, expected $height"
+      fail "with $terminal in front, after typing '${key%%:*}' the panel is ${h} pixels high, expected $height"
       echo "     input focus: $(x xdotool getwindowfocus 2>&1); panel $panel"
       break
     fi
   done
-  shot sway-typing-into-panel
-  # The window that holds the keyboard for the panel is not seen: the terminal's white shows
-  # at the middle of the screen, where sway puts a small floating window.
-  local middle
+  shot "sway-typing-into-panel-$terminal"
+  # The window that holds the keyboard for the panel is not seen.
   middle=$(pixel_at $((SCREEN_W / 2)) $((SCREEN_H / 2)))
-  [ "$middle" = "255,255,255" ] || fail "the middle of the screen shows $middle, not the terminal's 255,255,255"
-  [ "$(cat "$typed")" = a ] || fail "the terminal got [$(cat "$typed")] while the panel was open, expected only the earlier [a]"
+  [ "$middle" = "$middle_before" ] || fail "the middle of the screen shows $middle, not the terminal's $middle_before"
+  [ "$(cat "$typed")" = a ] || fail "$terminal got [$(cat "$typed")] while the panel was open, expected only the earlier [a]"
   # Escape closes the panel, and the terminal has the keyboard back.
   type_keys -k Escape
   zx_wait_for 5 -- panel_closed || fail "the panel did not close on Escape: $(window_box "$panel")"
   sleep 0.5
   type_keys z
-  zx_wait_for 3 -- grep -q z "$typed" || fail "after the panel closed the terminal got [$(cat "$typed")], expected [az]"
+  zx_wait_for 3 -- grep -q z "$typed" || fail "after the panel closed $terminal got [$(cat "$typed")], expected [az]"
 }
+case_typing_into_panel() { typing_with xterm zarvik-typing-xterm; }
 run_case typing-into-panel case_typing_into_panel
+case_typing_into_panel_native() { typing_with foot zarvik-typing-foot; }
+run_case typing-into-panel-native case_typing_into_panel_native
 
 # With an X11 program in front the handle's right-click menu still comes up (the way to the
 # tray's menu where there is none), and a click on the handle then opens the panel.
